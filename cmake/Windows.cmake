@@ -1,0 +1,44 @@
+# Windows build (MinGW-w64): Setup.exe and the Windows-side tests, which ctest
+# runs through Wine (CMAKE_CROSSCOMPILING_EMULATOR of the toolchain file).
+set(SETUP_WIN32_LIBS comctl32 shell32 shlwapi ole32 oleaut32 uuid gdi32 user32 kernel32)
+add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
+add_link_options(-static -static-libgcc -static-libstdc++)
+
+file(GLOB_RECURSE SETUP_WIN32_SOURCES CONFIGURE_DEPENDS src/platform/win32/*.cpp src/ui/win32/*.cpp)
+list(FILTER SETUP_WIN32_SOURCES EXCLUDE REGEX "/WinMain\\.cpp$")
+add_library(setup_win32 STATIC ${SETUP_WIN32_SOURCES})
+target_include_directories(setup_win32 PUBLIC src res)
+target_link_libraries(setup_win32 PUBLIC setup_core ${SETUP_WIN32_LIBS})
+target_compile_options(setup_win32 PRIVATE ${SETUP_WARNINGS})
+
+enable_language(RC)
+add_executable(Setup WIN32 src/platform/win32/WinMain.cpp res/Setup.rc)
+set_target_properties(Setup PROPERTIES OUTPUT_NAME Setup)
+target_link_libraries(Setup PRIVATE setup_win32)
+target_compile_options(Setup PRIVATE ${SETUP_WARNINGS} -municode)
+target_link_options(Setup PRIVATE -municode -mwindows)
+
+if(NOT SETUP_NO_TESTS)
+  set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+  set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+  set(gtest_disable_pthreads OFF CACHE BOOL "" FORCE)
+  add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+
+  # The same contract suite the fake passes, now against the real Os.
+  file(GLOB SETUP_CONTRACT_WIN_SOURCES CONFIGURE_DEPENDS tests/contract/*.cpp tests/contract/win32/*.cpp)
+  add_executable(contract_win32_tests ${SETUP_CONTRACT_WIN_SOURCES})
+  target_include_directories(contract_win32_tests PRIVATE tests tests/contract)
+  target_link_libraries(contract_win32_tests PRIVATE setup_win32 gtest gtest_main)
+  target_compile_options(contract_win32_tests PRIVATE ${SETUP_WARNINGS})
+  add_test(NAME contract_win32_tests COMMAND contract_win32_tests)
+
+  # Windows-side tests of the program's own logic on the real Os.
+  file(GLOB SETUP_WIN_TEST_SOURCES CONFIGURE_DEPENDS tests/win32/*.cpp)
+  if(SETUP_WIN_TEST_SOURCES)
+    add_executable(win32_tests ${SETUP_WIN_TEST_SOURCES})
+    target_include_directories(win32_tests PRIVATE tests)
+    target_link_libraries(win32_tests PRIVATE setup_win32 gtest gtest_main)
+    target_compile_options(win32_tests PRIVATE ${SETUP_WARNINGS})
+    add_test(NAME win32_tests COMMAND win32_tests)
+  endif()
+endif()

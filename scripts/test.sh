@@ -1,0 +1,49 @@
+#!/usr/bin/env bash
+# Runs every test from a fresh machine: installs what is missing, builds the
+# host, sanitizer, fuzz, x86_64 and i686 configurations, runs the host tests,
+# a short fuzz run, and the Windows-side tests under a private Wine prefix and
+# Xvfb. Exits non-zero on the first failure.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+
+werror=${SETUP_WERROR:-ON}
+jobs=${SETUP_JOBS:-2}
+
+step() { printf '\n==== %s\n' "$*"; }
+
+step "dependencies"
+bash scripts/install-deps.sh
+
+configure() {  # preset, extra cache settings...
+  local preset=$1; shift
+  cmake --preset "$preset" -DSETUP_WERROR="$werror" "$@" >/dev/null
+}
+
+step "host build and unit tests"
+configure host
+cmake --build build/host -j "$jobs"
+ctest --test-dir build/host --output-on-failure -j "$jobs"
+
+step "host tests under AddressSanitizer and UndefinedBehaviorSanitizer"
+configure host-asan
+cmake --build build/host-asan -j "$jobs"
+ctest --test-dir build/host-asan --output-on-failure -j "$jobs"
+
+step "fuzz targets (short runs)"
+configure fuzz
+cmake --build build/fuzz -j "$jobs" --target fuzz_script_reader
+ctest --test-dir build/fuzz --output-on-failure -R '^fuzz_'
+
+step "i686 Setup.exe (built, not run: no 32-bit support here)"
+configure mingw32
+cmake --build build/mingw32 -j "$jobs" --target Setup
+
+step "x86_64 Setup.exe and the Windows-side tests under Wine"
+configure mingw64
+cmake --build build/mingw64 -j "$jobs"
+# shellcheck source=scripts/wine-env.sh
+source scripts/wine-env.sh
+eval "$(bash scripts/xvfb.sh start)"
+trap 'bash "$root/scripts/xvfb.sh" stop || true; bash "$root/scripts/wine-env.sh" stop || true' EXIT
+ctest --test-dir build/mingw64 --output-on-failure

@@ -1,0 +1,69 @@
+// The setup script (Setup.inf, code page 932) and its line scanner.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/SetupEnv.h"
+
+namespace setup {
+
+enum ScriptSection : int {
+    kSectionAll = -1,
+    kSectionNone = 0,
+    kSectionSetup = 1,
+    kSectionFiles = 2,
+    kSectionRegistory = 3,
+    kSectionUninstall = 4,
+};
+
+struct FileEntry {
+    std::string Action;
+    std::string Source;
+    int32_t TypeFlags[3] = {};
+    std::string Target;
+    std::string LinkName;
+};
+
+struct RegistryEntry {
+    std::string Action;
+    std::string KeyPath;
+    int32_t TypeFlags[3] = {};
+    std::string Text;
+    int32_t Number = 0;
+};
+
+struct UninstallEntry {
+    std::string Action;
+    std::string Target;
+};
+
+// The three entry lists, each in file order.
+struct ScriptLists {
+    std::vector<FileEntry> Files;
+    std::vector<RegistryEntry> Registry;
+    std::vector<UninstallEntry> Uninstall;
+};
+
+// One destination of ScanLine: a text for "%s", an integer for "%d".
+struct ScanTarget {
+    std::string* text = nullptr;
+    int32_t* number = nullptr;
+    ScanTarget(std::string& t) : text(&t) {}
+    ScanTarget(int32_t& n) : number(&n) {}
+};
+
+// Splits one line by a format of literals, "%s" and "%d". Always returns 0.
+int ScanLine(std::string_view line, std::string_view format, const std::vector<ScanTarget>& targets);
+
+// Splits raw script bytes into the lines the reader sees: text-mode reading
+// (CR LF becomes LF, Ctrl-Z ends the file) in pieces of at most 779 bytes.
+std::vector<std::string> SplitScriptLines(std::string_view bytes);
+
+// Reads "Setup.inf" from the current directory and keeps the lines of one
+// section (or all, -1). 1 when read to its end, 0 when it cannot be opened.
+int ReadSetupScript(SetupEnv& env, ScriptLists& lists, int section);
+
+}  // namespace setup

@@ -1,0 +1,35 @@
+#include "core/SetupContext.h"
+
+#include <cstdarg>
+#include <string>
+
+#include "core/Text.h"
+
+namespace setup {
+
+void SetupContext::Reset() {
+    for (std::string* text :
+         {&ProgramDir, &UserProgramFolderDir, &ProgramFolderDir, &WinDir, &SystemDir, &TargetDir,
+          &INSTALL_DIR, &MENU_NAME, &GAME_NAME, &BRAND_NAME, &TITLE_BMP, &REG_ROOT_KEY_NAME,
+          &GAME_EXE_NAME, &InstallPath, &SourceDir}) {
+        text->clear();
+    }
+    OsPlatform = 0;
+    TraceStream.reset();
+    SetupTypeIndex = 0;
+    for (int32_t& count : FileCounts) count = 0;
+    for (int64_t& bytes : RequiredBytes) bytes = 0;
+    FreeBytes = 0;
+    MenuChoice = 0;
+}
+
+void SetupContext::Trace(const char* format, ...) {
+    if (!TraceStream) return;
+    va_list args;
+    va_start(args, format);
+    const std::string line = FormatV(format, args);
+    va_end(args);
+    if (!line.empty()) TraceStream->Write(line);
+}
+
+}  // namespace setup

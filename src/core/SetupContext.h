@@ -1,0 +1,52 @@
+// The program's single state record.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "platform/Os.h"
+
+namespace setup {
+
+struct SetupContext {
+    // System folders, without trailing backslashes.
+    std::string ProgramDir;
+    std::string UserProgramFolderDir;
+    std::string ProgramFolderDir;
+    std::string WinDir;
+    std::string SystemDir;
+    int32_t OsPlatform = 0;  // 0 unknown, 1 Windows 9x family, 2 NT family
+    std::string TargetDir;   // install folder read back from the registry
+
+    // [Setup] values (MENU_NAME and REG_ROOT_KEY_NAME branded at start-up).
+    std::string INSTALL_DIR;
+    std::string MENU_NAME;
+    std::string GAME_NAME;
+    std::string BRAND_NAME;
+    std::string TITLE_BMP;
+    std::string REG_ROOT_KEY_NAME;
+    std::string GAME_EXE_NAME;
+
+    std::unique_ptr<TextSink> TraceStream;  // null: tracing is off
+
+    int32_t SetupTypeIndex = 0;  // 0 minimum, 1 standard, 2 full
+    std::string InstallPath;
+    int32_t FileCounts[4] = {};  // 0-2 per setup type, 3 the uninstall's files
+    std::string SourceDir;
+    int64_t RequiredBytes[3] = {};
+    int64_t FreeBytes = 0;
+    int32_t MenuChoice = 0;  // 0 exit, 1 install, 2 uninstall, 3 run
+
+    void Reset();
+
+    bool Tracing() const { return TraceStream != nullptr; }
+    // Writes one formatted piece to the trace stream when one is attached.
+    void Trace(const char* format, ...)
+#if defined(__GNUC__)
+        __attribute__((format(printf, 2, 3)))
+#endif
+        ;
+};
+
+}  // namespace setup

@@ -1,0 +1,17 @@
+// What every operation of the program works with: the state record, the
+// operating system and the screen.
+#pragma once
+
+#include "core/SetupContext.h"
+#include "platform/Os.h"
+#include "ui/Ui.h"
+
+namespace setup {
+
+struct SetupEnv {
+    SetupContext& ctx;
+    Os& os;
+    Ui& ui;
+};
+
+}  // namespace setup

@@ -1,0 +1,33 @@
+// Text helpers. Every text inside the program is UTF-8 in std::string.
+#pragma once
+
+#include <cstdarg>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace setup {
+
+// printf-style formatting into a std::string (no fixed buffer).
+std::string Format(const char* format, ...)
+#if defined(__GNUC__)
+    __attribute__((format(printf, 1, 2)))
+#endif
+    ;
+
+std::string FormatV(const char* format, va_list args);
+
+// Replaces every occurrence of `what` (case-sensitive, left to right, the
+// replacement not re-scanned).
+std::string ReplaceAll(std::string text, std::string_view what, std::string_view with);
+
+// UTF-8 <-> UTF-16. Ill-formed input becomes U+FFFD; never reads past the
+// input.
+std::u16string Utf8ToUtf16(std::string_view text);
+std::string Utf16ToUtf8(std::u16string_view text);
+
+// Number of UTF-16 code units the text takes (what Windows counts as the
+// length of a path or value).
+size_t Utf16Length(std::string_view text);
+
+}  // namespace setup
