@@ -1,0 +1,38 @@
+// Small stateless helpers on paths, folders, files and byte counts. They show
+// no messages; callers decide what a failure means.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "core/SetupEnv.h"
+
+namespace setup {
+
+// Free bytes of the drive holding path: available to the user where the
+// platform has GetDiskFreeSpaceEx, else all free bytes of the drive root.
+// Nonzero on success; on failure out is left as it was.
+int GetDiskFreeBytes(SetupEnv& env, const std::string& path, int64_t& out);
+
+// The drive of a path as _splitpath gives it: "C:" for a letter and a colon at
+// the start, else "".
+std::string GetPathDrive(const std::string& path);
+
+// Creates the folder and every missing folder above it, outermost first.
+// 1 when the folder exists now (ERROR_ALREADY_EXISTS is cleared to 0). 0 on
+// failure, with the last error as the platform left it: a file in the way
+// (183) or a missing root (drive, "\" or "\\server\share") ends with 0.
+int CreateDirectoryPath(SetupEnv& env, const std::string& path);
+
+// Removes every trailing backslash; "C:\" becomes "C:". Returns text.
+std::string& TrimTrailingBackslashes(std::string& text);
+
+// Sets or clears FILE_ATTRIBUTE_READONLY, keeping the other bits. A file whose
+// attributes cannot be read is left alone; nothing is reported.
+void SetReadOnlyAttribute(SetupEnv& env, const std::string& path, bool readOnly);
+
+// "<n> MB", "<n> KB" or "<n> Bytes", truncated, no fraction. A negative count
+// prints as its unsigned 64-bit reading in Bytes.
+std::string FormatSizeText(int64_t bytes);
+
+}  // namespace setup

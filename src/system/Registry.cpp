@@ -1,0 +1,197 @@
+#include "system/Registry.h"
+
+#include <limits>
+#include <vector>
+
+#include "core/Text.h"
+
+namespace setup {
+
+namespace {
+
+// Closes an opened key on every way out.
+class ScopedKey {
+public:
+    explicit ScopedKey(Os& os) : m_os(os) {}
+    ~ScopedKey() {
+        if (m_key != 0) m_os.RegCloseKey(m_key);
+    }
+    ScopedKey(const ScopedKey&) = delete;
+    ScopedKey& operator=(const ScopedKey&) = delete;
+
+    RegKey& Out() { return m_key; }
+    RegKey Get() const { return m_key; }
+    // A failed open is not guaranteed to leave the handle at zero.
+    void Forget() { m_key = 0; }
+
+private:
+    Os& m_os;
+    RegKey m_key = 0;
+};
+
+// A backslash byte never occurs inside a UTF-8 sequence, so the last one is
+// always a real separator.
+bool SplitValuePath(const std::string& valuePath, std::string& key, std::string& name) {
+    const size_t slash = valuePath.rfind('\\');
+    if (slash == std::string::npos) return false;
+    key = valuePath.substr(0, slash);
+    name = valuePath.substr(slash + 1);
+    return true;
+}
+
+// UTF-16LE bytes up to the first NUL unit or the end; an odd last byte is not
+// part of any unit.
+std::u16string DecodeUtf16Le(const std::vector<uint8_t>& data) {
+    std::u16string text;
+    for (size_t i = 0; i + 1 < data.size(); i += 2) {
+        const char16_t unit = static_cast<char16_t>(data[i] | (data[i + 1] << 8));
+        if (unit == 0) break;
+        text += unit;
+    }
+    return text;
+}
+
+std::vector<uint8_t> EncodeUtf16Le(std::u16string_view text) {
+    std::vector<uint8_t> bytes;
+    bytes.reserve(text.size() * 2);
+    for (const char16_t unit : text) {
+        bytes.push_back(static_cast<uint8_t>(unit & 0xFF));
+        bytes.push_back(static_cast<uint8_t>(unit >> 8));
+    }
+    return bytes;
+}
+
+// Moves a cut back to the start of the character it would split.
+size_t Utf8Boundary(const std::string& text, size_t cut) {
+    while (cut > 0 && cut < text.size() && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) {
+        --cut;
+    }
+    return cut;
+}
+
+int Failed(SetupEnv& env) {
+    env.ctx.Trace("**Failed\n");
+    return 0;
+}
+
+bool ReadValue(SetupEnv& env, RegKey root, const std::string& valuePath, std::string& out,
+               size_t maxChars) {
+    std::string keyPath;
+    std::string valueName;
+    if (!SplitValuePath(valuePath, keyPath, valueName)) return false;
+    // Room for maxChars units and a terminator, as the fixed buffer had.
+    if (maxChars >= std::numeric_limits<uint32_t>::max() / 2) return false;
+    const uint32_t maxBytes = static_cast<uint32_t>((maxChars + 1) * 2);
+
+    ScopedKey key(env.os);
+    if (env.os.RegOpenKeyEx(root, keyPath, win::KEY_QUERY_VALUE_, key.Out()) != 0) {
+        key.Forget();
+        return false;
+    }
+    uint32_t type = win::REG_NONE_;
+    std::vector<uint8_t> data;
+    if (env.os.RegQueryValueEx(key.Get(), valueName, type, data, maxBytes) != 0) return false;
+
+    const std::u16string text = DecodeUtf16Le(data);
+    if (text.size() > maxChars) return false;
+    out = Utf16ToUtf8(text);
+    if (type == win::REG_EXPAND_SZ_) {
+        std::string expanded;
+        if (env.os.ExpandEnvironmentStrings(out, expanded) && Utf16Length(expanded) <= maxChars) {
+            out = expanded;
+        }
+    }
+    return true;
+}
+
+int SetValue(SetupEnv& env, RegKey root, const std::string& valuePath, uint32_t type,
+             const std::vector<uint8_t>& data) {
+    std::string keyPath;
+    std::string valueName;
+    if (!SplitValuePath(valuePath, keyPath, valueName)) return 0;
+    if (data.size() > std::numeric_limits<uint32_t>::max()) return 0;
+
+    // The key must exist already: writing never creates one.
+    ScopedKey key(env.os);
+    if (env.os.RegOpenKeyEx(root, keyPath, win::KEY_WRITE_, key.Out()) != 0) {
+        key.Forget();
+        return 0;
+    }
+    const long result = env.os.RegSetValueEx(key.Get(), valueName, type, data.data(),
+                                             static_cast<uint32_t>(data.size()));
+    return result == 0 ? 1 : 0;
+}
+
+}  // namespace
+
+const char* RegistryRootName(RegKey root) {
+    switch (root) {
+    case HKEY_CLASSES_ROOT_:
+        return "HKEY_CLASSES_ROOT";
+    case HKEY_CURRENT_USER_:
+        return "HKEY_CURRENT_USER";
+    case HKEY_LOCAL_MACHINE_:
+        return "HKEY_LOCAL_MACHINE";
+    default:
+        return "HKEY_USERS";
+    }
+}
+
+int ReadRegistryString(SetupEnv& env, RegKey root, const std::string& valuePath, std::string& out,
+                       size_t maxChars) {
+    env.ctx.Trace("Trying to get registery key: %s ", valuePath.c_str());
+    std::string text;
+    if (!ReadValue(env, root, valuePath, text, maxChars)) {
+        out.clear();
+        return Failed(env);
+    }
+    out = std::move(text);
+    env.ctx.Trace("OK\n");
+    return 1;
+}
+
+int WriteRegistryString(SetupEnv& env, RegKey root, const std::string& valuePath,
+                        const std::string& text, size_t byteCount) {
+    env.ctx.Trace("Trying to set registery key: %s ", valuePath.c_str());
+    const size_t cut = Utf8Boundary(text, byteCount);
+    std::u16string units = Utf8ToUtf16(std::string_view(text).substr(0, cut));
+    if (byteCount > text.size()) units += u'\0';
+    if (!SetValue(env, root, valuePath, win::REG_SZ_, EncodeUtf16Le(units))) return Failed(env);
+    env.ctx.Trace("key %s %s = %s OK\n", RegistryRootName(root), valuePath.c_str(), text.c_str());
+    return 1;
+}
+
+int WriteRegistryDword(SetupEnv& env, RegKey root, const std::string& valuePath, int32_t value,
+                       uint32_t byteCount) {
+    env.ctx.Trace("Trying to set registery key: %s ", valuePath.c_str());
+    const uint32_t bits = static_cast<uint32_t>(value);
+    std::vector<uint8_t> data;
+    // Never more bytes than the value has.
+    for (uint32_t i = 0; i < byteCount && i < 4; ++i) {
+        data.push_back(static_cast<uint8_t>(bits >> (8 * i)));
+    }
+    if (!SetValue(env, root, valuePath, win::REG_DWORD_, data)) return Failed(env);
+    env.ctx.Trace("key %s %s = %d OK\n", RegistryRootName(root), valuePath.c_str(), value);
+    return 1;
+}
+
+int CreateRegistryKey(SetupEnv& env, RegKey root, const std::string& keyPath) {
+    env.ctx.Trace("Trying to create registery key: %s ", keyPath.c_str());
+    ScopedKey key(env.os);
+    uint32_t disposition = 0;
+    if (env.os.RegCreateKeyEx(root, keyPath, win::KEY_SET_VALUE_, key.Out(), disposition) != 0) {
+        key.Forget();
+        return Failed(env);
+    }
+    env.ctx.Trace("key %s %s OK\n", RegistryRootName(root), keyPath.c_str());
+    return 1;
+}
+
+int DeleteRegistryKey(SetupEnv& env, RegKey root, const std::string& keyPath) {
+    env.ctx.Trace("Trying to delete registery key: %s ", keyPath.c_str());
+    if (env.os.RegDeleteKey(root, keyPath) != 0) return Failed(env);
+    env.ctx.Trace("key %s %s OK\n", RegistryRootName(root), keyPath.c_str());
+    return 1;
+}
+
+}  // namespace setup

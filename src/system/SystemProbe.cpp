@@ -1,0 +1,110 @@
+#include "system/SystemProbe.h"
+
+#include "system/FileUtil.h"
+#include "system/Registry.h"
+
+namespace setup {
+
+namespace {
+
+const char kNt351Message[] = "WindowsNT3.51にはｲﾝｽﾄｰﾙできません。\nｾｯﾄｱｯﾌﾟを終了します。";
+const char kUnknownOsMessage[] = "ご利用のOS種別が認識できませんでした。\nｾｯﾄｱｯﾌﾟを終了します。";
+
+const char kProgramFilesValue[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\ProgramFilesDir";
+const char kShellProgramsValue[] =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders\\Programs";
+const char kUserShellProgramsValue[] =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders\\Programs";
+const char kCommonProgramsValue[] =
+    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders\\Common Programs";
+
+// One folder from the registry; on failure its trace line and box, and the
+// field stays empty.
+void ReadFolder(SetupEnv& env, RegKey root, const char* valuePath, std::string& field,
+                const char* traceLine, const char* message) {
+    if (ReadRegistryString(env, root, valuePath, field)) return;
+    env.ctx.Trace("%s", traceLine);
+    env.ui.AppMessageBox(message, mb::OK);
+    field.clear();
+}
+
+void ReadPlatformFolders(SetupEnv& env) {
+    if (!env.os.GetWindowsDirectory(env.ctx.WinDir)) env.ctx.WinDir.clear();
+    if (!env.os.GetSystemDirectory(env.ctx.SystemDir)) env.ctx.SystemDir.clear();
+}
+
+}  // namespace
+
+int ReadShellFolders9x(SetupEnv& env) {
+    SetupContext& ctx = env.ctx;
+    ctx.Trace("OS TYPE : WIN9X\n");
+    ReadFolder(env, HKEY_LOCAL_MACHINE_, kProgramFilesValue, ctx.ProgramDir,
+               "**Failed to get Win95 Program dir\n",
+               "Failed to get registery value for ProgramDir");
+    ReadFolder(env, HKEY_CURRENT_USER_, kShellProgramsValue, ctx.UserProgramFolderDir,
+               "**Failed to get Win95 UserProgramFolder dir\n",
+               "Failed to get registery value for UserProgramFolderDir");
+    // 9x has no all-users Start menu: the user's folder serves for both.
+    ReadFolder(env, HKEY_CURRENT_USER_, kShellProgramsValue, ctx.ProgramFolderDir,
+               "**Failed to get Win95 ProgramFolder dir\n",
+               "Failed to get registery value for ProgramFolderDir");
+    ReadPlatformFolders(env);
+    return 1;
+}
+
+int ReadShellFoldersNt(SetupEnv& env) {
+    SetupContext& ctx = env.ctx;
+    ctx.Trace("OS TYPE : WIN NT\n");
+    ReadFolder(env, HKEY_LOCAL_MACHINE_, kProgramFilesValue, ctx.ProgramDir,
+               "**Failed to get NT4 Program dir\n",
+               "Failed to get registery value for ProgramDir");
+    ReadFolder(env, HKEY_LOCAL_MACHINE_, kCommonProgramsValue, ctx.ProgramFolderDir,
+               "**Failed to get NT4 ProgramFolder dir\n",
+               "Failed to get registery value for ProgramFolderDir");
+    // An expandable value (%USERPROFILE%...), expanded by the read.
+    ReadFolder(env, HKEY_CURRENT_USER_, kUserShellProgramsValue, ctx.UserProgramFolderDir,
+               "**Failed to get NT4 UserProgramFolder dir\n",
+               "Failed to get registery value for UserProgramFolderDir");
+    ReadPlatformFolders(env);
+    return 1;
+}
+
+int ProbeSystem(SetupEnv& env) {
+    SetupContext& ctx = env.ctx;
+    OsVersion version;
+    env.os.GetVersionEx(version);
+    switch (version.platformId) {
+    case win::VER_PLATFORM_WIN32_WINDOWS_:
+        ctx.OsPlatform = 1;
+        break;
+    case win::VER_PLATFORM_WIN32_NT_:
+        if (version.majorVersion < 4) {
+            env.ui.AppMessageBox(kNt351Message, mb::ICONEXCLAMATION);
+            return 0;
+        }
+        ctx.OsPlatform = 2;
+        break;
+    default:
+        env.ui.AppMessageBox(kUnknownOsMessage, mb::ICONEXCLAMATION);
+        return 0;
+    }
+
+    if (ctx.OsPlatform == 1) {
+        ReadShellFolders9x(env);
+    } else {
+        ReadShellFoldersNt(env);
+    }
+
+    for (std::string* folder : {&ctx.ProgramDir, &ctx.UserProgramFolderDir, &ctx.ProgramFolderDir,
+                                &ctx.WinDir, &ctx.SystemDir}) {
+        TrimTrailingBackslashes(*folder);
+    }
+    ctx.Trace("ProgramDir           : %s\n", ctx.ProgramDir.c_str());
+    ctx.Trace("UserProgramFolderDir : %s\n", ctx.UserProgramFolderDir.c_str());
+    ctx.Trace("ProgramFolderDir     : %s\n", ctx.ProgramFolderDir.c_str());
+    ctx.Trace("WinDir               : %s\n", ctx.WinDir.c_str());
+    ctx.Trace("SystemDir            : %s\n", ctx.SystemDir.c_str());
+    return 1;
+}
+
+}  // namespace setup

@@ -1,0 +1,561 @@
+#include "OsContract.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "core/Text.h"
+
+namespace setup::contract {
+namespace {
+
+using namespace win;
+
+constexpr uint32_t SENTINEL = 0xDEADBEEF;
+constexpr uint32_t KEY_ALL = KEY_READ_ | KEY_WRITE_;
+
+std::vector<uint8_t> Utf16Bytes(const std::string& text, bool terminator) {
+    std::u16string wide = Utf8ToUtf16(text);
+    if (terminator) wide.push_back(u'\0');
+    std::vector<uint8_t> bytes;
+    for (char16_t c : wide) {
+        bytes.push_back(static_cast<uint8_t>(c & 0xFF));
+        bytes.push_back(static_cast<uint8_t>(c >> 8));
+    }
+    return bytes;
+}
+
+std::vector<std::string> Names(const std::vector<FindData>& found) {
+    std::vector<std::string> names;
+    for (const FindData& data : found) names.push_back(data.name);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+std::vector<std::string> Sorted(std::vector<std::string> names) {
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+const FindData* Entry(const std::vector<FindData>& found, const std::string& name) {
+    for (const FindData& data : found) {
+        if (data.name == name) return &data;
+    }
+    return nullptr;
+}
+
+bool StartsWithNoCase(const std::string& text, const std::string& prefix) {
+    if (text.size() < prefix.size()) return false;
+    return std::equal(prefix.begin(), prefix.end(), text.begin(), [](char a, char b) {
+        auto fold = [](char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c; };
+        return fold(a) == fold(b);
+    });
+}
+
+// --- files and folders ---
+
+TEST_P(OsContract, CreateAndRemoveFolders) {
+    const std::string dir = At("新しいフォルダ");
+    ASSERT_TRUE(os().CreateDirectory(dir)) << os().GetLastError();
+    EXPECT_EQ(FILE_ATTRIBUTE_DIRECTORY_, os().GetFileAttributes(dir) & FILE_ATTRIBUTE_DIRECTORY_);
+
+    EXPECT_FALSE(os().CreateDirectory(dir));
+    EXPECT_EQ(ERROR_ALREADY_EXISTS_, os().GetLastError());
+    Write(At("file.txt"), "x");
+    EXPECT_FALSE(os().CreateDirectory(At("file.txt")));
+    EXPECT_EQ(ERROR_ALREADY_EXISTS_, os().GetLastError());
+    EXPECT_FALSE(os().CreateDirectory(At("missing\\child")));
+    EXPECT_EQ(ERROR_PATH_NOT_FOUND_, os().GetLastError());
+    // No such drive: Windows says 3, Wine 2.
+    EXPECT_FALSE(os().CreateDirectory(env().MissingDrive() + "\\folder"));
+    const uint32_t error = os().GetLastError();
+    EXPECT_TRUE(error == ERROR_PATH_NOT_FOUND_ || error == ERROR_FILE_NOT_FOUND_) << error;
+
+    Write(dir + "\\inner.txt", "x");
+    EXPECT_FALSE(os().RemoveDirectory(dir));
+    EXPECT_EQ(ERROR_DIR_NOT_EMPTY_, os().GetLastError());
+    ASSERT_TRUE(os().DeleteFile(dir + "\\inner.txt"));
+    EXPECT_TRUE(os().RemoveDirectory(dir)) << os().GetLastError();
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES_, os().GetFileAttributes(dir));
+    EXPECT_EQ(ERROR_FILE_NOT_FOUND_, os().GetLastError());
+
+    EXPECT_FALSE(os().RemoveDirectory(dir));
+    EXPECT_EQ(ERROR_FILE_NOT_FOUND_, os().GetLastError());
+    EXPECT_FALSE(os().RemoveDirectory(At("missing\\child")));
+    EXPECT_EQ(ERROR_PATH_NOT_FOUND_, os().GetLastError());
+}
+
+TEST_P(OsContract, ReadOnlyFolderIsNotRemoved) {
+    const std::string dir = At("locked");
+    ASSERT_TRUE(os().CreateDirectory(dir));
+    ASSERT_TRUE(os().SetFileAttributes(dir, FILE_ATTRIBUTE_READONLY_));
+    const uint32_t attributes = os().GetFileAttributes(dir);
+    EXPECT_EQ(FILE_ATTRIBUTE_DIRECTORY_, attributes & FILE_ATTRIBUTE_DIRECTORY_);
+    // Wine does not keep the read-only bit of a folder at all.
+    if (!(attributes & FILE_ATTRIBUTE_READONLY_)) {
+        GTEST_SKIP() << "the read-only attribute of a folder is not kept: " << std::hex
+                     << attributes;
+    }
+
+    EXPECT_FALSE(os().RemoveDirectory(dir));
+    EXPECT_EQ(ERROR_ACCESS_DENIED_, os().GetLastError());
+    EXPECT_TRUE(Exists(dir));
+
+    ASSERT_TRUE(os().SetFileAttributes(dir, FILE_ATTRIBUTE_NORMAL_));
+    EXPECT_EQ(FILE_ATTRIBUTE_DIRECTORY_,
+              os().GetFileAttributes(dir) & (FILE_ATTRIBUTE_DIRECTORY_ | FILE_ATTRIBUTE_READONLY_));
+    EXPECT_TRUE(os().RemoveDirectory(dir)) << os().GetLastError();
+}
+
+TEST_P(OsContract, DeleteFile) {
+    const std::string file = At("doomed.txt");
+    Write(file, "bytes");
+    ASSERT_TRUE(os().SetFileAttributes(file, FILE_ATTRIBUTE_READONLY_));
+    EXPECT_FALSE(os().DeleteFile(file));
+    EXPECT_EQ(ERROR_ACCESS_DENIED_, os().GetLastError());
+    EXPECT_EQ("bytes", Read(file));
+
+    ASSERT_TRUE(os().SetFileAttributes(file, FILE_ATTRIBUTE_NORMAL_));
+    EXPECT_TRUE(os().DeleteFile(file)) << os().GetLastError();
+    EXPECT_FALSE(Exists(file));
+    EXPECT_FALSE(os().DeleteFile(file));
+    EXPECT_EQ(ERROR_FILE_NOT_FOUND_, os().GetLastError());
+    EXPECT_FALSE(os().DeleteFile(At("missing\\doomed.txt")));
+    EXPECT_EQ(ERROR_PATH_NOT_FOUND_, os().GetLastError());
+
+    ASSERT_TRUE(os().CreateDirectory(At("folder")));
+    EXPECT_FALSE(os().DeleteFile(At("folder")));
+    EXPECT_EQ(ERROR_ACCESS_DENIED_, os().GetLastError());
+    EXPECT_TRUE(Exists(At("folder")));
+}
+
+TEST_P(OsContract, CopyFile) {
+    const std::string from = At("source.txt");
+    const std::string to = At("コピー.txt");
+    Write(from, "new content");
+    Write(to, "old");
+
+    EXPECT_FALSE(os().CopyFile(from, to, true));
+    EXPECT_EQ(ERROR_FILE_EXISTS_, os().GetLastError());
+    EXPECT_EQ("old", Read(to));
+
+    EXPECT_TRUE(os().CopyFile(from, to, false)) << os().GetLastError();
+    EXPECT_EQ("new content", Read(to));
+    EXPECT_TRUE(os().CopyFile(from, At("fresh.txt"), true)) << os().GetLastError();
+    EXPECT_EQ("new content", Read(At("fresh.txt")));
+    EXPECT_EQ("new content", Read(from));
+
+    EXPECT_FALSE(os().CopyFile(At("missing.txt"), At("x.txt"), false));
+    EXPECT_EQ(ERROR_FILE_NOT_FOUND_, os().GetLastError());
+    EXPECT_FALSE(Exists(At("x.txt")));
+    EXPECT_FALSE(os().CopyFile(from, At("missing\\x.txt"), false));
+    EXPECT_EQ(ERROR_PATH_NOT_FOUND_, os().GetLastError());
+}
+
+TEST_P(OsContract, CopyFileRespectsReadOnly) {
+    const std::string from = At("source.txt");
+    const std::string locked = At("locked.txt");
+    Write(from, "new");
+    Write(locked, "old");
+    ASSERT_TRUE(os().SetFileAttributes(locked, FILE_ATTRIBUTE_READONLY_));
+
+    EXPECT_FALSE(os().CopyFile(from, locked, false));
+    EXPECT_EQ(ERROR_ACCESS_DENIED_, os().GetLastError());
+    EXPECT_EQ("old", Read(locked));
+    EXPECT_EQ(FILE_ATTRIBUTE_READONLY_, os().GetFileAttributes(locked) & FILE_ATTRIBUTE_READONLY_);
+
+    // A read-only source makes a read-only copy.
+    ASSERT_TRUE(os().SetFileAttributes(from, FILE_ATTRIBUTE_READONLY_));
+    ASSERT_TRUE(os().CopyFile(from, At("copy.txt"), true)) << os().GetLastError();
+    const uint32_t attributes = os().GetFileAttributes(At("copy.txt"));
+    EXPECT_EQ(FILE_ATTRIBUTE_READONLY_,
+              attributes & (FILE_ATTRIBUTE_READONLY_ | FILE_ATTRIBUTE_DIRECTORY_))
+        << std::hex << attributes;
+    EXPECT_EQ("new", Read(At("copy.txt")));
+}
+
+TEST_P(OsContract, FileAttributes) {
+    const std::string file = At("file.txt");
+    Write(file, "x");
+    uint32_t attributes = os().GetFileAttributes(file);
+    EXPECT_EQ(FILE_ATTRIBUTE_ARCHIVE_,
+              attributes &
+                  (FILE_ATTRIBUTE_ARCHIVE_ | FILE_ATTRIBUTE_DIRECTORY_ | FILE_ATTRIBUTE_READONLY_))
+        << std::hex << attributes;
+
+    ASSERT_TRUE(os().SetFileAttributes(file, FILE_ATTRIBUTE_READONLY_ | FILE_ATTRIBUTE_ARCHIVE_));
+    EXPECT_EQ(FILE_ATTRIBUTE_READONLY_, os().GetFileAttributes(file) & FILE_ATTRIBUTE_READONLY_);
+    ASSERT_TRUE(os().SetFileAttributes(file, FILE_ATTRIBUTE_NORMAL_));
+    EXPECT_EQ(0u, os().GetFileAttributes(file) & FILE_ATTRIBUTE_READONLY_);
+
+    EXPECT_EQ(FILE_ATTRIBUTE_DIRECTORY_,
+              os().GetFileAttributes(env().Folder()) & FILE_ATTRIBUTE_DIRECTORY_);
+
+    os().SetLastError(0);
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES_, os().GetFileAttributes(At("missing.txt")));
+    EXPECT_EQ(ERROR_FILE_NOT_FOUND_, os().GetLastError());
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES_, os().GetFileAttributes(At("missing\\file.txt")));
+    EXPECT_EQ(ERROR_PATH_NOT_FOUND_, os().GetLastError());
+    EXPECT_FALSE(os().SetFileAttributes(At("missing.txt"), FILE_ATTRIBUTE_NORMAL_));
+    EXPECT_EQ(ERROR_FILE_NOT_FOUND_, os().GetLastError());
+}
+
+TEST_P(OsContract, TextFileAndReadFile) {
+    const std::string file = At("トレース.log");
+    {
+        auto sink = os().CreateTextFile(file);
+        ASSERT_TRUE(sink) << os().GetLastError();
+        sink->Write("line 1\r\n");
+        sink->Write("データ\r\n");
+    }
+    EXPECT_EQ("line 1\r\nデータ\r\n", Read(file));
+
+    Write(file, "short");
+    EXPECT_EQ("short", Read(file));
+
+    std::string bytes = "sentinel";
+    EXPECT_FALSE(os().ReadFile(At("missing.txt"), bytes));
+    EXPECT_EQ(ERROR_FILE_NOT_FOUND_, os().GetLastError());
+    EXPECT_EQ("", bytes);
+    EXPECT_EQ(nullptr, os().CreateTextFile(At("missing\\file.txt")));
+    EXPECT_EQ(ERROR_PATH_NOT_FOUND_, os().GetLastError());
+}
+
+TEST_P(OsContract, CurrentDirectory) {
+    std::string saved;
+    ASSERT_TRUE(os().GetCurrentDirectory(saved));
+    ASSERT_FALSE(saved.empty());
+    struct Restore {
+        Os& os;
+        std::string path;
+        ~Restore() { os.SetCurrentDirectory(path); }
+    } restore{os(), saved};
+
+    ASSERT_TRUE(os().SetCurrentDirectory(env().Folder())) << os().GetLastError();
+    std::string current = "sentinel";
+    ASSERT_TRUE(os().GetCurrentDirectory(current));
+    EXPECT_EQ(env().Folder(), current);
+
+    // Relative paths resolve against it.
+    Write("relative.txt", "here");
+    EXPECT_EQ("here", Read(At("relative.txt")));
+    ASSERT_TRUE(os().CreateDirectory("sub"));
+    EXPECT_TRUE(os().SetCurrentDirectory("sub"));
+    EXPECT_EQ("here", Read("..\\relative.txt"));
+    ASSERT_TRUE(os().SetCurrentDirectory(env().Folder()));
+
+    EXPECT_FALSE(os().SetCurrentDirectory(At("missing")));
+    EXPECT_EQ(ERROR_FILE_NOT_FOUND_, os().GetLastError());
+    EXPECT_FALSE(os().SetCurrentDirectory(At("missing\\deeper")));
+    EXPECT_EQ(ERROR_PATH_NOT_FOUND_, os().GetLastError());
+    ASSERT_TRUE(os().GetCurrentDirectory(current));
+    EXPECT_EQ(env().Folder(), current);
+
+    ASSERT_TRUE(os().SetCurrentDirectory(saved));
+    ASSERT_TRUE(os().GetCurrentDirectory(current));
+    EXPECT_EQ(saved, current);
+}
+
+// --- find ---
+
+TEST_P(FindContract, StarDotStarDeliversEveryEntryOnce) {
+    const std::vector<std::string> expected =
+        Sorted({".", "..", "a.txt", "b.dat", "noext", "テスト.txt", "sub", "データ"});
+    for (const char* pattern : {"*.*", "*"}) {
+        const std::vector<FindData> found = Found(At(pattern));
+        EXPECT_EQ(expected, Names(found)) << pattern;
+        for (const FindData& data : found) {
+            EXPECT_EQ(At(data.name), data.fullPath) << pattern;
+        }
+    }
+    const std::vector<FindData> found = Found(At("*.*"));
+    for (const char* folder : {".", "..", "sub", "データ"}) {
+        const FindData* data = Entry(found, folder);
+        ASSERT_TRUE(data) << folder;
+        EXPECT_EQ(FILE_ATTRIBUTE_DIRECTORY_, data->attributes & FILE_ATTRIBUTE_DIRECTORY_)
+            << folder;
+    }
+    const FindData* a = Entry(found, "a.txt");
+    ASSERT_TRUE(a);
+    EXPECT_EQ(5u, a->size);
+    EXPECT_EQ(0u, a->attributes & FILE_ATTRIBUTE_DIRECTORY_);
+    const FindData* japanese = Entry(found, "テスト.txt");
+    ASSERT_TRUE(japanese);
+    EXPECT_EQ(6u, japanese->size);
+}
+
+TEST_P(FindContract, Wildcards) {
+    EXPECT_EQ(Sorted({"a.txt", "テスト.txt"}), Names(Found(At("*.txt"))));
+    EXPECT_EQ(Sorted({"a.txt", "テスト.txt"}), Names(Found(At("*.TXT"))));
+    EXPECT_EQ(std::vector<std::string>{"b.dat"}, Names(Found(At("?.DAT"))));
+    EXPECT_EQ(std::vector<std::string>{"a.txt"}, Names(Found(At("A*"))));
+    EXPECT_EQ(std::vector<std::string>{"テスト.txt"}, Names(Found(At("テ*"))));
+}
+
+TEST_P(FindContract, NamedEntryFindsItself) {
+    for (const char* name : {"sub", "データ", "a.txt"}) {
+        const std::vector<FindData> found = Found(At(name));
+        ASSERT_EQ(1u, found.size()) << name;
+        EXPECT_EQ(name, found[0].name);
+        EXPECT_EQ(At(name), found[0].fullPath);
+    }
+    EXPECT_EQ(FILE_ATTRIBUTE_DIRECTORY_,
+              Found(At("sub"))[0].attributes & FILE_ATTRIBUTE_DIRECTORY_);
+}
+
+TEST_P(FindContract, NothingFound) {
+    std::vector<FindData> found{FindData{"sentinel", "sentinel", 1, 1}};
+    EXPECT_FALSE(os().FindFiles(At("*.zzz"), found));
+    EXPECT_EQ(ERROR_FILE_NOT_FOUND_, os().GetLastError());
+    EXPECT_TRUE(found.empty());
+
+    found.push_back(FindData{"sentinel", "sentinel", 1, 1});
+    EXPECT_FALSE(os().FindFiles(At("missing\\*.*"), found));
+    EXPECT_EQ(ERROR_PATH_NOT_FOUND_, os().GetLastError());
+    EXPECT_TRUE(found.empty());
+
+    EXPECT_FALSE(os().FindFiles(At("absent.txt"), found));
+    EXPECT_EQ(ERROR_FILE_NOT_FOUND_, os().GetLastError());
+}
+
+// --- free space ---
+
+TEST_P(OsContract, FreeSpace) {
+    EXPECT_TRUE(os().HasGetDiskFreeSpaceEx());
+    uint64_t available = SENTINEL, total = SENTINEL;
+    ASSERT_TRUE(os().GetDiskFreeSpaceEx(env().Folder(), available, total)) << os().GetLastError();
+    EXPECT_NE(SENTINEL, total);
+    EXPECT_GT(total, 0u);
+    EXPECT_LE(available, total);
+
+    uint32_t sectors = SENTINEL, bytes = SENTINEL, freeClusters = SENTINEL, clusters = SENTINEL;
+    ASSERT_TRUE(os().GetDiskFreeSpace("C:\\", sectors, bytes, freeClusters, clusters))
+        << os().GetLastError();
+    EXPECT_NE(SENTINEL, sectors);
+    EXPECT_GT(sectors, 0u);
+    EXPECT_GT(bytes, 0u);
+    EXPECT_NE(SENTINEL, freeClusters);
+    EXPECT_GT(clusters, 0u);
+
+    sectors = bytes = freeClusters = clusters = SENTINEL;
+    EXPECT_FALSE(
+        os().GetDiskFreeSpace(env().MissingDrive() + "\\", sectors, bytes, freeClusters, clusters));
+    EXPECT_EQ(ERROR_PATH_NOT_FOUND_, os().GetLastError());
+    EXPECT_EQ(SENTINEL, sectors);
+    EXPECT_EQ(SENTINEL, bytes);
+    EXPECT_EQ(SENTINEL, freeClusters);
+    EXPECT_EQ(SENTINEL, clusters);
+}
+
+// --- registry ---
+
+TEST_P(OsContract, RegistryKeys) {
+    const std::string nested = env().Key() + "\\会社\\Product\\1.0";
+    RegKey key = 0;
+    uint32_t disposition = SENTINEL;
+    ASSERT_EQ(0, os().RegCreateKeyEx(HKEY_CURRENT_USER_, nested, KEY_ALL, key, disposition));
+    EXPECT_EQ(REG_CREATED_NEW_KEY_, disposition);
+    EXPECT_NE(0u, key);
+    EXPECT_EQ(0, os().RegCloseKey(key));
+
+    disposition = SENTINEL;
+    ASSERT_EQ(0, os().RegCreateKeyEx(HKEY_CURRENT_USER_, nested, KEY_ALL, key, disposition));
+    EXPECT_EQ(REG_OPENED_EXISTING_KEY_, disposition);
+    EXPECT_EQ(0, os().RegCloseKey(key));
+
+    // Key names compare without case.
+    ASSERT_EQ(
+        0, os().RegOpenKeyEx(HKEY_CURRENT_USER_, env().Key() + "\\会社\\PRODUCT", KEY_READ_, key));
+    RegKey child = 0;
+    EXPECT_EQ(0, os().RegOpenKeyEx(key, "1.0", KEY_READ_, child));
+    EXPECT_EQ(0, os().RegCloseKey(child));
+    EXPECT_EQ(0, os().RegCloseKey(key));
+
+    EXPECT_EQ(long(ERROR_FILE_NOT_FOUND_),
+              os().RegOpenKeyEx(HKEY_CURRENT_USER_, env().Key() + "\\missing", KEY_READ_, key));
+    EXPECT_EQ(
+        long(ERROR_FILE_NOT_FOUND_),
+        os().RegOpenKeyEx(HKEY_CURRENT_USER_, env().Key() + "\\missing\\deeper", KEY_READ_, key));
+}
+
+TEST_P(OsContract, RegistryValues) {
+    RegKey key = 0;
+    uint32_t disposition = 0;
+    ASSERT_EQ(0, os().RegCreateKeyEx(HKEY_CURRENT_USER_, env().Key(), KEY_ALL, key, disposition));
+
+    struct Case {
+        std::string name;
+        uint32_t type;
+        std::vector<uint8_t> data;
+    };
+    const std::vector<Case> cases = {
+        {"WithNul", REG_SZ_, Utf16Bytes("C:\\Program Files\\アプリ", true)},
+        {"WithoutNul", REG_SZ_, Utf16Bytes("C:\\Program Files\\アプリ", false)},
+        {"Expand", REG_EXPAND_SZ_, Utf16Bytes("%USERPROFILE%\\Start Menu", true)},
+        {"Dword", REG_DWORD_, {0x78, 0x56, 0x34, 0x12}},
+        {"インストール先", REG_SZ_, Utf16Bytes("D:\\アプリケーション", true)},
+        {"", REG_SZ_, Utf16Bytes("default", true)},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(0, os().RegSetValueEx(key, c.name, c.type, c.data.data(),
+                                        static_cast<uint32_t>(c.data.size())))
+            << c.name;
+    }
+    for (const Case& c : cases) {
+        uint32_t type = SENTINEL;
+        std::vector<uint8_t> data{0xEE};
+        EXPECT_EQ(0, os().RegQueryValueEx(key, c.name, type, data, 1024)) << c.name;
+        EXPECT_EQ(c.type, type) << c.name;
+        EXPECT_EQ(c.data, data) << c.name;
+    }
+
+    uint32_t type = SENTINEL;
+    std::vector<uint8_t> data{0xEE};
+    EXPECT_EQ(long(ERROR_MORE_DATA_), os().RegQueryValueEx(key, "WithNul", type, data, 4));
+    EXPECT_TRUE(data.empty());
+    data = {0xEE};
+    EXPECT_EQ(long(ERROR_FILE_NOT_FOUND_), os().RegQueryValueEx(key, "missing", type, data, 1024));
+    EXPECT_TRUE(data.empty());
+    EXPECT_EQ(0, os().RegCloseKey(key));
+
+    // A key opened for reading refuses writes; a closed handle is no handle.
+    ASSERT_EQ(0, os().RegOpenKeyEx(HKEY_CURRENT_USER_, env().Key(), KEY_READ_, key));
+    const uint8_t dword[4] = {1, 0, 0, 0};
+    EXPECT_EQ(long(ERROR_ACCESS_DENIED_), os().RegSetValueEx(key, "Dword", REG_DWORD_, dword, 4));
+    EXPECT_EQ(0, os().RegCloseKey(key));
+    EXPECT_EQ(long(ERROR_INVALID_HANDLE_), os().RegQueryValueEx(key, "Dword", type, data, 1024));
+}
+
+TEST_P(OsContract, RegistryDeleteKey) {
+    OsVersion version;
+    ASSERT_TRUE(os().GetVersionEx(version));
+    ASSERT_EQ(VER_PLATFORM_WIN32_NT_, version.platformId);
+
+    const std::string parent = env().Key() + "\\Parent";
+    RegKey key = 0;
+    uint32_t disposition = 0;
+    ASSERT_EQ(
+        0, os().RegCreateKeyEx(HKEY_CURRENT_USER_, parent + "\\Child", KEY_ALL, key, disposition));
+    EXPECT_EQ(0, os().RegCloseKey(key));
+
+    EXPECT_EQ(long(ERROR_ACCESS_DENIED_), os().RegDeleteKey(HKEY_CURRENT_USER_, parent));
+    ASSERT_EQ(0, os().RegOpenKeyEx(HKEY_CURRENT_USER_, parent + "\\Child", KEY_READ_, key));
+    EXPECT_EQ(0, os().RegCloseKey(key));
+
+    // Relative to an open key, then the now empty parent.
+    ASSERT_EQ(0, os().RegOpenKeyEx(HKEY_CURRENT_USER_, parent, KEY_ALL, key));
+    EXPECT_EQ(0, os().RegDeleteKey(key, "child"));
+    EXPECT_EQ(0, os().RegCloseKey(key));
+    EXPECT_EQ(0, os().RegDeleteKey(HKEY_CURRENT_USER_, parent));
+    EXPECT_EQ(long(ERROR_FILE_NOT_FOUND_),
+              os().RegOpenKeyEx(HKEY_CURRENT_USER_, parent, KEY_READ_, key));
+    EXPECT_EQ(long(ERROR_FILE_NOT_FOUND_), os().RegDeleteKey(HKEY_CURRENT_USER_, parent));
+}
+
+// --- environment, version, folders ---
+
+TEST_P(OsContract, Environment) {
+    env().SetVariable("SETUP_CONTRACT_VAR", "C:\\データ");
+    std::string out = "sentinel";
+    ASSERT_TRUE(os().ExpandEnvironmentStrings("%SETUP_CONTRACT_VAR%\\sub", out));
+    EXPECT_EQ("C:\\データ\\sub", out);
+    ASSERT_TRUE(os().ExpandEnvironmentStrings("[%setup_contract_var%]", out));
+    EXPECT_EQ("[C:\\データ]", out);
+    ASSERT_TRUE(os().ExpandEnvironmentStrings("%SETUP_CONTRACT_UNKNOWN%\\x", out));
+    EXPECT_EQ("%SETUP_CONTRACT_UNKNOWN%\\x", out);
+    ASSERT_TRUE(os().ExpandEnvironmentStrings("100%", out));
+    EXPECT_EQ("100%", out);
+
+    EXPECT_TRUE(os().GetEnvironmentVariable("Setup_Contract_Var", out));
+    EXPECT_EQ("C:\\データ", out);
+    EXPECT_FALSE(os().GetEnvironmentVariable("SETUP_CONTRACT_UNKNOWN", out));
+}
+
+TEST_P(OsContract, VersionAndSystemFolders) {
+    OsVersion version{SENTINEL, SENTINEL, SENTINEL, SENTINEL};
+    ASSERT_TRUE(os().GetVersionEx(version));
+    EXPECT_EQ(VER_PLATFORM_WIN32_NT_, version.platformId);
+    EXPECT_GE(version.majorVersion, 4u);
+    EXPECT_NE(SENTINEL, version.minorVersion);
+
+    std::string windows, system;
+    ASSERT_TRUE(os().GetWindowsDirectory(windows));
+    ASSERT_TRUE(os().GetSystemDirectory(system));
+    EXPECT_FALSE(windows.empty());
+    EXPECT_TRUE(StartsWithNoCase(system, windows + "\\")) << windows << " / " << system;
+    EXPECT_EQ(FILE_ATTRIBUTE_DIRECTORY_,
+              os().GetFileAttributes(windows) & FILE_ATTRIBUTE_DIRECTORY_);
+    EXPECT_EQ(FILE_ATTRIBUTE_DIRECTORY_,
+              os().GetFileAttributes(system) & FILE_ATTRIBUTE_DIRECTORY_);
+}
+
+// --- mutex ---
+
+TEST_P(OsContract, NamedMutex) {
+    const std::string name = "SetupContract-" + env().Unique();
+    os().SetLastError(ERROR_ALREADY_EXISTS_);
+    const MutexHandle first = os().CreateMutex(name);
+    ASSERT_NE(0u, first);
+    EXPECT_EQ(0u, os().GetLastError());
+
+    const MutexHandle second = os().CreateMutex(name);
+    ASSERT_NE(0u, second);
+    EXPECT_EQ(ERROR_ALREADY_EXISTS_, os().GetLastError());
+    EXPECT_NE(first, second);
+
+    // Created unowned: releasing it is refused (ERROR_NOT_OWNER).
+    EXPECT_FALSE(os().ReleaseMutex(first));
+    EXPECT_EQ(288u, os().GetLastError());
+
+    os().CloseMutex(second);
+    os().CloseMutex(first);
+    const MutexHandle again = os().CreateMutex(name);
+    ASSERT_NE(0u, again);
+    EXPECT_EQ(0u, os().GetLastError());
+    os().CloseMutex(again);
+}
+
+// --- COM and shell links ---
+
+TEST_P(OsContract, ShellLinkRoundTrip) {
+    ASSERT_EQ(S_OK_, os().CoInitialize());
+    EXPECT_EQ(S_FALSE_, os().CoInitialize());
+    os().CoUninitialize();
+
+    // The target need not exist.
+    ShellLinkData link;
+    link.target = At("データ\\プログラム.exe");
+    link.description = "説明";
+    link.hasDescription = true;
+    link.workingDirectory = At("データ");
+    link.hasWorkingDirectory = true;
+    const std::string path = At("ショートカット.lnk");
+    EXPECT_EQ(S_OK_, os().SaveShellLink(path, link));
+    EXPECT_TRUE(Exists(path));
+    std::string target = "sentinel";
+    EXPECT_EQ(S_OK_, os().LoadShellLinkTarget(path, target));
+    EXPECT_EQ(link.target, target);
+
+    EXPECT_EQ(HRESULT_PATH_NOT_FOUND_, os().SaveShellLink(At("missing\\link.lnk"), link));
+    os().CoUninitialize();
+}
+
+TEST_P(OsContract, ShellLinkNeedsCom) {
+    ShellLinkData link;
+    link.target = "C:\\Windows\\notepad.exe";
+    EXPECT_EQ(CO_E_NOTINITIALIZED_, os().SaveShellLink(At("link.lnk"), link));
+    EXPECT_FALSE(Exists(At("link.lnk")));
+}
+
+// --- text ---
+
+TEST_P(OsContract, DecodeCp932) {
+    EXPECT_EQ("ソ", os().DecodeCp932("\x83\x5C"));
+    EXPECT_EQ("ｱ", os().DecodeCp932("\xB1"));
+    EXPECT_EQ("Setup.inf [x] C:\\", os().DecodeCp932("Setup.inf [x] C:\\"));
+    EXPECT_EQ("あいう", os().DecodeCp932("\x82\xA0\x82\xA2\x82\xA4"));
+    EXPECT_EQ("A・", os().DecodeCp932("A\x82"));
+    EXPECT_EQ("", os().DecodeCp932(""));
+}
+
+}  // namespace
+}  // namespace setup::contract

@@ -1,0 +1,1285 @@
+#include "fakes/FakeOs.h"
+
+#include <iconv.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+
+#include "core/Text.h"
+
+namespace setup {
+
+namespace {
+
+constexpr uint32_t ERROR_CALL_NOT_IMPLEMENTED = 120;
+constexpr uint32_t ERROR_SHARING_VIOLATION = 32;
+constexpr uint32_t ERROR_DIRECTORY = 267;
+constexpr uint32_t ERROR_ENVVAR_NOT_FOUND = 203;
+constexpr uint32_t ERROR_NOT_OWNER = 288;
+constexpr uint32_t KEY_CREATE_SUB_KEY = 0x0004;
+// Attribute bits SetFileAttributes accepts; the others are ignored.
+constexpr uint32_t SETTABLE_ATTRIBUTES = 0x01 | 0x02 | 0x04 | 0x20 | 0x80 | 0x100 | 0x1000 | 0x2000;
+
+int32_t HresultFromWin32(uint32_t error) {
+    return static_cast<int32_t>(0x80070000u | (error & 0xFFFF));
+}
+
+char FoldChar(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+std::string Fold(std::string_view text) {
+    std::string out(text);
+    for (char& c : out) c = FoldChar(c);
+    return out;
+}
+
+bool SameName(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        if (FoldChar(a[i]) != FoldChar(b[i])) return false;
+    }
+    return true;
+}
+
+[[noreturn]] void TestSetupError(const std::string& what) {
+    std::fprintf(stderr, "FakeOs: %s\n", what.c_str());
+    std::abort();
+}
+
+// '*' any run, '?' exactly one UTF-16 unit, ASCII case folded.
+bool Glob(const std::u16string& p, const std::u16string& n) {
+    size_t pi = 0, ni = 0, starP = std::u16string::npos, starN = 0;
+    while (ni < n.size()) {
+        if (pi < p.size() && (p[pi] == u'?' || p[pi] == n[ni])) {
+            ++pi;
+            ++ni;
+        } else if (pi < p.size() && p[pi] == u'*') {
+            starP = pi++;
+            starN = ni;
+        } else if (starP != std::u16string::npos) {
+            pi = starP + 1;
+            ni = ++starN;
+        } else {
+            return false;
+        }
+    }
+    while (pi < p.size() && p[pi] == u'*') ++pi;
+    return pi == p.size();
+}
+
+std::u16string Fold16(const std::string& text) {
+    std::u16string out = Utf8ToUtf16(text);
+    for (char16_t& c : out) {
+        if (c >= u'A' && c <= u'Z') c = static_cast<char16_t>(c - u'A' + u'a');
+    }
+    return out;
+}
+
+// FindFirstFile's matching: a trailing ".*" also matches names without an
+// extension ("*.*" matches every name), a trailing "." matches names without
+// a dot.
+bool WildcardMatch(const std::string& pattern, const std::string& name) {
+    const std::u16string p = Fold16(pattern);
+    const std::u16string n = Fold16(name);
+    if (Glob(p, n)) return true;
+    if (p.size() >= 2 && p.compare(p.size() - 2, 2, u".*") == 0) {
+        if (Glob(p.substr(0, p.size() - 2), n)) return true;
+    }
+    if (p.size() >= 2 && p.back() == u'.' && n.find(u'.') == std::u16string::npos) {
+        return Glob(p.substr(0, p.size() - 1), n);
+    }
+    return false;
+}
+
+bool HasWildcard(std::string_view text) {
+    return text.find_first_of("*?") != std::string_view::npos;
+}
+
+std::vector<uint8_t> Utf16Bytes(const std::string& text, bool terminator) {
+    std::u16string wide = Utf8ToUtf16(text);
+    if (terminator) wide.push_back(u'\0');
+    std::vector<uint8_t> bytes;
+    bytes.reserve(wide.size() * 2);
+    for (char16_t c : wide) {
+        bytes.push_back(static_cast<uint8_t>(c & 0xFF));
+        bytes.push_back(static_cast<uint8_t>(c >> 8));
+    }
+    return bytes;
+}
+
+std::vector<std::string> SplitKeyPath(const std::string& path) {
+    std::vector<std::string> parts;
+    size_t start = 0;
+    while (start <= path.size()) {
+        size_t end = path.find('\\', start);
+        if (end == std::string::npos) end = path.size();
+        if (end > start) parts.push_back(path.substr(start, end - start));
+        start = end + 1;
+    }
+    return parts;
+}
+
+// Shortcut files of the fake: a header line, then key=value lines.
+constexpr std::string_view LINK_MAGIC = "FakeShellLink\n";
+
+std::string Escape(const std::string& text) {
+    std::string out;
+    for (char c : text) {
+        if (c == '%')
+            out += "%25";
+        else if (c == '\n')
+            out += "%0A";
+        else if (c == '\r')
+            out += "%0D";
+        else
+            out += c;
+    }
+    return out;
+}
+
+std::string Unescape(const std::string& text) {
+    std::string out;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '%' && i + 2 < text.size()) {
+            const std::string code = text.substr(i + 1, 2);
+            if (code == "25")
+                out += '%';
+            else if (code == "0A")
+                out += '\n';
+            else if (code == "0D")
+                out += '\r';
+            else
+                out += text.substr(i, 3);
+            i += 2;
+        } else {
+            out += text[i];
+        }
+    }
+    return out;
+}
+
+std::string SerializeLink(const ShellLinkData& link) {
+    std::string out(LINK_MAGIC);
+    out += "target=" + Escape(link.target) + "\n";
+    if (link.hasDescription) out += "description=" + Escape(link.description) + "\n";
+    if (link.hasArguments) out += "arguments=" + Escape(link.arguments) + "\n";
+    if (link.hasWorkingDirectory) {
+        out += "workingDirectory=" + Escape(link.workingDirectory) + "\n";
+    }
+    if (link.hasIconFile) out += "iconFile=" + Escape(link.iconFile) + "\n";
+    out += "iconIndex=" + std::to_string(link.iconIndex) + "\n";
+    out += "showCommand=" + std::to_string(link.showCommand) + "\n";
+    return out;
+}
+
+std::optional<ShellLinkData> ParseLink(const std::string& content) {
+    if (content.compare(0, LINK_MAGIC.size(), LINK_MAGIC) != 0) return std::nullopt;
+    ShellLinkData link;
+    size_t pos = LINK_MAGIC.size();
+    while (pos < content.size()) {
+        size_t end = content.find('\n', pos);
+        if (end == std::string::npos) end = content.size();
+        const std::string line = content.substr(pos, end - pos);
+        pos = end + 1;
+        const size_t eq = line.find('=');
+        if (eq == std::string::npos) continue;
+        const std::string key = line.substr(0, eq);
+        const std::string value = Unescape(line.substr(eq + 1));
+        if (key == "target") {
+            link.target = value;
+        } else if (key == "description") {
+            link.description = value;
+            link.hasDescription = true;
+        } else if (key == "arguments") {
+            link.arguments = value;
+            link.hasArguments = true;
+        } else if (key == "workingDirectory") {
+            link.workingDirectory = value;
+            link.hasWorkingDirectory = true;
+        } else if (key == "iconFile") {
+            link.iconFile = value;
+            link.hasIconFile = true;
+        } else if (key == "iconIndex") {
+            link.iconIndex = std::atoi(value.c_str());
+        } else if (key == "showCommand") {
+            link.showCommand = std::atoi(value.c_str());
+        }
+    }
+    return link;
+}
+
+void AppendUtf8(std::string& out, uint32_t cp) {
+    if (cp < 0x80) {
+        out += static_cast<char>(cp);
+    } else if (cp < 0x800) {
+        out += static_cast<char>(0xC0 | (cp >> 6));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+        out += static_cast<char>(0xE0 | (cp >> 12));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    }
+}
+
+bool IsTrailByte(uint8_t b) {
+    return (b >= 0x40 && b <= 0x7E) || (b >= 0x80 && b <= 0xFC);
+}
+
+}  // namespace
+
+// --- internal structures ---
+
+struct FakeOs::Node {
+    std::string name;
+    bool folder = false;
+    uint32_t attributes = 0;
+    std::string content;
+    std::optional<uint64_t> size;
+    Node* parent = nullptr;
+    std::vector<std::unique_ptr<Node>> children;
+
+    Node* Child(std::string_view childName) const {
+        for (const auto& child : children) {
+            if (SameName(child->name, childName)) return child.get();
+        }
+        return nullptr;
+    }
+    Node* AddChild(const std::string& childName, bool isFolder, uint32_t attrs) {
+        auto node = std::make_unique<Node>();
+        node->name = childName;
+        node->folder = isFolder;
+        node->attributes = attrs;
+        node->parent = this;
+        children.push_back(std::move(node));
+        return children.back().get();
+    }
+    void Remove(const Node* child) {
+        children.erase(std::remove_if(children.begin(), children.end(),
+                                      [child](const auto& c) { return c.get() == child; }),
+                       children.end());
+    }
+    uint64_t Size() const { return folder ? 0 : size.value_or(content.size()); }
+};
+
+struct FakeOs::Key {
+    std::string name;
+    std::vector<std::unique_ptr<Key>> subkeys;
+    std::vector<std::pair<std::string, RegValue>> values;
+
+    Key* Sub(std::string_view subName) const {
+        for (const auto& sub : subkeys) {
+            if (SameName(sub->name, subName)) return sub.get();
+        }
+        return nullptr;
+    }
+    RegValue* Value(std::string_view valueName) {
+        for (auto& value : values) {
+            if (SameName(value.first, valueName)) return &value.second;
+        }
+        return nullptr;
+    }
+};
+
+// An absolute path: drive letter (as written), components.
+struct FakeOs::Path {
+    std::string drive;  // "C:" as the caller wrote it
+    std::vector<std::string> parts;
+    char Letter() const { return static_cast<char>(drive[0] & ~0x20); }
+};
+
+struct FakeOs::Lookup {
+    bool parsed = false;
+    Path path;
+    Node* node = nullptr;    // the path's node, when it exists
+    Node* parent = nullptr;  // the folder that holds (or would hold) it
+    uint32_t error = 0;      // why node is null: 2, 3 or 123
+};
+
+class FakeOs::Sink : public TextSink {
+public:
+    Sink(FakeOs& os, std::string path) : m_os(os), m_path(std::move(path)) {}
+    void Write(std::string_view text) override {
+        Node* node = m_os.FileNode(m_path);
+        if (!node) return;
+        node->content.append(text.data(), text.size());
+        node->size.reset();
+    }
+
+private:
+    FakeOs& m_os;
+    std::string m_path;
+};
+
+// --- construction ---
+
+FakeOs::FakeOs() {
+    AddDrive('C');
+    AddFolder(m_systemDirectory);
+    m_space['C'] = DiskSpace{};
+    for (RegKey root : {HKEY_CLASSES_ROOT_, HKEY_CURRENT_USER_, HKEY_LOCAL_MACHINE_, HKEY_USERS_}) {
+        m_roots[root] = std::make_unique<Key>();
+    }
+    AddKey(HKEY_CURRENT_USER_, "Software");
+    AddKey(HKEY_LOCAL_MACHINE_, "SOFTWARE");
+    SetEnv("SystemRoot", "C:\\Windows");
+    SetEnv("windir", "C:\\Windows");
+    SetEnv("SystemDrive", "C:");
+    SetEnv("USERPROFILE", "C:\\Users\\user");
+    SetEnv("ProgramFiles", "C:\\Program Files");
+}
+
+FakeOs::~FakeOs() = default;
+
+// --- failures ---
+
+void FakeOs::FailNext(const std::string& method, uint32_t error, int count) {
+    m_failures.push_back(Failure{method, std::string(), error, count});
+}
+
+void FakeOs::FailPath(const std::string& method, const std::string& path, uint32_t error) {
+    m_failures.push_back(Failure{method, Canonical(path), error, -1});
+}
+
+void FakeOs::ClearFailures() {
+    m_failures.clear();
+}
+
+std::optional<uint32_t> FakeOs::TakeFailure(const char* method, const std::string& path,
+                                            const std::string& path2) {
+    for (auto it = m_failures.begin(); it != m_failures.end(); ++it) {
+        if (it->method != method) continue;
+        if (it->path.empty()) {
+            const uint32_t error = it->error;
+            if (--it->count <= 0) m_failures.erase(it);
+            return error;
+        }
+        if ((!path.empty() && it->path == Canonical(path)) ||
+            (!path2.empty() && it->path == Canonical(path2))) {
+            return it->error;
+        }
+    }
+    return std::nullopt;
+}
+
+bool FakeOs::Fail(uint32_t error) {
+    m_lastError = error;
+    return false;
+}
+
+// --- paths ---
+
+bool FakeOs::Parse(const std::string& raw, Path& out) const {
+    std::string s = raw;
+    std::replace(s.begin(), s.end(), '/', '\\');
+    if (s.empty() || s.compare(0, 2, "\\\\") == 0) return false;
+
+    const bool hasDrive = s.size() >= 2 && s[1] == ':' &&
+                          ((s[0] >= 'A' && s[0] <= 'Z') || (s[0] >= 'a' && s[0] <= 'z'));
+    Path base;
+    std::string rest;
+    if (hasDrive) {
+        base.drive = s.substr(0, 2);
+        rest = s.substr(2);
+        // "D:name" is relative to the current folder only on the current drive.
+        if (rest.empty() || rest[0] != '\\') {
+            Path current;
+            if (Parse(m_currentDirectory, current) && current.Letter() == base.Letter()) {
+                base.parts = current.parts;
+            }
+        }
+    } else {
+        if (!Parse(m_currentDirectory, base)) return false;
+        rest = s;
+        if (rest[0] == '\\') base.parts.clear();
+    }
+
+    size_t start = 0;
+    while (start <= rest.size()) {
+        size_t end = rest.find('\\', start);
+        if (end == std::string::npos) end = rest.size();
+        std::string part = rest.substr(start, end - start);
+        start = end + 1;
+        if (part.empty() || part == ".") continue;
+        if (part == "..") {
+            if (!base.parts.empty()) base.parts.pop_back();
+            continue;
+        }
+        // Windows drops trailing dots and spaces of a component.
+        while (!part.empty() && (part.back() == '.' || part.back() == ' ')) part.pop_back();
+        if (part.empty()) continue;
+        for (unsigned char c : part) {
+            if (c < 0x20 ||
+                std::string_view("<>:\"|?*").find(static_cast<char>(c)) != std::string_view::npos) {
+                return false;
+            }
+        }
+        base.parts.push_back(part);
+    }
+    out = base;
+    return true;
+}
+
+std::string FakeOs::Display(const Path& path) const {
+    std::string out = path.drive + "\\";
+    for (size_t i = 0; i < path.parts.size(); ++i) {
+        if (i > 0) out += '\\';
+        out += path.parts[i];
+    }
+    return out;
+}
+
+std::string FakeOs::Canonical(const std::string& path) const {
+    Path parsed;
+    if (!Parse(path, parsed)) return Fold(path);
+    return Fold(Display(parsed));
+}
+
+FakeOs::Lookup FakeOs::Find(const std::string& path) const {
+    Lookup result;
+    if (!Parse(path, result.path)) {
+        result.error = win::ERROR_INVALID_NAME_;
+        return result;
+    }
+    result.parsed = true;
+    auto drive = m_drives.find(result.path.Letter());
+    if (drive == m_drives.end()) {
+        result.error = win::ERROR_PATH_NOT_FOUND_;
+        return result;
+    }
+    Node* folder = drive->second.get();
+    const auto& parts = result.path.parts;
+    if (parts.empty()) {
+        result.node = folder;
+        return result;
+    }
+    for (size_t i = 0; i + 1 < parts.size(); ++i) {
+        Node* next = folder->Child(parts[i]);
+        if (!next || !next->folder) {
+            result.error = win::ERROR_PATH_NOT_FOUND_;
+            return result;
+        }
+        folder = next;
+    }
+    result.parent = folder;
+    result.node = folder->Child(parts.back());
+    if (!result.node) result.error = win::ERROR_FILE_NOT_FOUND_;
+    return result;
+}
+
+FakeOs::Node* FakeOs::FileNode(const std::string& path) const {
+    Lookup found = Find(path);
+    return (found.node && !found.node->folder) ? found.node : nullptr;
+}
+
+FakeOs::Node* FakeOs::EnsureFolder(const Path& path) {
+    AddDrive(path.Letter());
+    Node* folder = m_drives[path.Letter()].get();
+    for (const std::string& part : path.parts) {
+        Node* next = folder->Child(part);
+        if (!next) next = folder->AddChild(part, true, win::FILE_ATTRIBUTE_DIRECTORY_);
+        if (!next->folder) TestSetupError("a file is in the way of folder " + Display(path));
+        folder = next;
+    }
+    return folder;
+}
+
+// --- files and folders ---
+
+uint32_t FakeOs::GetLastError() {
+    return m_lastError;
+}
+void FakeOs::SetLastError(uint32_t error) {
+    m_lastError = error;
+}
+
+bool FakeOs::CreateDirectory(const std::string& path) {
+    if (auto error = TakeFailure("CreateDirectory", path)) return Fail(*error);
+    Lookup found = Find(path);
+    if (found.node) return Fail(win::ERROR_ALREADY_EXISTS_);
+    if (!found.parent) return Fail(found.parsed ? win::ERROR_PATH_NOT_FOUND_ : found.error);
+    found.parent->AddChild(found.path.parts.back(), true, win::FILE_ATTRIBUTE_DIRECTORY_);
+    return true;
+}
+
+bool FakeOs::RemoveDirectory(const std::string& path) {
+    if (auto error = TakeFailure("RemoveDirectory", path)) return Fail(*error);
+    Lookup found = Find(path);
+    if (!found.node) return Fail(found.error);
+    if (!found.node->folder) return Fail(ERROR_DIRECTORY);
+    if (!found.parent) return Fail(win::ERROR_ACCESS_DENIED_);
+    if (!found.node->children.empty()) return Fail(win::ERROR_DIR_NOT_EMPTY_);
+    if (found.node->attributes & win::FILE_ATTRIBUTE_READONLY_) {
+        return Fail(win::ERROR_ACCESS_DENIED_);
+    }
+    // The process's current folder is held open.
+    if (Canonical(m_currentDirectory) == Fold(Display(found.path))) {
+        return Fail(ERROR_SHARING_VIOLATION);
+    }
+    found.parent->Remove(found.node);
+    return true;
+}
+
+bool FakeOs::DeleteFile(const std::string& path) {
+    if (auto error = TakeFailure("DeleteFile", path)) return Fail(*error);
+    Lookup found = Find(path);
+    if (!found.node) return Fail(found.error);
+    if (found.node->folder) return Fail(win::ERROR_ACCESS_DENIED_);
+    if (found.node->attributes & win::FILE_ATTRIBUTE_READONLY_) {
+        return Fail(win::ERROR_ACCESS_DENIED_);
+    }
+    found.parent->Remove(found.node);
+    return true;
+}
+
+bool FakeOs::CopyFile(const std::string& from, const std::string& to, bool failIfExists) {
+    if (auto error = TakeFailure("CopyFile", from, to)) return Fail(*error);
+    Lookup source = Find(from);
+    if (!source.node) return Fail(source.error);
+    if (source.node->folder) return Fail(win::ERROR_ACCESS_DENIED_);
+    Lookup target = Find(to);
+    if (!target.parsed) return Fail(target.error);
+    if (!target.node && !target.parent) return Fail(win::ERROR_PATH_NOT_FOUND_);
+    // The copy carries the source's attributes, with the archive bit.
+    const uint32_t attributes =
+        (source.node->attributes & ~win::FILE_ATTRIBUTE_NORMAL_) | win::FILE_ATTRIBUTE_ARCHIVE_;
+    Node* node = target.node;
+    if (node) {
+        if (node->folder) return Fail(win::ERROR_ACCESS_DENIED_);
+        if (node == source.node) return Fail(ERROR_SHARING_VIOLATION);
+        if (failIfExists) return Fail(win::ERROR_FILE_EXISTS_);
+        if (node->attributes & win::FILE_ATTRIBUTE_READONLY_) {
+            return Fail(win::ERROR_ACCESS_DENIED_);
+        }
+    } else {
+        node = target.parent->AddChild(target.path.parts.back(), false, attributes);
+    }
+    node->attributes = attributes;
+    node->content = source.node->content;
+    node->size = source.node->size;
+    return true;
+}
+
+uint32_t FakeOs::GetFileAttributes(const std::string& path) {
+    if (auto error = TakeFailure("GetFileAttributes", path)) {
+        Fail(*error);
+        return win::INVALID_FILE_ATTRIBUTES_;
+    }
+    Lookup found = Find(path);
+    if (!found.node) {
+        Fail(found.error);
+        return win::INVALID_FILE_ATTRIBUTES_;
+    }
+    return found.node->attributes;
+}
+
+bool FakeOs::SetFileAttributes(const std::string& path, uint32_t attributes) {
+    if (auto error = TakeFailure("SetFileAttributes", path)) return Fail(*error);
+    Lookup found = Find(path);
+    if (!found.node) return Fail(found.error);
+    uint32_t value = attributes & SETTABLE_ATTRIBUTES & ~win::FILE_ATTRIBUTE_NORMAL_;
+    if (found.node->folder) {
+        value |= win::FILE_ATTRIBUTE_DIRECTORY_;
+    } else if (value == 0) {
+        value = win::FILE_ATTRIBUTE_NORMAL_;
+    }
+    found.node->attributes = value;
+    return true;
+}
+
+bool FakeOs::ReadFile(const std::string& path, std::string& bytes) {
+    bytes.clear();
+    if (auto error = TakeFailure("ReadFile", path)) return Fail(*error);
+    Lookup found = Find(path);
+    if (!found.node) return Fail(found.error);
+    if (found.node->folder) return Fail(win::ERROR_ACCESS_DENIED_);
+    bytes = found.node->content;
+    return true;
+}
+
+std::unique_ptr<TextSink> FakeOs::CreateTextFile(const std::string& path) {
+    if (auto error = TakeFailure("CreateTextFile", path)) {
+        Fail(*error);
+        return nullptr;
+    }
+    Lookup found = Find(path);
+    if (!found.parsed) {
+        Fail(found.error);
+        return nullptr;
+    }
+    if (!found.node && !found.parent) {
+        Fail(win::ERROR_PATH_NOT_FOUND_);
+        return nullptr;
+    }
+    if (found.node) {
+        if (found.node->folder || (found.node->attributes & win::FILE_ATTRIBUTE_READONLY_)) {
+            Fail(win::ERROR_ACCESS_DENIED_);
+            return nullptr;
+        }
+        found.node->content.clear();
+        found.node->size.reset();
+    } else {
+        found.parent->AddChild(found.path.parts.back(), false, win::FILE_ATTRIBUTE_ARCHIVE_);
+    }
+    return std::make_unique<Sink>(*this, Display(found.path));
+}
+
+bool FakeOs::GetCurrentDirectory(std::string& out) {
+    if (auto error = TakeFailure("GetCurrentDirectory")) return Fail(*error);
+    out = m_currentDirectory;
+    return true;
+}
+
+bool FakeOs::SetCurrentDirectory(const std::string& path) {
+    if (auto error = TakeFailure("SetCurrentDirectory", path)) return Fail(*error);
+    Lookup found = Find(path);
+    if (!found.node) return Fail(found.error);
+    if (!found.node->folder) return Fail(ERROR_DIRECTORY);
+    m_currentDirectory = Display(found.path);
+    return true;
+}
+
+// --- find ---
+
+bool FakeOs::FindFiles(const std::string& pattern, std::vector<FindData>& out) {
+    out.clear();
+    if (auto error = TakeFailure("FindFiles", pattern)) return Fail(*error);
+
+    std::string folderText;
+    std::string name;
+    const size_t slash = pattern.find_last_of("\\/");
+    if (slash != std::string::npos) {
+        folderText = pattern.substr(0, slash + 1);
+        name = pattern.substr(slash + 1);
+    } else if (pattern.size() >= 2 && pattern[1] == ':') {
+        folderText = pattern.substr(0, 2);
+        name = pattern.substr(2);
+    } else {
+        folderText = ".";
+        name = pattern;
+    }
+    Lookup folder = Find(folderText);
+    if (!folder.node || !folder.node->folder) return Fail(win::ERROR_PATH_NOT_FOUND_);
+    if (name.empty()) return Fail(win::ERROR_FILE_NOT_FOUND_);
+
+    std::string prefix = Display(folder.path);
+    if (prefix.back() != '\\') prefix += '\\';
+    auto add = [&out, &prefix](const std::string& entryName, const Node& node) {
+        out.push_back(FindData{entryName, prefix + entryName, node.attributes, node.Size()});
+    };
+
+    if (!HasWildcard(name)) {
+        Lookup found = Find(pattern);
+        if (!found.node || !found.parent) {
+            return Fail(found.parsed ? win::ERROR_FILE_NOT_FOUND_ : found.error);
+        }
+        Path parentPath = found.path;
+        parentPath.parts.pop_back();
+        prefix = Display(parentPath);
+        if (prefix.back() != '\\') prefix += '\\';
+        add(found.node->name, *found.node);
+        return true;
+    }
+
+    const Node& dir = *folder.node;
+    if (dir.parent) {
+        if (WildcardMatch(name, ".")) add(".", dir);
+        if (WildcardMatch(name, "..")) add("..", *dir.parent);
+    }
+    for (const auto& child : dir.children) {
+        if (WildcardMatch(name, child->name)) add(child->name, *child);
+    }
+    if (out.empty()) return Fail(win::ERROR_FILE_NOT_FOUND_);
+    return true;
+}
+
+// --- free space ---
+
+bool FakeOs::HasGetDiskFreeSpaceEx() {
+    return m_hasFreeSpaceEx;
+}
+
+bool FakeOs::GetDiskFreeSpaceEx(const std::string& path, uint64_t& freeBytesAvailable,
+                                uint64_t& totalBytes) {
+    if (auto error = TakeFailure("GetDiskFreeSpaceEx", path)) return Fail(*error);
+    if (!m_hasFreeSpaceEx) return Fail(ERROR_CALL_NOT_IMPLEMENTED);
+    Lookup found = Find(path);
+    if (!found.parsed) return Fail(found.error);
+    if (!found.node) return Fail(win::ERROR_PATH_NOT_FOUND_);
+    if (!found.node->folder) return Fail(ERROR_DIRECTORY);
+    const DiskSpace& space = m_space[found.path.Letter()];
+    freeBytesAvailable = space.freeBytesAvailable;
+    totalBytes = space.totalBytes;
+    return true;
+}
+
+bool FakeOs::GetDiskFreeSpace(const std::string& root, uint32_t& sectorsPerCluster,
+                              uint32_t& bytesPerSector, uint32_t& freeClusters,
+                              uint32_t& totalClusters) {
+    if (auto error = TakeFailure("GetDiskFreeSpace", root)) return Fail(*error);
+    char letter = 0;
+    if (root.empty() || root == "\\" || root == "/") {
+        letter = static_cast<char>(m_currentDirectory[0] & ~0x20);
+    } else if (root.size() == 3 && root[1] == ':' && (root[2] == '\\' || root[2] == '/') &&
+               ((root[0] >= 'A' && root[0] <= 'Z') || (root[0] >= 'a' && root[0] <= 'z'))) {
+        letter = static_cast<char>(root[0] & ~0x20);
+    } else {
+        return Fail(win::ERROR_INVALID_NAME_);
+    }
+    if (m_drives.count(letter) == 0) return Fail(win::ERROR_PATH_NOT_FOUND_);
+    const DiskSpace& space = m_space[letter];
+    sectorsPerCluster = space.sectorsPerCluster;
+    bytesPerSector = space.bytesPerSector;
+    freeClusters = space.freeClusters;
+    totalClusters = space.totalClusters;
+    return true;
+}
+
+// --- registry ---
+
+FakeOs::Key* FakeOs::RootKey(RegKey root) const {
+    auto it = m_roots.find(root);
+    return it == m_roots.end() ? nullptr : it->second.get();
+}
+
+FakeOs::Key* FakeOs::WalkKeyConst(RegKey root, const std::string& keyPath) const {
+    Key* key = RootKey(root);
+    for (const std::string& part : SplitKeyPath(keyPath)) {
+        if (!key) return nullptr;
+        key = key->Sub(part);
+    }
+    return key;
+}
+
+FakeOs::Key* FakeOs::WalkKey(Key* from, const std::string& subKey, bool create, bool* created) {
+    Key* key = from;
+    for (const std::string& part : SplitKeyPath(subKey)) {
+        Key* next = key->Sub(part);
+        if (!next) {
+            if (!create) return nullptr;
+            key->subkeys.push_back(std::make_unique<Key>());
+            next = key->subkeys.back().get();
+            next->name = part;
+            if (created) *created = true;
+        }
+        key = next;
+    }
+    return key;
+}
+
+FakeOs::Key* FakeOs::KeyOfHandle(RegKey handle, long& error) const {
+    if (Key* root = RootKey(handle)) return root;
+    auto open = m_openKeys.find(handle);
+    if (open == m_openKeys.end()) {
+        error = static_cast<long>(win::ERROR_INVALID_HANDLE_);
+        return nullptr;
+    }
+    Key* key = RootKey(open->second.root);
+    for (const std::string& part : open->second.path) {
+        key = key ? key->Sub(part) : nullptr;
+    }
+    if (!key) error = static_cast<long>(win::ERROR_KEY_DELETED_);
+    return key;
+}
+
+long FakeOs::RegOpenKeyEx(RegKey root, const std::string& subKey, uint32_t access, RegKey& out) {
+    out = 0;
+    if (auto error = TakeFailure("RegOpenKeyEx")) return static_cast<long>(*error);
+    long error = 0;
+    Key* base = KeyOfHandle(root, error);
+    if (!base) return error;
+    if (!WalkKey(base, subKey, false, nullptr)) {
+        return static_cast<long>(win::ERROR_FILE_NOT_FOUND_);
+    }
+    OpenKey open{root, {}, access};
+    if (auto parent = m_openKeys.find(root); parent != m_openKeys.end()) {
+        open.root = parent->second.root;
+        open.path = parent->second.path;
+    }
+    for (const std::string& part : SplitKeyPath(subKey)) open.path.push_back(part);
+    out = m_nextKey;
+    m_nextKey += 4;
+    m_openKeys[out] = open;
+    return 0;
+}
+
+long FakeOs::RegQueryValueEx(RegKey key, const std::string& valueName, uint32_t& type,
+                             std::vector<uint8_t>& data, uint32_t maxBytes) {
+    data.clear();
+    if (auto error = TakeFailure("RegQueryValueEx")) return static_cast<long>(*error);
+    long error = 0;
+    Key* found = KeyOfHandle(key, error);
+    if (!found) return error;
+    auto open = m_openKeys.find(key);
+    if (open != m_openKeys.end() && !(open->second.access & win::KEY_QUERY_VALUE_)) {
+        return static_cast<long>(win::ERROR_ACCESS_DENIED_);
+    }
+    const RegValue* value = found->Value(valueName);
+    if (!value) return static_cast<long>(win::ERROR_FILE_NOT_FOUND_);
+    type = value->type;
+    if (value->data.size() > maxBytes) return static_cast<long>(win::ERROR_MORE_DATA_);
+    data = value->data;
+    return 0;
+}
+
+long FakeOs::RegSetValueEx(RegKey key, const std::string& valueName, uint32_t type,
+                           const uint8_t* data, uint32_t size) {
+    if (auto error = TakeFailure("RegSetValueEx")) return static_cast<long>(*error);
+    long error = 0;
+    Key* found = KeyOfHandle(key, error);
+    if (!found) return error;
+    auto open = m_openKeys.find(key);
+    if (open != m_openKeys.end() && !(open->second.access & win::KEY_SET_VALUE_)) {
+        return static_cast<long>(win::ERROR_ACCESS_DENIED_);
+    }
+    RegValue value{type, std::vector<uint8_t>(data, data + (data ? size : 0))};
+    if (RegValue* existing = found->Value(valueName)) {
+        *existing = std::move(value);
+    } else {
+        found->values.emplace_back(valueName, std::move(value));
+    }
+    return 0;
+}
+
+long FakeOs::RegCreateKeyEx(RegKey root, const std::string& subKey, uint32_t access, RegKey& out,
+                            uint32_t& disposition) {
+    out = 0;
+    if (auto error = TakeFailure("RegCreateKeyEx")) return static_cast<long>(*error);
+    long error = 0;
+    Key* base = KeyOfHandle(root, error);
+    if (!base) return error;
+    auto parent = m_openKeys.find(root);
+    if (parent != m_openKeys.end() && !(parent->second.access & KEY_CREATE_SUB_KEY) &&
+        !WalkKey(base, subKey, false, nullptr)) {
+        return static_cast<long>(win::ERROR_ACCESS_DENIED_);
+    }
+    bool created = false;
+    WalkKey(base, subKey, true, &created);
+    OpenKey open{root, {}, access};
+    if (parent != m_openKeys.end()) {
+        open.root = parent->second.root;
+        open.path = parent->second.path;
+    }
+    for (const std::string& part : SplitKeyPath(subKey)) open.path.push_back(part);
+    out = m_nextKey;
+    m_nextKey += 4;
+    m_openKeys[out] = open;
+    disposition = created ? win::REG_CREATED_NEW_KEY_ : win::REG_OPENED_EXISTING_KEY_;
+    return 0;
+}
+
+long FakeOs::RegDeleteKey(RegKey root, const std::string& subKey) {
+    if (auto error = TakeFailure("RegDeleteKey")) return static_cast<long>(*error);
+    long error = 0;
+    Key* base = KeyOfHandle(root, error);
+    if (!base) return error;
+
+    // Find the key's parent: the handle's own path for an empty subKey.
+    std::vector<std::string> path;
+    RegKey realRoot = root;
+    if (auto open = m_openKeys.find(root); open != m_openKeys.end()) {
+        realRoot = open->second.root;
+        path = open->second.path;
+    }
+    for (const std::string& part : SplitKeyPath(subKey)) path.push_back(part);
+    if (path.empty()) return static_cast<long>(win::ERROR_ACCESS_DENIED_);
+
+    Key* parent = RootKey(realRoot);
+    for (size_t i = 0; i + 1 < path.size() && parent; ++i) parent = parent->Sub(path[i]);
+    Key* victim = parent ? parent->Sub(path.back()) : nullptr;
+    if (!victim) return static_cast<long>(win::ERROR_FILE_NOT_FOUND_);
+    // The NT family refuses a key with subkeys; the 9x family removes the tree.
+    if (!victim->subkeys.empty() && m_version.platformId != win::VER_PLATFORM_WIN32_WINDOWS_) {
+        return static_cast<long>(win::ERROR_ACCESS_DENIED_);
+    }
+    parent->subkeys.erase(std::remove_if(parent->subkeys.begin(), parent->subkeys.end(),
+                                         [victim](const auto& k) { return k.get() == victim; }),
+                          parent->subkeys.end());
+    return 0;
+}
+
+long FakeOs::RegCloseKey(RegKey key) {
+    if (auto error = TakeFailure("RegCloseKey")) return static_cast<long>(*error);
+    if (RootKey(key)) return 0;
+    if (m_openKeys.erase(key) == 0) return static_cast<long>(win::ERROR_INVALID_HANDLE_);
+    return 0;
+}
+
+// --- environment ---
+
+bool FakeOs::ExpandEnvironmentStrings(const std::string& text, std::string& out) {
+    if (auto error = TakeFailure("ExpandEnvironmentStrings")) return Fail(*error);
+    std::string result;
+    size_t pos = 0;
+    while (pos < text.size()) {
+        if (text[pos] != '%') {
+            result += text[pos++];
+            continue;
+        }
+        const size_t close = text.find('%', pos + 1);
+        if (close == std::string::npos) {
+            result += text.substr(pos);
+            break;
+        }
+        const std::string name = text.substr(pos + 1, close - pos - 1);
+        auto var = name.empty() ? m_env.end() : m_env.find(Fold(name));
+        // An unknown variable stays as written, percent signs included.
+        result += var != m_env.end() ? var->second.second : text.substr(pos, close - pos + 1);
+        pos = close + 1;
+    }
+    out = result;
+    return true;
+}
+
+bool FakeOs::GetEnvironmentVariable(const std::string& name, std::string& out) {
+    if (auto error = TakeFailure("GetEnvironmentVariable")) return Fail(*error);
+    auto var = m_env.find(Fold(name));
+    if (var == m_env.end()) return Fail(ERROR_ENVVAR_NOT_FOUND);
+    out = var->second.second;
+    return true;
+}
+
+// --- version and system folders ---
+
+bool FakeOs::GetVersionEx(OsVersion& out) {
+    if (auto error = TakeFailure("GetVersionEx")) return Fail(*error);
+    out = m_version;
+    return true;
+}
+
+bool FakeOs::GetWindowsDirectory(std::string& out) {
+    if (auto error = TakeFailure("GetWindowsDirectory")) return Fail(*error);
+    out = m_windowsDirectory;
+    return true;
+}
+
+bool FakeOs::GetSystemDirectory(std::string& out) {
+    if (auto error = TakeFailure("GetSystemDirectory")) return Fail(*error);
+    out = m_systemDirectory;
+    return true;
+}
+
+// --- process ---
+
+MutexHandle FakeOs::CreateMutex(const std::string& name) {
+    if (auto error = TakeFailure("CreateMutex")) {
+        Fail(*error);
+        return 0;
+    }
+    const std::string folded = Fold(name);
+    bool exists = false;
+    if (!folded.empty()) {
+        exists = m_heldElsewhere.count(folded) != 0;
+        for (const auto& mutex : m_mutexes) exists = exists || mutex.second == folded;
+    }
+    const MutexHandle handle = m_nextMutex;
+    m_nextMutex += 4;
+    m_mutexes[handle] = folded;
+    m_lastError = exists ? win::ERROR_ALREADY_EXISTS_ : 0;
+    return handle;
+}
+
+bool FakeOs::ReleaseMutex(MutexHandle mutex) {
+    if (auto error = TakeFailure("ReleaseMutex")) return Fail(*error);
+    if (m_mutexes.count(mutex) == 0) return Fail(win::ERROR_INVALID_HANDLE_);
+    // Created unowned and never waited on: this thread does not own it.
+    return Fail(ERROR_NOT_OWNER);
+}
+
+void FakeOs::CloseMutex(MutexHandle mutex) {
+    m_mutexes.erase(mutex);
+}
+
+void FakeOs::Sleep(uint32_t milliseconds) {
+    sleeps.push_back(milliseconds);
+}
+
+intptr_t FakeOs::ShellExecute(const std::string& verb, const std::string& file,
+                              const std::string& parameters, const std::string& directory,
+                              int showCommand) {
+    shellExecuteCalls.push_back(ShellExecuteCall{verb, file, parameters, directory, showCommand});
+    if (auto error = TakeFailure("ShellExecute", file)) return static_cast<intptr_t>(*error);
+    return shellExecuteResult;
+}
+
+// --- COM and shell links ---
+
+int32_t FakeOs::CoInitialize() {
+    if (auto error = TakeFailure("CoInitialize")) return static_cast<int32_t>(*error);
+    return ++m_comInitCount == 1 ? win::S_OK_ : win::S_FALSE_;
+}
+
+void FakeOs::CoUninitialize() {
+    if (m_comInitCount > 0) --m_comInitCount;
+}
+
+int32_t FakeOs::SaveShellLink(const std::string& linkPath, const ShellLinkData& link) {
+    if (auto error = TakeFailure("SaveShellLink", linkPath)) return static_cast<int32_t>(*error);
+    if (m_comInitCount == 0) return win::CO_E_NOTINITIALIZED_;
+    Lookup found = Find(linkPath);
+    if (!found.parsed) return HresultFromWin32(found.error);
+    if (!found.node && !found.parent) return win::HRESULT_PATH_NOT_FOUND_;
+    Node* node = found.node;
+    if (node) {
+        if (node->folder || (node->attributes & win::FILE_ATTRIBUTE_READONLY_)) {
+            return win::HRESULT_ACCESS_DENIED_;
+        }
+    } else {
+        node = found.parent->AddChild(found.path.parts.back(), false, win::FILE_ATTRIBUTE_ARCHIVE_);
+    }
+    node->content = SerializeLink(link);
+    node->size.reset();
+    return win::S_OK_;
+}
+
+int32_t FakeOs::LoadShellLinkTarget(const std::string& linkPath, std::string& target) {
+    if (auto error = TakeFailure("LoadShellLinkTarget", linkPath)) {
+        return static_cast<int32_t>(*error);
+    }
+    if (m_comInitCount == 0) return win::CO_E_NOTINITIALIZED_;
+    Lookup found = Find(linkPath);
+    if (!found.node) return HresultFromWin32(found.error);
+    if (found.node->folder) return win::HRESULT_ACCESS_DENIED_;
+    auto link = ParseLink(found.node->content);
+    if (!link) return win::E_FAIL_;
+    target = link->target;
+    return win::S_OK_;
+}
+
+// --- text ---
+
+std::string FakeOs::DecodeCp932(std::string_view bytes) {
+    constexpr uint32_t DEFAULT_CHAR = 0x30FB;
+    iconv_t cd = iconv_open("UTF-8", "CP932");
+    std::string out;
+    size_t i = 0;
+    while (i < bytes.size()) {
+        const auto b = static_cast<uint8_t>(bytes[i]);
+        if (b < 0x80) {
+            out += static_cast<char>(b);
+            ++i;
+        } else if (b >= 0xA1 && b <= 0xDF) {
+            AppendUtf8(out, 0xFF61 + (b - 0xA1));
+            ++i;
+        } else if (b == 0x80) {
+            AppendUtf8(out, 0x80);
+            ++i;
+        } else if (b == 0xA0 || b >= 0xFD) {
+            // Windows' table maps these single bytes to private-use characters.
+            AppendUtf8(out, b == 0xA0 ? 0xF8F0 : 0xF8F1 + (b - 0xFD));
+            ++i;
+        } else if (i + 1 >= bytes.size() || !IsTrailByte(static_cast<uint8_t>(bytes[i + 1]))) {
+            // A lead byte without its trail byte.
+            AppendUtf8(out, DEFAULT_CHAR);
+            ++i;
+        } else {
+            char in[2] = {bytes[i], bytes[i + 1]};
+            char converted[8];
+            char* inPtr = in;
+            char* outPtr = converted;
+            size_t inLeft = 2;
+            size_t outLeft = sizeof converted;
+            if (cd != reinterpret_cast<iconv_t>(-1)) {
+                iconv(cd, nullptr, nullptr, nullptr, nullptr);
+            }
+            const bool ok =
+                cd != reinterpret_cast<iconv_t>(-1) &&
+                iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft) != static_cast<size_t>(-1) &&
+                inLeft == 0 && outPtr != converted;
+            if (ok) {
+                out.append(converted, static_cast<size_t>(outPtr - converted));
+            } else {
+                AppendUtf8(out, DEFAULT_CHAR);
+            }
+            i += 2;
+        }
+    }
+    if (cd != reinterpret_cast<iconv_t>(-1)) iconv_close(cd);
+    return out;
+}
+
+// --- test set-up and inspection ---
+
+void FakeOs::AddDrive(char letter) {
+    const char upper = static_cast<char>(letter & ~0x20);
+    if (m_drives.count(upper)) return;
+    auto root = std::make_unique<Node>();
+    root->folder = true;
+    root->attributes = win::FILE_ATTRIBUTE_DIRECTORY_;
+    m_drives[upper] = std::move(root);
+    m_space.emplace(upper, DiskSpace{});
+}
+
+void FakeOs::AddFolder(const std::string& path) {
+    Path parsed;
+    if (!Parse(path, parsed)) TestSetupError("bad folder path " + path);
+    EnsureFolder(parsed);
+}
+
+void FakeOs::AddFile(const std::string& path, std::string_view content, uint32_t attributes) {
+    Path parsed;
+    if (!Parse(path, parsed) || parsed.parts.empty()) TestSetupError("bad file path " + path);
+    Path folderPath = parsed;
+    folderPath.parts.pop_back();
+    Node* folder = EnsureFolder(folderPath);
+    Node* node = folder->Child(parsed.parts.back());
+    if (node && node->folder) TestSetupError("a folder is in the way of file " + path);
+    if (!node) node = folder->AddChild(parsed.parts.back(), false, attributes);
+    node->attributes = attributes & ~win::FILE_ATTRIBUTE_DIRECTORY_;
+    node->content.assign(content.data(), content.size());
+    node->size.reset();
+}
+
+void FakeOs::SetFileSize(const std::string& path, uint64_t size) {
+    Node* node = FileNode(path);
+    if (!node) TestSetupError("no file " + path);
+    node->size = size;
+}
+
+bool FakeOs::Exists(const std::string& path) const {
+    return Find(path).node != nullptr;
+}
+
+bool FakeOs::IsFolder(const std::string& path) const {
+    const Node* node = Find(path).node;
+    return node && node->folder;
+}
+
+std::string FakeOs::FileContent(const std::string& path) const {
+    const Node* node = FileNode(path);
+    return node ? node->content : std::string();
+}
+
+uint32_t FakeOs::Attributes(const std::string& path) const {
+    const Node* node = Find(path).node;
+    return node ? node->attributes : win::INVALID_FILE_ATTRIBUTES_;
+}
+
+std::vector<std::string> FakeOs::List(const std::string& folder) const {
+    std::vector<std::string> names;
+    const Node* node = Find(folder).node;
+    if (!node) return names;
+    for (const auto& child : node->children) names.push_back(child->name);
+    return names;
+}
+
+std::optional<ShellLinkData> FakeOs::LinkAt(const std::string& path) const {
+    const Node* node = FileNode(path);
+    if (!node) return std::nullopt;
+    return ParseLink(node->content);
+}
+
+void FakeOs::SetDiskSpace(char drive, const DiskSpace& space) {
+    m_space[static_cast<char>(drive & ~0x20)] = space;
+}
+
+void FakeOs::SetHasGetDiskFreeSpaceEx(bool has) {
+    m_hasFreeSpaceEx = has;
+}
+
+void FakeOs::AddKey(RegKey root, const std::string& keyPath) {
+    Key* base = RootKey(root);
+    if (!base) TestSetupError("not a predefined root");
+    WalkKey(base, keyPath, true, nullptr);
+}
+
+bool FakeOs::KeyExists(RegKey root, const std::string& keyPath) const {
+    return WalkKeyConst(root, keyPath) != nullptr;
+}
+
+void FakeOs::SetString(RegKey root, const std::string& keyPath, const std::string& name,
+                       const std::string& value, bool terminator) {
+    SetValue(root, keyPath, name, win::REG_SZ_, Utf16Bytes(value, terminator));
+}
+
+void FakeOs::SetExpandString(RegKey root, const std::string& keyPath, const std::string& name,
+                             const std::string& value, bool terminator) {
+    SetValue(root, keyPath, name, win::REG_EXPAND_SZ_, Utf16Bytes(value, terminator));
+}
+
+void FakeOs::SetDword(RegKey root, const std::string& keyPath, const std::string& name,
+                      uint32_t value) {
+    SetValue(root, keyPath, name, win::REG_DWORD_,
+             {static_cast<uint8_t>(value), static_cast<uint8_t>(value >> 8),
+              static_cast<uint8_t>(value >> 16), static_cast<uint8_t>(value >> 24)});
+}
+
+void FakeOs::SetValue(RegKey root, const std::string& keyPath, const std::string& name,
+                      uint32_t type, std::vector<uint8_t> data) {
+    Key* base = RootKey(root);
+    if (!base) TestSetupError("not a predefined root");
+    Key* key = WalkKey(base, keyPath, true, nullptr);
+    RegValue value{type, std::move(data)};
+    if (RegValue* existing = key->Value(name)) {
+        *existing = std::move(value);
+    } else {
+        key->values.emplace_back(name, std::move(value));
+    }
+}
+
+std::optional<FakeOs::RegValue> FakeOs::ValueOf(RegKey root, const std::string& keyPath,
+                                                const std::string& name) const {
+    Key* key = WalkKeyConst(root, keyPath);
+    if (!key) return std::nullopt;
+    const RegValue* value = key->Value(name);
+    if (!value) return std::nullopt;
+    return *value;
+}
+
+std::optional<std::string> FakeOs::StringOf(RegKey root, const std::string& keyPath,
+                                            const std::string& name) const {
+    auto value = ValueOf(root, keyPath, name);
+    if (!value || (value->type != win::REG_SZ_ && value->type != win::REG_EXPAND_SZ_)) {
+        return std::nullopt;
+    }
+    std::u16string wide;
+    for (size_t i = 0; i + 1 < value->data.size(); i += 2) {
+        const char16_t c = static_cast<char16_t>(value->data[i] | (value->data[i + 1] << 8));
+        if (c == 0) break;
+        wide.push_back(c);
+    }
+    return Utf16ToUtf8(wide);
+}
+
+std::vector<std::string> FakeOs::SubKeys(RegKey root, const std::string& keyPath) const {
+    std::vector<std::string> names;
+    if (Key* key = WalkKeyConst(root, keyPath)) {
+        for (const auto& sub : key->subkeys) names.push_back(sub->name);
+    }
+    return names;
+}
+
+int FakeOs::OpenKeyCount() const {
+    return static_cast<int>(m_openKeys.size());
+}
+
+void FakeOs::SetEnv(const std::string& name, const std::string& value) {
+    m_env[Fold(name)] = {name, value};
+}
+
+void FakeOs::UnsetEnv(const std::string& name) {
+    m_env.erase(Fold(name));
+}
+
+void FakeOs::SetVersion(const OsVersion& version) {
+    m_version = version;
+}
+
+void FakeOs::SetWindowsDirectoryPath(const std::string& path) {
+    m_windowsDirectory = path;
+}
+
+void FakeOs::SetSystemDirectoryPath(const std::string& path) {
+    m_systemDirectory = path;
+}
+
+void FakeOs::HoldMutexElsewhere(const std::string& name) {
+    m_heldElsewhere[Fold(name)]++;
+}
+
+int FakeOs::OpenMutexCount() const {
+    return static_cast<int>(m_mutexes.size());
+}
+
+}  // namespace setup

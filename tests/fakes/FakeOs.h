@@ -1,0 +1,250 @@
+// An in-memory Os with Windows semantics, for host tests of the program's
+// logic. File system, registry, environment, mutexes, COM and shell links
+// live in this object; every result is the Win32 one (error codes in
+// GetLastError, LONG registry results, HRESULTs).
+//
+// File system: drive C: exists with an empty root plus C:\Windows and
+// C:\Windows\system32 (what GetWindowsDirectory/GetSystemDirectory report).
+// Names compare case-insensitively (ASCII folding) and keep the case they
+// were created with. Paths take "\" or "/", ".", "..", drive-relative and
+// current-directory-relative forms (current directory "C:\" at start).
+// FindFiles delivers "." and ".." first (not at a drive root), then the
+// entries of the folder in the order they were created, so a test controls
+// the enumeration order.
+//
+// Registry: the four predefined roots; the key HKCU\Software exists. Version
+// (GetVersionEx) is NT 10.0 by default; with platform 1 (the 9x family)
+// RegDeleteKey removes a whole subtree instead of refusing a key with
+// subkeys.
+//
+// Text sinks returned by CreateTextFile must not outlive the FakeOs.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/Os.h"
+
+namespace setup {
+
+class FakeOs : public Os {
+public:
+    FakeOs();
+    ~FakeOs() override;
+    FakeOs(const FakeOs&) = delete;
+    FakeOs& operator=(const FakeOs&) = delete;
+
+    // --- Os ---
+    uint32_t GetLastError() override;
+    void SetLastError(uint32_t error) override;
+    bool CreateDirectory(const std::string& path) override;
+    bool RemoveDirectory(const std::string& path) override;
+    bool DeleteFile(const std::string& path) override;
+    bool CopyFile(const std::string& from, const std::string& to, bool failIfExists) override;
+    uint32_t GetFileAttributes(const std::string& path) override;
+    bool SetFileAttributes(const std::string& path, uint32_t attributes) override;
+    bool ReadFile(const std::string& path, std::string& bytes) override;
+    std::unique_ptr<TextSink> CreateTextFile(const std::string& path) override;
+    bool GetCurrentDirectory(std::string& out) override;
+    bool SetCurrentDirectory(const std::string& path) override;
+    bool FindFiles(const std::string& pattern, std::vector<FindData>& out) override;
+    bool HasGetDiskFreeSpaceEx() override;
+    bool GetDiskFreeSpaceEx(const std::string& path, uint64_t& freeBytesAvailable,
+                            uint64_t& totalBytes) override;
+    bool GetDiskFreeSpace(const std::string& root, uint32_t& sectorsPerCluster,
+                          uint32_t& bytesPerSector, uint32_t& freeClusters,
+                          uint32_t& totalClusters) override;
+    long RegOpenKeyEx(RegKey root, const std::string& subKey, uint32_t access,
+                      RegKey& out) override;
+    long RegQueryValueEx(RegKey key, const std::string& valueName, uint32_t& type,
+                         std::vector<uint8_t>& data, uint32_t maxBytes) override;
+    long RegSetValueEx(RegKey key, const std::string& valueName, uint32_t type, const uint8_t* data,
+                       uint32_t size) override;
+    long RegCreateKeyEx(RegKey root, const std::string& subKey, uint32_t access, RegKey& out,
+                        uint32_t& disposition) override;
+    long RegDeleteKey(RegKey root, const std::string& subKey) override;
+    long RegCloseKey(RegKey key) override;
+    bool ExpandEnvironmentStrings(const std::string& text, std::string& out) override;
+    bool GetEnvironmentVariable(const std::string& name, std::string& out) override;
+    bool GetVersionEx(OsVersion& out) override;
+    bool GetWindowsDirectory(std::string& out) override;
+    bool GetSystemDirectory(std::string& out) override;
+    MutexHandle CreateMutex(const std::string& name) override;
+    bool ReleaseMutex(MutexHandle mutex) override;
+    void CloseMutex(MutexHandle mutex) override;
+    void Sleep(uint32_t milliseconds) override;
+    intptr_t ShellExecute(const std::string& verb, const std::string& file,
+                          const std::string& parameters, const std::string& directory,
+                          int showCommand) override;
+    int32_t CoInitialize() override;
+    void CoUninitialize() override;
+    int32_t SaveShellLink(const std::string& linkPath, const ShellLinkData& link) override;
+    int32_t LoadShellLinkTarget(const std::string& linkPath, std::string& target) override;
+    std::string DecodeCp932(std::string_view bytes) override;
+
+    // --- injected failures ---
+    // The next `count` calls of the Os method named `method` (e.g. "CopyFile",
+    // "RegOpenKeyEx", "SaveShellLink") fail with `error`: bool methods return
+    // false with it as last error, registry methods return it, HRESULT
+    // methods return it as the HRESULT, ShellExecute returns it, CreateMutex
+    // and CreateTextFile return null with it as last error. Nothing else
+    // happens in a failed call.
+    void FailNext(const std::string& method, uint32_t error, int count = 1);
+    // Every call of `method` whose path argument (either one for CopyFile) is
+    // `path` fails with `error` until ClearFailures.
+    void FailPath(const std::string& method, const std::string& path, uint32_t error);
+    void ClearFailures();
+
+    // --- file system set-up and inspection (paths as the Os methods take
+    // them; missing parent folders are created) ---
+    void AddDrive(char letter);
+    void AddFolder(const std::string& path);
+    void AddFile(const std::string& path, std::string_view content = {},
+                 uint32_t attributes = win::FILE_ATTRIBUTE_ARCHIVE_);
+    // The size FindFiles reports for a file, independent of its content.
+    void SetFileSize(const std::string& path, uint64_t size);
+    bool Exists(const std::string& path) const;
+    bool IsFolder(const std::string& path) const;
+    // The file's bytes; empty for a missing file.
+    std::string FileContent(const std::string& path) const;
+    // INVALID_FILE_ATTRIBUTES_ for a missing path.
+    uint32_t Attributes(const std::string& path) const;
+    // Names in a folder, in enumeration order ("." and ".." not included).
+    std::vector<std::string> List(const std::string& folder) const;
+    // The shortcut saved at `path` by SaveShellLink, if it is one.
+    std::optional<ShellLinkData> LinkAt(const std::string& path) const;
+
+    // Per-drive free space (GetDiskFreeSpaceEx and GetDiskFreeSpace).
+    struct DiskSpace {
+        uint64_t freeBytesAvailable = 10ull << 30;
+        uint64_t totalBytes = 100ull << 30;
+        uint32_t sectorsPerCluster = 8;
+        uint32_t bytesPerSector = 512;
+        uint32_t freeClusters = static_cast<uint32_t>((10ull << 30) / 4096);
+        uint32_t totalClusters = static_cast<uint32_t>((100ull << 30) / 4096);
+    };
+    void SetDiskSpace(char drive, const DiskSpace& space);
+    // Whether kernel32 "exports" GetDiskFreeSpaceExW (default true). Without
+    // it GetDiskFreeSpaceEx fails with 120 (not implemented).
+    void SetHasGetDiskFreeSpaceEx(bool has);
+
+    // --- registry set-up and inspection (keyPath relative to the root,
+    // missing keys are created) ---
+    struct RegValue {
+        uint32_t type = win::REG_NONE_;
+        std::vector<uint8_t> data;
+        bool operator==(const RegValue& o) const { return type == o.type && data == o.data; }
+    };
+    void AddKey(RegKey root, const std::string& keyPath);
+    bool KeyExists(RegKey root, const std::string& keyPath) const;
+    // REG_SZ / REG_EXPAND_SZ stored as UTF-16LE, with the two zero bytes of
+    // the terminator or without them.
+    void SetString(RegKey root, const std::string& keyPath, const std::string& name,
+                   const std::string& value, bool terminator = true);
+    void SetExpandString(RegKey root, const std::string& keyPath, const std::string& name,
+                         const std::string& value, bool terminator = true);
+    void SetDword(RegKey root, const std::string& keyPath, const std::string& name, uint32_t value);
+    void SetValue(RegKey root, const std::string& keyPath, const std::string& name, uint32_t type,
+                  std::vector<uint8_t> data);
+    std::optional<RegValue> ValueOf(RegKey root, const std::string& keyPath,
+                                    const std::string& name) const;
+    // A REG_SZ/REG_EXPAND_SZ value decoded to UTF-8, up to its first NUL.
+    std::optional<std::string> StringOf(RegKey root, const std::string& keyPath,
+                                        const std::string& name) const;
+    // Subkey names of a key, in creation order.
+    std::vector<std::string> SubKeys(RegKey root, const std::string& keyPath) const;
+    // Handles opened or created and not closed yet.
+    int OpenKeyCount() const;
+
+    // --- environment, version, folders ---
+    // Starts with SystemRoot, windir, SystemDrive, USERPROFILE, ProgramFiles.
+    void SetEnv(const std::string& name, const std::string& value);
+    void UnsetEnv(const std::string& name);
+    void SetVersion(const OsVersion& version);
+    void SetWindowsDirectoryPath(const std::string& path);
+    void SetSystemDirectoryPath(const std::string& path);
+
+    // --- mutexes ---
+    // A mutex of that name that another process holds open.
+    void HoldMutexElsewhere(const std::string& name);
+    int OpenMutexCount() const;
+
+    // --- COM ---
+    int ComInitCount() const { return m_comInitCount; }
+
+    // --- records ---
+    struct ShellExecuteCall {
+        std::string verb, file, parameters, directory;
+        int showCommand = 0;
+        bool operator==(const ShellExecuteCall& o) const {
+            return verb == o.verb && file == o.file && parameters == o.parameters &&
+                   directory == o.directory && showCommand == o.showCommand;
+        }
+    };
+    std::vector<uint32_t> sleeps;  // every Sleep, in milliseconds
+    std::vector<ShellExecuteCall> shellExecuteCalls;
+    intptr_t shellExecuteResult = 42;
+
+private:
+    struct Node;
+    struct Key;
+    struct Path;
+    struct Lookup;
+    class Sink;
+
+    std::optional<uint32_t> TakeFailure(const char* method, const std::string& path = {},
+                                        const std::string& path2 = {});
+    bool Fail(uint32_t error);
+    bool Parse(const std::string& path, Path& out) const;
+    Lookup Find(const std::string& path) const;
+    Node* EnsureFolder(const Path& path);
+    Node* FileNode(const std::string& path) const;
+    std::string Display(const Path& path) const;
+    std::string Canonical(const std::string& path) const;
+
+    Key* RootKey(RegKey root) const;
+    Key* KeyOfHandle(RegKey key, long& error) const;
+    Key* WalkKey(Key* from, const std::string& subKey, bool create, bool* created);
+    Key* WalkKeyConst(RegKey root, const std::string& keyPath) const;
+
+    uint32_t m_lastError = 0;
+    std::map<char, std::unique_ptr<Node>> m_drives;
+    std::string m_currentDirectory = "C:\\";
+    std::map<char, DiskSpace> m_space;
+    bool m_hasFreeSpaceEx = true;
+
+    std::map<RegKey, std::unique_ptr<Key>> m_roots;
+    struct OpenKey {
+        RegKey root;
+        std::vector<std::string> path;
+        uint32_t access;
+    };
+    std::map<RegKey, OpenKey> m_openKeys;
+    RegKey m_nextKey = 0x1000;
+
+    std::map<std::string, std::pair<std::string, std::string>> m_env;  // folded -> name, value
+    OsVersion m_version{10, 0, 19045, win::VER_PLATFORM_WIN32_NT_};
+    std::string m_windowsDirectory = "C:\\Windows";
+    std::string m_systemDirectory = "C:\\Windows\\system32";
+
+    std::map<MutexHandle, std::string> m_mutexes;  // handle -> folded name
+    std::map<std::string, int> m_heldElsewhere;
+    MutexHandle m_nextMutex = 0x100;
+
+    int m_comInitCount = 0;
+
+    struct Failure {
+        std::string method;
+        std::string path;  // canonical; empty: FailNext
+        uint32_t error;
+        int count;  // -1: until cleared
+    };
+    std::vector<Failure> m_failures;
+};
+
+}  // namespace setup

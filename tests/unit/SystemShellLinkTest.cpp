@@ -1,0 +1,94 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "fakes/FakeOs.h"
+#include "fakes/FakeUi.h"
+#include "system/ShellLink.h"
+
+namespace setup {
+namespace {
+
+class ShellLinkTest : public ::testing::Test {
+protected:
+    ShellLinkTest() { os.AddFolder("C:\\Menu"); }
+
+    SetupContext ctx;
+    FakeOs os;
+    FakeUi ui;
+    SetupEnv env{ctx, os, ui};
+};
+
+TEST_F(ShellLinkTest, NullsArePassedAsAbsentFieldsAndMissingTargetsAreFine) {
+    ASSERT_GE(os.CoInitialize(), 0);
+    EXPECT_EQ(CreateShellLink(env, "C:\\Menu\\ゲーム.lnk", "C:\\Game\\not-yet.exe", nullptr,
+                              nullptr, nullptr, nullptr, 0, win::SW_SHOWNORMAL_),
+              win::S_OK_);
+    const auto plain = os.LinkAt("C:\\Menu\\ゲーム.lnk");
+    ASSERT_TRUE(plain.has_value());
+    EXPECT_EQ(plain->target, "C:\\Game\\not-yet.exe");
+    EXPECT_FALSE(plain->hasDescription || plain->hasArguments || plain->hasWorkingDirectory ||
+                 plain->hasIconFile);
+    EXPECT_EQ(plain->iconIndex, 0);
+    EXPECT_EQ(plain->showCommand, win::SW_SHOWNORMAL_);
+
+    // An empty text is still a text, unlike null.
+    EXPECT_EQ(CreateShellLink(env, "C:\\Menu\\Full.lnk", "C:\\Game\\game.exe", "", "-window",
+                              "C:\\Game", "C:\\Game\\icon.ico", 2, win::SW_SHOW_),
+              win::S_OK_);
+    const auto full = os.LinkAt("C:\\Menu\\Full.lnk");
+    ASSERT_TRUE(full.has_value());
+    EXPECT_TRUE(full->hasDescription && full->hasArguments && full->hasWorkingDirectory &&
+                full->hasIconFile);
+    EXPECT_EQ(full->description, "");
+    EXPECT_EQ(full->arguments, "-window");
+    EXPECT_EQ(full->workingDirectory, "C:\\Game");
+    EXPECT_EQ(full->iconFile, "C:\\Game\\icon.ico");
+    EXPECT_EQ(full->iconIndex, 2);
+    EXPECT_EQ(full->showCommand, win::SW_SHOW_);
+
+    std::string target;
+    EXPECT_EQ(os.LoadShellLinkTarget("C:\\Menu\\ゲーム.lnk", target), win::S_OK_);
+    EXPECT_EQ(target, "C:\\Game\\not-yet.exe");
+    os.CoUninitialize();
+}
+
+TEST_F(ShellLinkTest, FailuresComeBackAsTheirHresult) {
+    EXPECT_EQ(CreateShellLink(env, "C:\\Menu\\a.lnk", "C:\\a.exe", nullptr, nullptr, nullptr,
+                              nullptr, 0, win::SW_SHOWNORMAL_),
+              win::CO_E_NOTINITIALIZED_);
+    EXPECT_FALSE(os.Exists("C:\\Menu\\a.lnk"));
+
+    ASSERT_GE(os.CoInitialize(), 0);
+    os.FailNext("SaveShellLink", static_cast<uint32_t>(win::E_FAIL_));
+    EXPECT_EQ(CreateShellLink(env, "C:\\Menu\\a.lnk", "C:\\a.exe", nullptr, nullptr, nullptr,
+                              nullptr, 0, win::SW_SHOWNORMAL_),
+              win::E_FAIL_);
+    EXPECT_FALSE(os.Exists("C:\\Menu\\a.lnk"));
+    os.CoUninitialize();
+}
+
+TEST_F(ShellLinkTest, LinkPathLimitCountsUtf16Units) {
+    ASSERT_GE(os.CoInitialize(), 0);
+    // 3 + 120 + 1 + 131 + 4 = 259 units, far more bytes.
+    std::string folder = "C:\\";
+    for (int i = 0; i < 120; ++i) folder += "ソ";
+    os.AddFolder(folder);
+    std::string name;
+    for (int i = 0; i < 131; ++i) name += "ソ";
+    const std::string longest = folder + "\\" + name + ".lnk";
+    EXPECT_EQ(CreateShellLink(env, longest, "C:\\a.exe", nullptr, nullptr, nullptr, nullptr, 0,
+                              win::SW_SHOWNORMAL_),
+              win::S_OK_);
+    EXPECT_TRUE(os.LinkAt(longest).has_value());
+
+    const std::string tooLong = folder + "\\" + name + "x.lnk";
+    EXPECT_EQ(CreateShellLink(env, tooLong, "C:\\a.exe", nullptr, nullptr, nullptr, nullptr, 0,
+                              win::SW_SHOWNORMAL_),
+              kLinkPathTooLong);
+    EXPECT_FALSE(os.Exists(tooLong));
+    os.CoUninitialize();
+}
+
+}  // namespace
+}  // namespace setup
