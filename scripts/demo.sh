@@ -10,8 +10,15 @@ bash scripts/install-deps.sh
 cmake --preset mingw64 >/dev/null
 cmake --build build/mingw64 -j "${SETUP_JOBS:-2}" --target Setup
 
+headless=0
+if [ -z "${DISPLAY:-}" ] || [ "${SETUP_DEMO_HEADLESS:-0}" = 1 ]; then
+  headless=1
+  # Wine's desktop process keeps the display it first saw: start X first.
+  eval "$(bash scripts/xvfb.sh start)"
+  trap 'bash "$root/scripts/wine-env.sh" stop demo || true; bash "$root/scripts/xvfb.sh" stop || true' EXIT
+fi
 # shellcheck source=scripts/wine-env.sh
-source scripts/wine-env.sh
+source scripts/wine-env.sh demo || { echo "demo: the Wine prefix could not be set up" >&2; exit 1; }
 
 # The medium is staged on drive C: of the prefix, as a user's CD folder would
 # be; the read-only attribute of the save file is set here because git does
@@ -25,22 +32,20 @@ chmod a-w "$medium/Save/save.dat"
 
 run_setup() { (cd "$medium" && /usr/lib/wine/wine64 Setup.exe); }
 
-if [ -n "${DISPLAY:-}" ] && [ "${SETUP_DEMO_HEADLESS:-0}" != 1 ]; then
+if [ "$headless" = 0 ]; then
   echo "demo: running Setup.exe on $medium (display $DISPLAY)"
   run_setup
-  bash scripts/wine-env.sh stop
+  bash scripts/wine-env.sh stop demo
   exit 0
 fi
 
 out="$root/out/demo"
 mkdir -p "$out"
-eval "$(bash scripts/xvfb.sh start)"
-trap 'bash "$root/scripts/wine-env.sh" stop || true; bash "$root/scripts/xvfb.sh" stop || true' EXIT
 echo "demo: no display; running Setup.exe under Xvfb $DISPLAY"
 run_setup &
 pid=$!
-sleep "${SETUP_DEMO_WAIT:-5}"
+sleep "${SETUP_DEMO_WAIT:-4}"
 import -display "$DISPLAY" -window root "$out/launcher.png"
 echo "demo: screenshot of the launcher: $out/launcher.png"
-bash scripts/wine-env.sh stop || true
+bash scripts/wine-env.sh stop demo || true
 wait "$pid" 2>/dev/null || true

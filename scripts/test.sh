@@ -43,7 +43,8 @@ step "x86_64 Setup.exe and the Windows-side tests under Wine"
 configure mingw64
 cmake --build build/mingw64 -j "$jobs"
 # shellcheck source=scripts/wine-env.sh
-source scripts/wine-env.sh
+# Wine's desktop process takes the display it first sees: start X first.
 eval "$(bash scripts/xvfb.sh start)"
-trap 'bash "$root/scripts/xvfb.sh" stop || true; bash "$root/scripts/wine-env.sh" stop || true' EXIT
+source scripts/wine-env.sh test || { echo "test: the Wine prefix could not be set up" >&2; exit 1; }
+trap 'bash "$root/scripts/xvfb.sh" stop || true; bash "$root/scripts/wine-env.sh" stop test || true' EXIT
 ctest --test-dir build/mingw64 --output-on-failure

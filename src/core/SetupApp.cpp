@@ -64,7 +64,7 @@ void SetupApp::RunActionLoop() {
 
         switch (ctx.MenuChoice) {
         case 0:
-            result = mb::IDCANCEL;
+            result = mb::IDCANCEL_;
             break;
         case 1:
             if (!actions_ || !actions_->PrepareInstallation()) return;
@@ -77,14 +77,14 @@ void SetupApp::RunActionLoop() {
             break;
         case 3:
             if (actions_ && actions_->LaunchInstalledProgram()) {
-                result = mb::IDCANCEL;
+                result = mb::IDCANCEL_;
                 ctx.MenuChoice = 0;
             }
             break;
         default:
             break;
         }
-        if (result == mb::IDCANCEL && ctx.MenuChoice == 0) return;
+        if (result == mb::IDCANCEL_ && ctx.MenuChoice == 0) return;
     }
 }
 

@@ -128,8 +128,8 @@ public:
     virtual void SetLastError(uint32_t error) = 0;
 
     // --- files and folders ---
-    // CreateDirectory with a SECURITY_ATTRIBUTES of length 12, no descriptor,
-    // not inheritable. false: GetLastError says why (183 exists, 3 no parent).
+    // CreateDirectory with a SECURITY_ATTRIBUTES of its own size, no
+    // descriptor, not inheritable. false: GetLastError says why (183 exists, 3 no parent).
     virtual bool CreateDirectory(const std::string& path) = 0;
     virtual bool RemoveDirectory(const std::string& path) = 0;
     virtual bool DeleteFile(const std::string& path) = 0;

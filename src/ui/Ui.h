@@ -14,10 +14,10 @@ constexpr unsigned ICONEXCLAMATION = 0x30;
 constexpr unsigned ICONINFORMATION = 0x40;
 constexpr unsigned DEFBUTTON2 = 0x100;
 constexpr unsigned ICONMASK = 0xF0;
-constexpr int IDOK = 1;
-constexpr int IDCANCEL = 2;
-constexpr int IDYES = 6;
-constexpr int IDNO = 7;
+constexpr int IDOK_ = 1;
+constexpr int IDCANCEL_ = 2;
+constexpr int IDYES_ = 6;
+constexpr int IDNO_ = 7;
 }  // namespace mb
 
 struct SetupContext;

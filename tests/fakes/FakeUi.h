@@ -40,13 +40,13 @@ public:
     int AppMessageBox(const std::string& text, unsigned style) override {
         boxes.push_back(AppBox(text, style));
         events.push_back("box: " + text);
-        return NextAnswer(mb::IDOK);
+        return NextAnswer(mb::IDOK_);
     }
     int DesktopMessageBox(const std::string& text, const std::string& caption,
                           unsigned style) override {
         boxes.push_back(DesktopBox(text, caption, style));
         events.push_back("box: " + text);
-        return NextAnswer(mb::IDOK);
+        return NextAnswer(mb::IDOK_);
     }
     // Each launcher pass takes the next scripted choice. The launcher sets
     // MenuChoice to 0 on construction, then to the choice; choice 0 ends it
@@ -56,11 +56,11 @@ public:
         ++launcherRuns;
         events.push_back("launcher");
         if (onLauncher) return onLauncher(ctx);
-        if (launcherChoices.empty()) return mb::IDCANCEL;
+        if (launcherChoices.empty()) return mb::IDCANCEL_;
         const int choice = launcherChoices.front();
         launcherChoices.pop_front();
         ctx.MenuChoice = choice;
-        return choice == 0 ? mb::IDCANCEL : mb::IDOK;
+        return choice == 0 ? mb::IDCANCEL_ : mb::IDOK_;
     }
     void PumpMessages() override { ++pumps; }
 

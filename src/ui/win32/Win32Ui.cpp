@@ -1,0 +1,85 @@
+#include "ui/win32/Win32Ui.h"
+
+#include "core/SetupContext.h"
+#include "platform/win32/Win32Text.h"
+#include "resource.h"
+#include "ui/win32/LauncherWindow.h"
+
+namespace setup {
+
+std::string AppNameFromPath(std::string_view modulePath) {
+    const size_t slash = modulePath.find_last_of("\\/");
+    std::string_view name =
+        slash == std::string_view::npos ? modulePath : modulePath.substr(slash + 1);
+    // The extension starts at the last dot; a space after it means the dot
+    // is part of the name, as the shell's extension finder has it.
+    const size_t dot = name.find_last_of('.');
+    if (dot != std::string_view::npos && name.find(' ', dot) == std::string_view::npos) {
+        name = name.substr(0, dot);
+    }
+    return std::string(name);
+}
+
+unsigned AppBoxStyle(unsigned style) {
+    constexpr unsigned kTypeMask = 0x0F;
+    if ((style & mb::ICONMASK) == 0 && (style & kTypeMask) == mb::OK) {
+        style |= mb::ICONEXCLAMATION;
+    }
+    return style;
+}
+
+Win32Ui::Win32Ui(HINSTANCE resources)
+    : resources_(resources != nullptr ? resources : ::GetModuleHandleW(nullptr)) {}
+
+std::string Win32Ui::AppName() {
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD n = ::GetModuleFileNameW(nullptr, &path[0], static_cast<DWORD>(path.size()));
+        if (n == 0) return std::string();
+        if (n < path.size()) {
+            path.resize(n);
+            break;
+        }
+        if (path.size() >= 32768) return std::string();
+        path.resize(path.size() * 2);
+    }
+    return AppNameFromPath(Narrow(path));
+}
+
+int Win32Ui::AppMessageBox(const std::string& text, unsigned style) {
+    const std::wstring wideText = Widen(text);
+    const std::wstring caption = Widen(AppName());
+    return ::MessageBoxW(::GetActiveWindow(), wideText.c_str(), caption.c_str(),
+                         AppBoxStyle(style));
+}
+
+int Win32Ui::DesktopMessageBox(const std::string& text, const std::string& caption,
+                               unsigned style) {
+    const std::wstring wideText = Widen(text);
+    const std::wstring wideCaption = Widen(caption);
+    return ::MessageBoxW(::GetDesktopWindow(), wideText.c_str(), wideCaption.c_str(), style);
+}
+
+int Win32Ui::RunLauncher(SetupContext& ctx) {
+    LauncherWindow launcher(ctx);
+    const INT_PTR result = launcher.DoModal(resources_, IDD_LAUNCHER, nullptr);
+    // A launcher that could not open is the same as one closed at once.
+    if (result != mb::IDOK_) {
+        ctx.MenuChoice = 0;
+        return mb::IDCANCEL_;
+    }
+    return mb::IDOK_;
+}
+
+void Win32Ui::PumpMessages() {
+    MSG msg;
+    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        // Keyboard navigation for whichever modeless dialog has the message.
+        HWND dialog = ::GetAncestor(msg.hwnd, GA_ROOT);
+        if (dialog != nullptr && ::IsDialogMessageW(dialog, &msg)) continue;
+        ::TranslateMessage(&msg);
+        ::DispatchMessageW(&msg);
+    }
+}
+
+}  // namespace setup

@@ -1,0 +1,39 @@
+// The real Ui: message boxes, the message pump and the launcher on Win32.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "platform/win32/Win32Undef.h"
+#include "ui/Ui.h"
+
+namespace setup {
+
+// The application name of a program file: its name without folder and
+// extension ("C:\Game\Setup.exe" gives "Setup").
+std::string AppNameFromPath(std::string_view modulePath);
+
+// The style an application box is shown with: an OK box that names no icon
+// gets the exclamation icon.
+unsigned AppBoxStyle(unsigned style);
+
+class Win32Ui final : public Ui {
+public:
+    // Dialog templates and icons come from `resources`; null means this
+    // program's own module.
+    explicit Win32Ui(HINSTANCE resources = nullptr);
+
+    int AppMessageBox(const std::string& text, unsigned style) override;
+    int DesktopMessageBox(const std::string& text, const std::string& caption,
+                          unsigned style) override;
+    int RunLauncher(SetupContext& ctx) override;
+    void PumpMessages() override;
+
+    // This program's application name (the caption of AppMessageBox).
+    static std::string AppName();
+
+private:
+    HINSTANCE resources_;
+};
+
+}  // namespace setup
