@@ -32,7 +32,7 @@ ctest --test-dir build/host-asan --output-on-failure -j "$jobs"
 
 step "fuzz targets (short runs)"
 configure fuzz
-cmake --build build/fuzz -j "$jobs" --target fuzz_script_reader
+cmake --build build/fuzz -j "$jobs" --target fuzz_script_reader fuzz_title_bitmap
 ctest --test-dir build/fuzz --output-on-failure -R '^fuzz_'
 
 step "i686 Setup.exe (built, not run: no 32-bit support here)"

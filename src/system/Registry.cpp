@@ -91,6 +91,7 @@ bool ReadValue(SetupEnv& env, RegKey root, const std::string& valuePath, std::st
     uint32_t type = win::REG_NONE_;
     std::vector<uint8_t> data;
     if (env.os.RegQueryValueEx(key.Get(), valueName, type, data, maxBytes) != 0) return false;
+    if (type != win::REG_SZ_ && type != win::REG_EXPAND_SZ_) return false;
 
     const std::u16string text = DecodeUtf16Le(data);
     if (text.size() > maxChars) return false;

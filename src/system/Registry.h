@@ -13,9 +13,10 @@
 namespace setup {
 
 // Reads a string value; valuePath is the key path, a backslash and the value
-// name (split at the last backslash). Data is decoded as UTF-16LE up to the
-// first NUL or the end of the data, whatever the stored type (a REG_DWORD of
-// 0x41 reads as "A"); an odd trailing byte is ignored. REG_EXPAND_SZ comes back
+// name (split at the last backslash). Only REG_SZ and REG_EXPAND_SZ values
+// are strings: any other type is a failed read, never bytes taken as text.
+// Data is decoded as UTF-16LE up to the first NUL or the end of the data; an
+// odd trailing byte is ignored. REG_EXPAND_SZ comes back
 // expanded when the expansion fits in maxChars. A value longer than maxChars
 // UTF-16 units is a failed read. On failure out is empty.
 int ReadRegistryString(SetupEnv& env, RegKey root, const std::string& valuePath, std::string& out,

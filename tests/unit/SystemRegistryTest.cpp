@@ -120,15 +120,14 @@ TEST_F(RegistryTest, ExpandableValueIsExpandedPlainStringIsNot) {
     EXPECT_EQ(kept, "%LONG%");
 }
 
-TEST_F(RegistryTest, DataIsReadUpToTheFirstNulOrItsEndWhateverTheType) {
+TEST_F(RegistryTest, StringDataIsReadUpToTheFirstNulOrItsEnd) {
     const std::vector<std::pair<FakeOs::RegValue, std::string>> cases = {
         {{win::REG_SZ_, {'A', 0, 'B', 0}}, "AB"},                  // no terminator
         {{win::REG_SZ_, {'A', 0, 'B', 0, 'C'}}, "AB"},             // odd last byte
         {{win::REG_SZ_, {'A', 0, 0, 0, 'B', 0, 0, 0}}, "A"},       // embedded NUL
         {{win::REG_SZ_, {}}, ""},                                  // empty data
         {{win::REG_EXPAND_SZ_, {'%'}}, ""},                        // a lone byte
-        {{win::REG_DWORD_, {0x41, 0x00, 0x42, 0x30}}, "A\u3042"},  // bytes taken as UTF-16
-        {{win::REG_BINARY_, {0x3D, 0xD8, 0x00, 0xDE, 0, 0}}, "\U0001F600"},
+        {{win::REG_SZ_, {0x3D, 0xD8, 0x00, 0xDE, 0, 0}}, "\U0001F600"},  // a surrogate pair
     };
     for (size_t i = 0; i < cases.size(); ++i) {
         os.SetValue(HKCU, "Software\\Data", "V", cases[i].first.type, cases[i].first.data);
@@ -136,6 +135,19 @@ TEST_F(RegistryTest, DataIsReadUpToTheFirstNulOrItsEndWhateverTheType) {
         EXPECT_EQ(ReadRegistryString(env, HKCU, "Software\\Data\\V", out), 1) << "case " << i;
         EXPECT_EQ(out, cases[i].second) << "case " << i;
     }
+}
+
+TEST_F(RegistryTest, AValueOfAnotherTypeIsNoStringAndAFailedRead) {
+    for (const FakeOs::RegValue& value :
+         {FakeOs::RegValue{win::REG_DWORD_, {0x41, 0x00, 0x42, 0x30}},
+          FakeOs::RegValue{win::REG_BINARY_, {'C', 0, ':', 0, 0, 0}},
+          FakeOs::RegValue{7 /* REG_MULTI_SZ */, {'C', 0, 0, 0, 0, 0}}}) {
+        os.SetValue(HKCU, "Software\\Data", "V", value.type, value.data);
+        std::string out = "sentinel";
+        EXPECT_EQ(ReadRegistryString(env, HKCU, "Software\\Data\\V", out), 0) << value.type;
+        EXPECT_EQ(out, "");
+    }
+    EXPECT_EQ(os.OpenKeyCount(), 0);
 }
 
 TEST_F(RegistryTest, ValueLongerThanTheLimitIsAFailedRead) {

@@ -1,0 +1,24 @@
+#include "core/ProgramActions.h"
+
+#include "remove/Launch.h"
+
+namespace setup {
+
+namespace {
+
+// Said by an action that this build does not carry yet; the launcher comes
+// back afterwards.
+int NotAvailableYet(SetupEnv& env) {
+    env.ui.AppMessageBox("この操作はまだ使用できません。", mb::ICONINFORMATION);
+    return 1;
+}
+
+}  // namespace
+
+int ProgramActions::PrepareInstallation() { return NotAvailableYet(app_.Env()); }
+
+int ProgramActions::RunUninstallation() { return NotAvailableYet(app_.Env()); }
+
+int ProgramActions::LaunchInstalledProgram() { return setup::LaunchInstalledProgram(app_.Env()); }
+
+}  // namespace setup

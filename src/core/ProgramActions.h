@@ -1,0 +1,20 @@
+// The actions the real program dispatches to from its launcher.
+#pragma once
+
+#include "core/SetupApp.h"
+
+namespace setup {
+
+class ProgramActions final : public SetupActions {
+public:
+    explicit ProgramActions(SetupApp& app) : app_(app) {}
+
+    int PrepareInstallation() override;
+    int RunUninstallation() override;
+    int LaunchInstalledProgram() override;
+
+private:
+    SetupApp& app_;
+};
+
+}  // namespace setup

@@ -1,0 +1,44 @@
+// The launcher's title bitmap: a Windows BMP file read whole and checked
+// field by field before anything in it is trusted.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+#include "core/SetupEnv.h"
+
+namespace setup {
+
+struct TitleBitmap {
+    // A BITMAPINFO ready for CreateDIBitmap: the 40-byte BITMAPINFOHEADER
+    // (its size field set to 40) followed by the colour table, 2^bits
+    // entries for 1, 4 and 8 bits per pixel, one zero entry otherwise.
+    std::vector<uint8_t> info;
+    // The pixel data from the file's pixel offset, at least as long as the
+    // image needs.
+    std::vector<uint8_t> pixels;
+    int32_t width = 0;
+    int32_t height = 0;  // as stored: negative for a top-down bitmap
+    uint16_t bitCount = 0;
+
+    bool Loaded() const { return !info.empty(); }
+    // The size drawn on screen, in pixels.
+    int32_t DrawWidth() const { return width; }
+    int32_t DrawHeight() const { return height < 0 ? -height : height; }
+};
+
+// Largest width or height accepted, in pixels.
+constexpr int32_t kMaxTitleBitmapSide = 16384;
+
+// Parses a whole BMP file. false (and `out` untouched) for anything the
+// program cannot draw safely: short files, a missing "BM", offsets and sizes
+// that do not fit the file, unsupported bit counts or compressions, absurd
+// dimensions, too few pixels.
+bool ParseTitleBitmap(std::string_view file, TitleBitmap& out);
+
+// Loads TITLE_BMP from the start directory. On failure shows its message
+// (missing file, file that cannot be opened, wrong format) and returns 0.
+int LoadTitleBitmap(SetupEnv& env, TitleBitmap& out);
+
+}  // namespace setup

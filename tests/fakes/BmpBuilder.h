@@ -1,0 +1,54 @@
+// Builds BMP files for tests, valid by default, with every field open to
+// being broken on purpose.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace setup {
+
+struct BmpSpec {
+    int32_t width = 4;
+    int32_t height = 3;  // negative: top-down
+    uint16_t bitCount = 24;
+    uint32_t compression = 0;
+    uint32_t coloursUsed = 0;
+    uint32_t headerSize = 40;
+    uint8_t fill = 0x5A;  // every pixel byte
+};
+
+inline void PutLe(std::string& b, size_t at, uint64_t v, int bytes) {
+    for (int i = 0; i < bytes; ++i) b[at + i] = static_cast<char>((v >> (8 * i)) & 0xFF);
+}
+
+inline uint64_t BmpStride(const BmpSpec& s) {
+    return ((static_cast<uint64_t>(static_cast<uint32_t>(s.width)) * s.bitCount + 31) / 32) * 4;
+}
+
+inline std::string MakeBmp(const BmpSpec& s) {
+    const uint64_t entries =
+        s.bitCount < 16 ? (s.coloursUsed ? s.coloursUsed : (uint64_t{1} << s.bitCount)) : 0;
+    const uint64_t offset = 14 + s.headerSize + 4 * entries;
+    const uint64_t rows = s.height < 0 ? -int64_t{s.height} : s.height;
+    const uint64_t size = offset + BmpStride(s) * rows;
+    std::string b(static_cast<size_t>(size), '\0');
+    b[0] = 'B';
+    b[1] = 'M';
+    PutLe(b, 2, size, 4);
+    PutLe(b, 10, offset, 4);
+    PutLe(b, 14, s.headerSize, 4);
+    PutLe(b, 18, static_cast<uint32_t>(s.width), 4);
+    PutLe(b, 22, static_cast<uint32_t>(s.height), 4);
+    PutLe(b, 26, 1, 2);
+    PutLe(b, 28, s.bitCount, 2);
+    PutLe(b, 30, s.compression, 4);
+    PutLe(b, 46, s.coloursUsed, 4);
+    for (uint64_t i = 0; i < entries; ++i) {  // a grey ramp
+        const uint8_t v = static_cast<uint8_t>(i);
+        PutLe(b, static_cast<size_t>(14 + s.headerSize + 4 * i), v | (v << 8) | (v << 16), 4);
+    }
+    for (uint64_t i = offset; i < size; ++i) b[static_cast<size_t>(i)] = static_cast<char>(s.fill);
+    return b;
+}
+
+}  // namespace setup
