@@ -1,16 +1,21 @@
 // The real Ui on Win32: the application box's name and style, the launcher
-// driven through its buttons, and the message pump. The window tests need a
+// driven through its buttons and read back from the screen, the modeless
+// side of the dialog layer, and the message pump. The window tests need a
 // display (Xvfb under Wine) and are skipped where no window can be made.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <functional>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "core/SetupContext.h"
+#include "platform/win32/Win32Os.h"
 #include "platform/win32/Win32Text.h"
 #include "platform/win32/Win32Undef.h"
 #include "resource.h"
+#include "ui/win32/Dialog.h"
 #include "ui/win32/Win32Ui.h"
 
 namespace setup {
@@ -161,8 +166,79 @@ protected:
         ::DestroyWindow(probe);
     }
 
-    Win32Ui ui{ProgramResources()};
+    Win32Os os;
+    Win32Ui ui{os, ProgramResources()};
 };
+
+// --- a medium with a title bitmap, and the install state --------------------
+
+constexpr COLORREF kRed = RGB(255, 0, 0);
+constexpr COLORREF kGreen = RGB(0, 255, 0);
+constexpr COLORREF kBlue = RGB(0, 0, 255);
+
+// The test picture: red top left, green top right, blue bottom half, so a
+// picture drawn upside down, mirrored or at the wrong size shows.
+COLORREF PictureAt(int x, int y, int width, int height) {
+    if (y >= height / 2) return kBlue;
+    return x < width / 2 ? kRed : kGreen;
+}
+
+void Put16(std::string& out, uint16_t v) {
+    out += static_cast<char>(v & 0xFF);
+    out += static_cast<char>(v >> 8);
+}
+
+void Put32(std::string& out, uint32_t v) {
+    Put16(out, static_cast<uint16_t>(v & 0xFFFF));
+    Put16(out, static_cast<uint16_t>(v >> 16));
+}
+
+// A 24-bit BMP file of the test picture; rows bottom-up unless topDown.
+std::string PictureBmp(int width, int height, bool topDown) {
+    const uint32_t stride = (static_cast<uint32_t>(width) * 3 + 3) & ~3u;
+    const uint32_t imageSize = stride * static_cast<uint32_t>(height);
+    std::string bmp = "BM";
+    Put32(bmp, 54 + imageSize);
+    Put32(bmp, 0);
+    Put32(bmp, 54);
+    Put32(bmp, 40);
+    Put32(bmp, static_cast<uint32_t>(width));
+    Put32(bmp, static_cast<uint32_t>(topDown ? -height : height));
+    Put16(bmp, 1);
+    Put16(bmp, 24);
+    Put32(bmp, 0);  // BI_RGB
+    Put32(bmp, imageSize);
+    Put32(bmp, 2835);
+    Put32(bmp, 2835);
+    Put32(bmp, 0);
+    Put32(bmp, 0);
+    for (int row = 0; row < height; ++row) {
+        const int y = topDown ? row : height - 1 - row;
+        std::string line;
+        for (int x = 0; x < width; ++x) {
+            const COLORREF c = PictureAt(x, y, width, height);
+            line += static_cast<char>(GetBValue(c));
+            line += static_cast<char>(GetGValue(c));
+            line += static_cast<char>(GetRValue(c));
+        }
+        line.resize(stride, '\0');
+        bmp += line;
+    }
+    return bmp;
+}
+
+bool WriteWholeFile(const std::wstring& path, const std::string& bytes) {
+    HANDLE file = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    DWORD written = 0;
+    const BOOL ok =
+        ::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    ::CloseHandle(file);
+    return ok && written == bytes.size();
+}
+
+constexpr char kProductKey[] = "SOFTWARE\\SetupWin32Test\\Launcher";
 
 class LauncherTest : public WindowTest {
 protected:
@@ -171,7 +247,55 @@ protected:
         if (IsSkipped()) return;
         if (ProgramResources() == nullptr) GTEST_SKIP() << "Setup.exe is not built";
         ctx.GAME_NAME = "テスト・ゲーム";
+        ctx.TITLE_BMP = "title.bmp";
+        ctx.REG_ROOT_KEY_NAME = "SetupWin32Test\\Launcher";
         ctx.MenuChoice = 7;
+        ForgetInstall();
+
+        // The medium: a folder of its own, made the current one, with a title
+        // bitmap in it.
+        std::wstring temp(MAX_PATH, L'\0');
+        temp.resize(::GetTempPathW(MAX_PATH, &temp[0]));
+        medium = temp + L"setup_win32_test_" + std::to_wstring(::GetCurrentProcessId());
+        ASSERT_TRUE(::CreateDirectoryW(medium.c_str(), nullptr) ||
+                    ::GetLastError() == ERROR_ALREADY_EXISTS);
+        startDir.resize(MAX_PATH);
+        startDir.resize(::GetCurrentDirectoryW(MAX_PATH, &startDir[0]));
+        ASSERT_TRUE(::SetCurrentDirectoryW(medium.c_str()));
+        ASSERT_TRUE(WriteTitle(PictureBmp(40, 30, false)));
+    }
+
+    void TearDown() override {
+        if (!startDir.empty()) ::SetCurrentDirectoryW(startDir.c_str());
+        if (!medium.empty()) {
+            ::DeleteFileW((medium + L"\\title.bmp").c_str());
+            ::RemoveDirectoryW(medium.c_str());
+        }
+        ForgetInstall();
+    }
+
+    bool WriteTitle(const std::string& bytes) {
+        return WriteWholeFile(medium + L"\\title.bmp", bytes);
+    }
+
+    // The product key's INSTALL value, written through the real Os as an
+    // installation writes it.
+    void MarkInstalled(const std::string& folder) {
+        RegKey key = 0;
+        uint32_t disposition = 0;
+        ASSERT_EQ(0, os.RegCreateKeyEx(HKEY_CURRENT_USER_, kProductKey, win::KEY_WRITE_, key,
+                                       disposition));
+        const std::wstring value = Widen(folder);
+        const long set = os.RegSetValueEx(key, "INSTALL", win::REG_SZ_,
+                                          reinterpret_cast<const uint8_t*>(value.c_str()),
+                                          static_cast<uint32_t>((value.size() + 1) * 2));
+        os.RegCloseKey(key);
+        ASSERT_EQ(0, set);
+    }
+
+    void ForgetInstall() {
+        os.RegDeleteKey(HKEY_CURRENT_USER_, kProductKey);
+        os.RegDeleteKey(HKEY_CURRENT_USER_, "SOFTWARE\\SetupWin32Test");
     }
 
     // Records, once the launcher is up, its caption and MenuChoice.
@@ -188,20 +312,26 @@ protected:
     SetupContext ctx;
     std::string caption;
     int choiceWhenOpen = -1;
+    std::wstring medium;
+    std::wstring startDir;
 };
 
 TEST_F(LauncherTest, ButtonsSetTheChoiceAndEndTheDialog) {
     const struct {
         int control;
+        bool installed;
         int choice;
         int result;
     } cases[] = {
-        {IDC_INSTALL, 1, mb::IDOK_},
-        {IDC_RUN, 3, mb::IDOK_},
-        {IDC_EXIT, 0, mb::IDCANCEL_},
+        {IDC_INSTALL, false, 1, mb::IDOK_},
+        {IDC_RUN, true, 3, mb::IDOK_},
+        {IDC_EXIT, false, 0, mb::IDCANCEL_},
+        {IDC_EXIT, true, 0, mb::IDCANCEL_},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.control);
+        ForgetInstall();
+        if (c.installed) MarkInstalled("C:\\Game");
         ctx.MenuChoice = 7;
         Driver driver({Observe(), Click(c.control)});
         EXPECT_EQ(c.result, ui.RunLauncher(ctx));
@@ -224,6 +354,7 @@ TEST_F(LauncherTest, CloseBoxExits) {
 }
 
 TEST_F(LauncherTest, EscapeDoesNothing) {
+    MarkInstalled("C:\\Game");
     HWND launcher = nullptr;
     Driver driver({Observe(),
                    [&] {
@@ -240,6 +371,7 @@ TEST_F(LauncherTest, EscapeDoesNothing) {
 }
 
 TEST_F(LauncherTest, UninstallAsksFirstAndNoKeepsTheLauncherOpen) {
+    MarkInstalled("C:\\Game");
     Shown no, yes;
     HWND launcher = nullptr;
     Driver driver({Observe(), [&] { return (launcher = FindThreadDialog(IDC_INSTALL)) != nullptr; },
@@ -277,6 +409,244 @@ TEST_F(WindowTest, DesktopMessageBoxUsesItsCaption) {
     EXPECT_TRUE(driver.Finished());
     EXPECT_EQ("ｲﾝｽﾄｰﾙ", shown.caption);
     EXPECT_EQ("続けますか？", shown.text);
+}
+
+// --- what the launcher shows ------------------------------------------------
+
+struct Screen {
+    bool visible = false;
+    RECT window{};
+    RECT workArea{};
+    HICON bigIcon = nullptr;
+    HICON dragIcon = nullptr;
+    bool enabled[4] = {};
+    std::vector<COLORREF> pixels;
+};
+
+// Reads the open launcher: placement, icons, buttons and the given client
+// pixels (after it has painted).
+Driver::Step ReadScreen(Screen& screen, std::vector<POINT> points) {
+    return [&screen, points] {
+        HWND launcher = FindThreadDialog(IDC_INSTALL);
+        if (launcher == nullptr) return false;
+        ::UpdateWindow(launcher);
+        screen.visible = ::IsWindowVisible(launcher) != FALSE;
+        ::GetWindowRect(launcher, &screen.window);
+        MONITORINFO monitor{};
+        monitor.cbSize = sizeof(monitor);
+        ::GetMonitorInfoW(::MonitorFromWindow(launcher, MONITOR_DEFAULTTONEAREST), &monitor);
+        screen.workArea = monitor.rcWork;
+        screen.bigIcon = reinterpret_cast<HICON>(::SendMessageW(launcher, WM_GETICON, ICON_BIG, 0));
+        screen.dragIcon = reinterpret_cast<HICON>(::SendMessageW(launcher, WM_QUERYDRAGICON, 0, 0));
+        for (int i = 0; i < 4; ++i) {
+            screen.enabled[i] = ::IsWindowEnabled(::GetDlgItem(launcher, IDC_INSTALL + i)) != 0;
+        }
+        HDC dc = ::GetDC(launcher);
+        screen.pixels.clear();
+        for (const POINT& p : points) screen.pixels.push_back(::GetPixel(dc, p.x, p.y));
+        ::ReleaseDC(launcher, dc);
+        return true;
+    };
+}
+
+TEST_F(LauncherTest, OpensCentredAndDrawsTheTitleBitmapAtItsSize) {
+    constexpr int w = 40, h = 30;
+    // Inside near each corner, then just right of, below and beyond it.
+    const std::vector<POINT> points = {{0, 0},     {w - 1, 0}, {0, h - 1}, {w - 1, h - 1},
+                                       {w / 2, 2}, {w, 0},     {0, h},     {w, h}};
+    for (bool topDown : {false, true}) {
+        SCOPED_TRACE(topDown ? "top-down" : "bottom-up");
+        ASSERT_TRUE(WriteTitle(PictureBmp(w, h, topDown)));
+        Screen screen;
+        Driver driver({Observe(), ReadScreen(screen, points), Click(IDC_EXIT)});
+        EXPECT_EQ(mb::IDCANCEL_, ui.RunLauncher(ctx));
+        ASSERT_TRUE(driver.Finished());
+        EXPECT_EQ("テスト・ゲーム", caption);
+        ASSERT_EQ(points.size(), screen.pixels.size());
+        const COLORREF expected[] = {kRed, kGreen, kBlue, kBlue, kGreen};
+        for (size_t i = 0; i < 5; ++i) {
+            EXPECT_EQ(expected[i], screen.pixels[i]) << "at " << points[i].x << "," << points[i].y
+                                                     << std::hex << " got 0x" << screen.pixels[i];
+        }
+        for (size_t i = 5; i < points.size(); ++i) {
+            for (COLORREF c : {kRed, kGreen, kBlue}) {
+                EXPECT_NE(c, screen.pixels[i])
+                    << "bitmap colour outside it at " << points[i].x << "," << points[i].y;
+            }
+        }
+
+        // Centred on the work area (to a pixel of rounding).
+        const RECT& r = screen.window;
+        const RECT& a = screen.workArea;
+        EXPECT_NEAR((a.left + a.right) / 2, (r.left + r.right) / 2, 1);
+        EXPECT_NEAR((a.top + a.bottom) / 2, (r.top + r.bottom) / 2, 1);
+
+        HICON icon = ::LoadIconW(ProgramResources(), MAKEINTRESOURCEW(IDI_SETUP));
+        EXPECT_EQ(icon, screen.bigIcon);
+        EXPECT_EQ(icon, screen.dragIcon);
+    }
+}
+
+TEST_F(LauncherTest, ButtonsFollowTheInstallState) {
+    for (bool installed : {false, true}) {
+        SCOPED_TRACE(installed ? "installed" : "not installed");
+        ForgetInstall();
+        if (installed) MarkInstalled("C:\\ゲーム");
+        ctx.TargetDir = "stale";
+        Screen screen;
+        Driver driver({ReadScreen(screen, {}), Click(IDC_EXIT)});
+        EXPECT_EQ(mb::IDCANCEL_, ui.RunLauncher(ctx));
+        ASSERT_TRUE(driver.Finished());
+        EXPECT_EQ(!installed, screen.enabled[0]);  // Install
+        EXPECT_EQ(installed, screen.enabled[1]);   // Run
+        EXPECT_EQ(installed, screen.enabled[2]);   // Uninstall
+        EXPECT_TRUE(screen.enabled[3]);            // Exit
+        EXPECT_EQ(installed ? "C:\\ゲーム" : "", ctx.TargetDir);
+    }
+}
+
+TEST_F(LauncherTest, ABitmapThatCannotBeLoadedClosesItAtOnce) {
+    const struct {
+        const char* titleBmp;
+        std::string content;
+        const char* message;
+    } cases[] = {
+        {"title.bmp", "XX not a bitmap at all, but long enough for its headers to be read ...",
+         "読み込んだファイルの形式が正しくありません。"},
+        {"title.bmp", PictureBmp(40, 30, false).substr(0, 80),
+         "読み込んだファイルの形式が正しくありません。"},
+        {"missing.bmp", "", "タイトル画像ファイルがありません。"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.message);
+        ctx.TITLE_BMP = c.titleBmp;
+        ASSERT_TRUE(WriteTitle(c.content));
+        ctx.MenuChoice = 7;
+        Shown shown;
+        bool launcherVisible = true;
+        Driver driver({[&] {
+                           launcherVisible = FindThreadDialog(IDC_INSTALL) != nullptr;
+                           return true;
+                       },
+                       Answer(shown, mb::IDOK_)});
+        EXPECT_EQ(mb::IDCANCEL_, ui.RunLauncher(ctx));
+        EXPECT_TRUE(driver.Finished());
+        EXPECT_EQ(0, ctx.MenuChoice);
+        EXPECT_EQ(c.message, shown.text);
+        EXPECT_EQ("win32_tests", shown.caption);
+        EXPECT_FALSE(launcherVisible);
+    }
+}
+
+// --- the dialog layer, modeless ----------------------------------------------
+
+class ProbeDialog final : public Dialog {
+public:
+    int initialised = 0;
+    int cancelled = 0;
+    int destroyed = 0;
+
+protected:
+    BOOL OnInitDialog() override {
+        ++initialised;
+        return TRUE;
+    }
+    bool OnCommand(int id, int notifyCode, HWND control) override {
+        if (id == 4242) throw std::runtime_error("must not reach the window manager");
+        return Dialog::OnCommand(id, notifyCode, control);
+    }
+    INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override {
+        if (message == WM_DESTROY) ++destroyed;
+        return Dialog::OnMessage(message, wParam, lParam);
+    }
+    void OnCancel() override {
+        ++cancelled;
+        Dialog::OnCancel();
+    }
+};
+
+TEST_F(WindowTest, ModelessDialogLivesUntilCancelledThroughThePump) {
+    ProbeDialog dialog;
+    HWND hwnd = dialog.Create(ProgramResources(), IDD_LAUNCHER, nullptr);
+    ASSERT_NE(nullptr, hwnd);
+    EXPECT_EQ(hwnd, dialog.Window());
+    EXPECT_FALSE(dialog.IsModal());
+    EXPECT_EQ(1, dialog.initialised);
+    EXPECT_TRUE(::IsWindowVisible(hwnd));
+    EXPECT_EQ(nullptr, dialog.Create(ProgramResources(), IDD_LAUNCHER, nullptr));
+
+    // Control helpers, in UTF-8 both ways.
+    dialog.SetItemText(IDC_RUN, "ｲﾝｽﾄｰﾙ先：C:\\ゲーム");
+    EXPECT_EQ("ｲﾝｽﾄｰﾙ先：C:\\ゲーム", dialog.ItemText(IDC_RUN));
+    dialog.SetCaption("準備中");
+    EXPECT_EQ("準備中", dialog.Caption());
+    dialog.EnableItem(IDC_INSTALL, false);
+    EXPECT_FALSE(::IsWindowEnabled(dialog.Item(IDC_INSTALL)));
+    dialog.EnableItem(IDC_INSTALL, true);
+    EXPECT_TRUE(::IsWindowEnabled(dialog.Item(IDC_INSTALL)));
+    EXPECT_EQ("", dialog.ItemText(9999));
+
+    // A throwing handler stops at the trampoline; the dialog goes on.
+    EXPECT_EQ(0, ::SendMessageW(hwnd, WM_COMMAND, 4242, 0));
+    EXPECT_TRUE(::IsWindow(hwnd));
+
+    // Escape reaches the dialog only through IsDialogMessage in the pump, and
+    // a modeless Cancel destroys the window.
+    ::SetFocus(dialog.Item(IDC_EXIT));
+    ::PostMessageW(dialog.Item(IDC_EXIT), WM_KEYDOWN, VK_ESCAPE, 0x00010001);
+    for (int i = 0; i < 50 && ::IsWindow(hwnd); ++i) {
+        ui.PumpMessages();
+        ::Sleep(10);
+    }
+    EXPECT_EQ(1, dialog.cancelled);
+    EXPECT_EQ(1, dialog.destroyed);
+    EXPECT_FALSE(::IsWindow(hwnd));
+    EXPECT_EQ(nullptr, dialog.Window());
+}
+
+TEST_F(WindowTest, ModelessDialogEndsWithItsObject) {
+    HWND hwnd = nullptr;
+    {
+        ProbeDialog dialog;
+        hwnd = dialog.Create(ProgramResources(), IDD_LAUNCHER, nullptr);
+        ASSERT_NE(nullptr, hwnd);
+    }
+    EXPECT_FALSE(::IsWindow(hwnd));
+    // Its messages find no object now, and the pump copes with that.
+    ui.PumpMessages();
+}
+
+TEST_F(WindowTest, CenterWindowOverItsOwnerOrTheWorkArea) {
+    HWND owner = ::CreateWindowExW(0, L"STATIC", L"", WS_POPUP | WS_VISIBLE, 100, 80, 400, 300,
+                                   nullptr, nullptr, nullptr, nullptr);
+    HWND window = ::CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 200, 100, owner, nullptr,
+                                    nullptr, nullptr);
+    ASSERT_NE(nullptr, owner);
+    ASSERT_NE(nullptr, window);
+    RECT r{};
+    CenterWindow(window, owner);
+    ::GetWindowRect(window, &r);
+    EXPECT_EQ(200, r.left);
+    EXPECT_EQ(180, r.top);
+
+    // An owner hidden (or none) leaves the work area to centre on.
+    ::ShowWindow(owner, SW_HIDE);
+    CenterWindow(window, owner);
+    ::GetWindowRect(window, &r);
+    RECT area{};
+    ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
+    EXPECT_NEAR((area.left + area.right) / 2, (r.left + r.right) / 2, 1);
+    EXPECT_NEAR((area.top + area.bottom) / 2, (r.top + r.bottom) / 2, 1);
+
+    // An owner near the edge: the window stays on the work area.
+    ::SetWindowPos(owner, nullptr, area.left - 300, area.top - 250, 0, 0,
+                   SWP_NOSIZE | SWP_NOZORDER | SWP_SHOWWINDOW);
+    CenterWindow(window, owner);
+    ::GetWindowRect(window, &r);
+    EXPECT_EQ(area.left, r.left);
+    EXPECT_EQ(area.top, r.top);
+    ::DestroyWindow(window);
+    ::DestroyWindow(owner);
 }
 
 int g_received = 0;

@@ -1,5 +1,10 @@
 #include "ui/win32/Dialog.h"
 
+#include <algorithm>
+#include <vector>
+
+#include "platform/win32/Win32Text.h"
+
 namespace setup {
 
 namespace {
@@ -9,10 +14,32 @@ namespace {
 Dialog* g_modal = nullptr;
 HHOOK g_filter = nullptr;
 
+// The thread's open modeless dialogs, for the message pump.
+std::vector<Dialog*>& ModelessDialogs() {
+    static std::vector<Dialog*> dialogs;
+    return dialogs;
+}
+
+void ForgetModeless(Dialog* dialog) {
+    auto& dialogs = ModelessDialogs();
+    dialogs.erase(std::remove(dialogs.begin(), dialogs.end(), dialog), dialogs.end());
+}
+
+bool BelongsTo(HWND dialog, HWND target) {
+    return dialog != nullptr && target != nullptr &&
+           (target == dialog || ::IsChild(dialog, target));
+}
+
 }  // namespace
+
+Dialog::~Dialog() {
+    if (!modal_ && hwnd_ != nullptr) ::DestroyWindow(hwnd_);
+    ForgetModeless(this);
+}
 
 INT_PTR Dialog::DoModal(HINSTANCE resources, int templateId, HWND owner) {
     resources_ = resources;
+    modal_ = true;
     outer_ = g_modal;
     g_modal = this;
     const bool ownsHook = g_filter == nullptr;
@@ -31,14 +58,39 @@ INT_PTR Dialog::DoModal(HINSTANCE resources, int templateId, HWND owner) {
     return result;
 }
 
+HWND Dialog::Create(HINSTANCE resources, int templateId, HWND parent) {
+    if (hwnd_ != nullptr) return nullptr;  // one window per object
+    resources_ = resources;
+    modal_ = false;
+    ModelessDialogs().push_back(this);
+    HWND hwnd = ::CreateDialogParamW(resources, MAKEINTRESOURCEW(templateId), parent,
+                                     &Dialog::DialogProc, reinterpret_cast<LPARAM>(this));
+    if (hwnd == nullptr) ForgetModeless(this);
+    return hwnd;
+}
+
+bool Dialog::PumpModelessMessage(MSG& msg) {
+    for (Dialog* d : ModelessDialogs()) {
+        HWND hwnd = d->hwnd_;
+        if (!BelongsTo(hwnd, msg.hwnd)) continue;
+        // Either call may end the dialog; the list is not touched after it.
+        try {
+            if (d->PreTranslateMessage(msg)) return true;
+        } catch (...) {
+            // Not across the message loop: the message goes on as unhandled.
+        }
+        return ::IsWindow(hwnd) && ::IsDialogMessageW(hwnd, &msg);
+    }
+    return false;
+}
+
 LRESULT CALLBACK Dialog::MessageFilter(int code, WPARAM wParam, LPARAM lParam) {
     if (code == MSGF_DIALOGBOX && lParam != 0) {
         const MSG& msg = *reinterpret_cast<const MSG*>(lParam);
         // Only the dialog the message belongs to sees it; a message box or
         // another window on top has its own keys.
         for (Dialog* d = g_modal; d != nullptr; d = d->outer_) {
-            if (d->hwnd_ == nullptr) continue;
-            if (msg.hwnd != d->hwnd_ && !::IsChild(d->hwnd_, msg.hwnd)) continue;
+            if (!BelongsTo(d->hwnd_, msg.hwnd)) continue;
             try {
                 if (d->PreTranslateMessage(msg)) return 1;
             } catch (...) {
@@ -48,6 +100,46 @@ LRESULT CALLBACK Dialog::MessageFilter(int code, WPARAM wParam, LPARAM lParam) {
         }
     }
     return ::CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+std::string Dialog::ItemText(int id) const {
+    HWND item = Item(id);
+    if (item == nullptr) return std::string();
+    std::wstring text(static_cast<size_t>(::GetWindowTextLengthW(item)) + 1, L'\0');
+    const int got = ::GetWindowTextW(item, &text[0], static_cast<int>(text.size()));
+    text.resize(got > 0 ? static_cast<size_t>(got) : 0);
+    return Narrow(text);
+}
+
+void Dialog::SetItemText(int id, const std::string& text) {
+    ::SetDlgItemTextW(hwnd_, id, Widen(text).c_str());
+}
+
+void Dialog::EnableItem(int id, bool enable) {
+    ::EnableWindow(Item(id), enable ? TRUE : FALSE);
+}
+
+bool Dialog::IsItemChecked(int id) const {
+    return ::IsDlgButtonChecked(hwnd_, id) == BST_CHECKED;
+}
+
+void Dialog::CheckItem(int id, bool checked) {
+    ::CheckDlgButton(hwnd_, id, checked ? BST_CHECKED : BST_UNCHECKED);
+}
+
+LRESULT Dialog::SendItemMessage(int id, UINT message, WPARAM wParam, LPARAM lParam) {
+    return ::SendDlgItemMessageW(hwnd_, id, message, wParam, lParam);
+}
+
+std::string Dialog::Caption() const {
+    std::wstring text(static_cast<size_t>(::GetWindowTextLengthW(hwnd_)) + 1, L'\0');
+    const int got = ::GetWindowTextW(hwnd_, &text[0], static_cast<int>(text.size()));
+    text.resize(got > 0 ? static_cast<size_t>(got) : 0);
+    return Narrow(text);
+}
+
+void Dialog::SetCaption(const std::string& text) {
+    ::SetWindowTextW(hwnd_, Widen(text).c_str());
 }
 
 bool Dialog::OnCommand(int id, int, HWND) {
@@ -67,8 +159,41 @@ INT_PTR Dialog::OnMessage(UINT, WPARAM, LPARAM) {
     return FALSE;
 }
 
+void Dialog::DefaultPaint() {
+    // DefWindowProc paints a dialog by BeginPaint/EndPaint, which has the
+    // background erased through the dialog procedure as usual. DefDlgProc
+    // cannot be called from inside the dialog procedure: it calls it back.
+    ::DefWindowProcW(hwnd_, WM_PAINT, 0, 0);
+}
+
 void Dialog::EndDialog(INT_PTR result) {
-    ::EndDialog(hwnd_, result);
+    if (hwnd_ == nullptr) return;
+    if (modal_) {
+        ::EndDialog(hwnd_, result);
+    } else {
+        ::DestroyWindow(hwnd_);
+    }
+}
+
+BOOL Dialog::InitDialog() {
+    HWND hwnd = hwnd_;
+    RECT before{};
+    ::GetWindowRect(hwnd, &before);
+    const BOOL result = OnInitDialog();
+    if (!::IsWindow(hwnd)) return result;
+
+    // A top-level dialog that its initialisation did not move opens centred,
+    // over its owner when that is waiting on it, else on the work area (the
+    // templates sit at 0,0 and do not ask for DS_CENTER).
+    const LONG_PTR style = ::GetWindowLongPtrW(hwnd, GWL_STYLE);
+    if ((style & (WS_CHILD | DS_CENTER)) != 0) return result;
+    RECT after{};
+    ::GetWindowRect(hwnd, &after);
+    if (after.left != before.left || after.top != before.top) return result;
+    HWND owner = ::GetWindow(hwnd, GW_OWNER);
+    if (owner != nullptr && ::IsWindowEnabled(owner)) return result;
+    CenterWindow(hwnd, owner);
+    return result;
 }
 
 INT_PTR CALLBACK Dialog::DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -85,21 +210,51 @@ INT_PTR Dialog::Dispatch(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) 
         auto* self = reinterpret_cast<Dialog*>(lParam);
         ::SetWindowLongPtrW(hwnd, DWLP_USER, lParam);
         self->hwnd_ = hwnd;
-        return self->OnInitDialog();
+        return self->InitDialog();
     }
     auto* self = reinterpret_cast<Dialog*>(::GetWindowLongPtrW(hwnd, DWLP_USER));
     if (self == nullptr) return FALSE;  // messages before WM_INITDIALOG
-    if (message == WM_NCDESTROY) {
+    switch (message) {
+    case WM_NCDESTROY:
         ::SetWindowLongPtrW(hwnd, DWLP_USER, 0);
         self->hwnd_ = nullptr;
+        if (!self->modal_) ForgetModeless(self);
         return FALSE;
-    }
-    if (message == WM_COMMAND) {
+    case WM_COMMAND:
         return self->OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam))
                    ? TRUE
                    : FALSE;
+    case WM_PAINT:
+        return self->OnPaint() ? TRUE : FALSE;
+    default:
+        return self->OnMessage(message, wParam, lParam);
     }
-    return self->OnMessage(message, wParam, lParam);
+}
+
+void CenterWindow(HWND window, HWND owner) {
+    const bool overOwner = owner != nullptr && ::IsWindowVisible(owner) && !::IsIconic(owner);
+    HMONITOR monitor = ::MonitorFromWindow(overOwner ? owner : window, MONITOR_DEFAULTTONEAREST);
+    MONITORINFO info{};
+    info.cbSize = sizeof(info);
+    RECT area{};
+    if (monitor != nullptr && ::GetMonitorInfoW(monitor, &info)) {
+        area = info.rcWork;
+    } else {
+        ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
+    }
+    RECT centre = area;
+    if (overOwner) ::GetWindowRect(owner, &centre);
+
+    RECT rect{};
+    if (!::GetWindowRect(window, &rect)) return;
+    const LONG width = rect.right - rect.left;
+    const LONG height = rect.bottom - rect.top;
+    LONG x = centre.left + (centre.right - centre.left - width) / 2;
+    LONG y = centre.top + (centre.bottom - centre.top - height) / 2;
+    // Keep it on the work area; a window larger than that shows its top left.
+    x = std::max(area.left, std::min(x, area.right - width));
+    y = std::max(area.top, std::min(y, area.bottom - height));
+    ::SetWindowPos(window, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 }  // namespace setup

@@ -1,6 +1,10 @@
 // The one dialog class every window of the program derives from: a single
 // trampoline turns the dialog messages into virtual calls on the object.
+// Modal (DoModal) and modeless (Create) dialogs differ only in how EndDialog
+// ends them.
 #pragma once
+
+#include <string>
 
 #include "platform/win32/Win32Undef.h"
 #include "ui/Ui.h"
@@ -12,15 +16,41 @@ public:
     Dialog() = default;
     Dialog(const Dialog&) = delete;
     Dialog& operator=(const Dialog&) = delete;
-    virtual ~Dialog() = default;
+    // A modeless dialog still open is destroyed with its object.
+    virtual ~Dialog();
 
     // Runs the dialog of the given template of `resources` modally; the
     // EndDialog result, or -1 when the dialog could not be created. While it
     // runs, the messages of its modal loop pass PreTranslateMessage first.
     INT_PTR DoModal(HINSTANCE resources, int templateId, HWND owner);
 
+    // Creates the dialog modelessly; null when it could not be created.
+    // PumpModelessMessage gives it its keyboard navigation; it lives until
+    // EndDialog (or DestroyWindow) ends it.
+    HWND Create(HINSTANCE resources, int templateId, HWND parent);
+
+    // For a message loop: lets the modeless dialog the message belongs to
+    // handle it (PreTranslateMessage, then IsDialogMessage). true when it did.
+    static bool PumpModelessMessage(MSG& msg);
+
     HWND Window() const { return hwnd_; }
     HINSTANCE Resources() const { return resources_; }
+    bool IsModal() const { return modal_; }
+
+    // --- controls (UTF-8 texts) ---
+    HWND Item(int id) const { return ::GetDlgItem(hwnd_, id); }
+    std::string ItemText(int id) const;
+    void SetItemText(int id, const std::string& text);
+    void EnableItem(int id, bool enable);
+    bool IsItemChecked(int id) const;
+    void CheckItem(int id, bool checked);
+    LRESULT SendItemMessage(int id, UINT message, WPARAM wParam, LPARAM lParam);
+    std::string Caption() const;
+    void SetCaption(const std::string& text);
+
+    // Ends the dialog: EndDialog(result) when modal, DestroyWindow when
+    // modeless (the result then has no reader).
+    void EndDialog(INT_PTR result);
 
 protected:
     // A message for this dialog or its controls, before the dialog manager
@@ -30,21 +60,32 @@ protected:
     virtual BOOL OnInitDialog() { return TRUE; }
     // TRUE when the command was handled.
     virtual bool OnCommand(int id, int notifyCode, HWND control);
-    // Any message not handled above; TRUE when handled.
+    // WM_PAINT; false leaves it to the dialog's default painting.
+    virtual bool OnPaint() { return false; }
+    // Any message not handled above; its dialog-procedure result.
     virtual INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
     virtual void OnOK() { EndDialog(mb::IDOK_); }
     virtual void OnCancel() { EndDialog(mb::IDCANCEL_); }
 
-    void EndDialog(INT_PTR result);
+    // The dialog's own WM_PAINT handling (background and nothing else), for
+    // an OnPaint that draws on top of it.
+    void DefaultPaint();
 
 private:
     static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     static INT_PTR Dispatch(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     static LRESULT CALLBACK MessageFilter(int code, WPARAM wParam, LPARAM lParam);
+    BOOL InitDialog();
 
     HWND hwnd_ = nullptr;
     HINSTANCE resources_ = nullptr;
+    bool modal_ = false;
     Dialog* outer_ = nullptr;  // the modal dialog running when this one started
 };
+
+// Centres `window` over `owner` when that is a visible, not minimised window,
+// else over the work area of the monitor it is on; either way it is kept
+// inside that work area.
+void CenterWindow(HWND window, HWND owner);
 
 }  // namespace setup

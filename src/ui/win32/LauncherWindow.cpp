@@ -1,14 +1,14 @@
 #include "ui/win32/LauncherWindow.h"
 
-#include "core/Text.h"
 #include "platform/win32/Win32Text.h"
 #include "resource.h"
-#include "ui/Ui.h"
+#include "ui/win32/Gdi.h"
 
 namespace setup {
 
-LauncherWindow::LauncherWindow(SetupContext& ctx) : ctx_(ctx) {
-    ctx_.MenuChoice = 0;
+LauncherWindow::LauncherWindow(SetupEnv env, HINSTANCE resources)
+    : env_(env), icon_(::LoadIconW(resources, MAKEINTRESOURCEW(IDI_SETUP))) {
+    ConstructLauncher(env_.ctx);
 }
 
 // Escape does nothing here: only Exit and the close box leave.
@@ -17,50 +17,94 @@ bool LauncherWindow::PreTranslateMessage(const MSG& msg) {
 }
 
 BOOL LauncherWindow::OnInitDialog() {
-    HICON icon = ::LoadIconW(Resources(), MAKEINTRESOURCEW(IDI_SETUP));
-    if (icon != nullptr) {
-        ::SendMessageW(Window(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
-        ::SendMessageW(Window(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
+    ::SendMessageW(Window(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
+    ::SendMessageW(Window(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon_));
+
+    const bool opened = OpenLauncher(env_, state_);
+    SetCaption(state_.caption);
+    if (!opened) {
+        // The bitmap's own message has been shown; MenuChoice stays 0.
+        Dialog::OnCancel();
+        return FALSE;
     }
-    const std::wstring caption = Widen(ctx_.GAME_NAME);
-    ::SetWindowTextW(Window(), caption.c_str());
+    EnableItem(IDC_INSTALL, state_.installEnabled);
+    EnableItem(IDC_RUN, state_.runEnabled);
+    EnableItem(IDC_UNINSTALL, state_.uninstallEnabled);
     return TRUE;
 }
 
 bool LauncherWindow::OnCommand(int id, int notifyCode, HWND control) {
     switch (id) {
     case IDC_INSTALL:
-        ctx_.MenuChoice = 1;
-        OnOK();
-        return true;
     case IDC_RUN:
-        ctx_.MenuChoice = 3;
-        OnOK();
-        return true;
     case IDC_UNINSTALL:
-        OnUninstall();
-        return true;
     case IDC_EXIT:
-        OnCancel();
+        Command(id);
         return true;
     default:
-        return Dialog::OnCommand(id, notifyCode, control);
+        return Dialog::OnCommand(id, notifyCode, control);  // IDCANCEL comes to OnCancel
     }
 }
 
+// The close box.
 void LauncherWindow::OnCancel() {
-    ctx_.MenuChoice = 0;
-    EndDialog(mb::IDCANCEL_);
+    Command(mb::IDCANCEL_);
 }
 
-void LauncherWindow::OnUninstall() {
-    const std::wstring text =
-        Widen(Format("%sのｱﾝｲﾝｽﾄｰﾙを行います。\n\nよろしいですか？", ctx_.GAME_NAME.c_str()));
-    const int answer = ::MessageBoxW(Window(), text.c_str(), L"確認",
-                                     mb::YESNO | mb::ICONQUESTION | mb::DEFBUTTON2);
-    if (answer != mb::IDYES_) return;
-    ctx_.MenuChoice = 2;
-    OnOK();
+void LauncherWindow::Command(int id) {
+    HWND self = Window();
+    const LauncherAsk ask = [self](const std::string& text, const std::string& caption,
+                                   unsigned style) {
+        return ::MessageBoxW(self, Widen(text).c_str(), Widen(caption).c_str(), style);
+    };
+    const int result = LauncherCommand(env_, id, ask);
+    if (result != 0) EndDialog(result);
+}
+
+INT_PTR LauncherWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_QUERYDRAGICON) return reinterpret_cast<INT_PTR>(icon_);
+    return Dialog::OnMessage(message, wParam, lParam);
+}
+
+bool LauncherWindow::OnPaint() {
+    if (::IsIconic(Window())) {
+        PaintIconic();
+        return true;
+    }
+    DefaultPaint();
+    if (state_.bitmap.Loaded()) DrawTitleBitmap();
+    return true;
+}
+
+void LauncherWindow::PaintIconic() {
+    PaintScope paint(Window());
+    ::SendMessageW(Window(), WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(paint.Get()), 0);
+    RECT client{};
+    ::GetClientRect(Window(), &client);
+    const int x = (client.right - client.left - ::GetSystemMetrics(SM_CXICON) + 1) / 2;
+    const int y = (client.bottom - client.top - ::GetSystemMetrics(SM_CYICON) + 1) / 2;
+    ::DrawIcon(paint.Get(), x, y, icon_);
+}
+
+// The title bitmap at the top left at its own pixel size, converted from
+// the file's pixels at every paint.
+void LauncherWindow::DrawTitleBitmap() {
+    const TitleBitmap& bitmap = state_.bitmap;
+    const auto* info = reinterpret_cast<const BITMAPINFO*>(bitmap.info.data());
+
+    WindowDc dc(Window());
+    if (dc.Get() == nullptr) return;
+    PaintScope paint(Window());
+    MemoryDc memory(dc.Get());
+    if (memory.Get() == nullptr) return;
+    GdiObject picture(::CreateDIBitmap(dc.Get(), &info->bmiHeader, CBM_INIT, bitmap.pixels.data(),
+                                       info, DIB_RGB_COLORS));
+    if (picture.Get() == nullptr) return;
+    Selection selected(memory.Get(), picture.Get());
+    if (!selected.Selected()) return;
+    // A top-down bitmap stores a negative height; it is drawn the same size.
+    ::BitBlt(dc.Get(), 0, 0, bitmap.DrawWidth(), bitmap.DrawHeight(), memory.Get(), 0, 0, SRCCOPY);
+    paint.End();
 }
 
 }  // namespace setup

@@ -1,26 +1,38 @@
-// The launcher: four buttons that record the user's choice in MenuChoice.
+// The launcher window: the title bitmap on the left, four buttons on the
+// right. What it shows and what its buttons do is decided by ui/Launcher.h;
+// this class puts that on the screen.
 #pragma once
 
-#include "core/SetupContext.h"
+#include "core/SetupEnv.h"
+#include "ui/Launcher.h"
 #include "ui/win32/Dialog.h"
 
 namespace setup {
 
 class LauncherWindow final : public Dialog {
 public:
-    // Sets MenuChoice to 0, as every new launcher does.
-    explicit LauncherWindow(SetupContext& ctx);
+    // A new launcher: MenuChoice back to 0 and the icon loaded from
+    // `resources`. Run it with DoModal on its template.
+    LauncherWindow(SetupEnv env, HINSTANCE resources);
+
+    HICON Icon() const { return icon_; }
 
 protected:
     bool PreTranslateMessage(const MSG& msg) override;
     BOOL OnInitDialog() override;
     bool OnCommand(int id, int notifyCode, HWND control) override;
+    bool OnPaint() override;
+    INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
     void OnCancel() override;
 
 private:
-    void OnUninstall();
+    void Command(int id);
+    void PaintIconic();
+    void DrawTitleBitmap();
 
-    SetupContext& ctx_;
+    SetupEnv env_;
+    HICON icon_ = nullptr;  // shared resource icon: never destroyed
+    LauncherState state_;
 };
 
 }  // namespace setup

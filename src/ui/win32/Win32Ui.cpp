@@ -1,6 +1,7 @@
 #include "ui/win32/Win32Ui.h"
 
 #include "core/SetupContext.h"
+#include "core/SetupEnv.h"
 #include "platform/win32/Win32Text.h"
 #include "resource.h"
 #include "ui/win32/LauncherWindow.h"
@@ -28,8 +29,8 @@ unsigned AppBoxStyle(unsigned style) {
     return style;
 }
 
-Win32Ui::Win32Ui(HINSTANCE resources)
-    : resources_(resources != nullptr ? resources : ::GetModuleHandleW(nullptr)) {}
+Win32Ui::Win32Ui(Os& os, HINSTANCE resources)
+    : os_(os), resources_(resources != nullptr ? resources : ::GetModuleHandleW(nullptr)) {}
 
 std::string Win32Ui::AppName() {
     std::wstring path(MAX_PATH, L'\0');
@@ -61,7 +62,7 @@ int Win32Ui::DesktopMessageBox(const std::string& text, const std::string& capti
 }
 
 int Win32Ui::RunLauncher(SetupContext& ctx) {
-    LauncherWindow launcher(ctx);
+    LauncherWindow launcher(SetupEnv{ctx, os_, *this}, resources_);
     const INT_PTR result = launcher.DoModal(resources_, IDD_LAUNCHER, nullptr);
     // A launcher that could not open is the same as one closed at once.
     if (result != mb::IDOK_) {
@@ -75,8 +76,7 @@ void Win32Ui::PumpMessages() {
     MSG msg;
     while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
         // Keyboard navigation for whichever modeless dialog has the message.
-        HWND dialog = ::GetAncestor(msg.hwnd, GA_ROOT);
-        if (dialog != nullptr && ::IsDialogMessageW(dialog, &msg)) continue;
+        if (Dialog::PumpModelessMessage(msg)) continue;
         ::TranslateMessage(&msg);
         ::DispatchMessageW(&msg);
     }

@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/Os.h"
 #include "platform/win32/Win32Undef.h"
 #include "ui/Ui.h"
 
@@ -19,9 +20,9 @@ unsigned AppBoxStyle(unsigned style);
 
 class Win32Ui final : public Ui {
 public:
-    // Dialog templates and icons come from `resources`; null means this
-    // program's own module.
-    explicit Win32Ui(HINSTANCE resources = nullptr);
+    // The windows reach the system through `os`. Dialog templates and icons
+    // come from `resources`; null means this program's own module.
+    explicit Win32Ui(Os& os, HINSTANCE resources = nullptr);
 
     int AppMessageBox(const std::string& text, unsigned style) override;
     int DesktopMessageBox(const std::string& text, const std::string& caption,
@@ -32,7 +33,10 @@ public:
     // This program's application name (the caption of AppMessageBox).
     static std::string AppName();
 
+    HINSTANCE Resources() const { return resources_; }
+
 private:
+    Os& os_;
     HINSTANCE resources_;
 };
 
