@@ -45,3 +45,24 @@ if(NOT SETUP_NO_TESTS)
     add_test(NAME win32_tests COMMAND win32_tests)
   endif()
 endif()
+
+# ---- End-to-end tests: the real Setup.exe under Wine and Xvfb ----------------
+# e2e_driver drives Setup.exe's windows from a scenario; e2e_game stands in for
+# the installed game (staged as Game.exe). tests/e2e/run.sh makes a fresh prefix
+# and X server per scenario, so it needs nothing from ctest's environment.
+if(NOT SETUP_NO_TESTS)
+  add_executable(e2e_driver
+    tests/e2e/driver/main.cpp tests/e2e/driver/Driver.cpp tests/e2e/driver/Remote.cpp
+    tests/e2e/driver/Script.cpp)
+  target_compile_options(e2e_driver PRIVATE ${SETUP_WARNINGS} -municode)
+  target_link_options(e2e_driver PRIVATE -municode)
+  target_link_libraries(e2e_driver PRIVATE comctl32 gdi32 user32 advapi32)
+
+  add_executable(e2e_game WIN32 tests/e2e/game/Game.cpp)
+  target_compile_options(e2e_game PRIVATE ${SETUP_WARNINGS} -municode)
+  target_link_options(e2e_game PRIVATE -municode -mwindows)
+
+  add_test(NAME e2e_launcher
+    COMMAND bash ${CMAKE_SOURCE_DIR}/tests/e2e/run.sh ${CMAKE_BINARY_DIR})
+  set_tests_properties(e2e_launcher PROPERTIES TIMEOUT 900)
+endif()

@@ -1,19 +1,25 @@
 #!/usr/bin/env bash
 # Builds Setup.exe and runs it on the bundled demo medium in a private Wine
 # prefix. With a $DISPLAY the program opens there and this script waits for it
-# to end; without one it runs under a private Xvfb and saves screenshots.
+# to end; without one it runs under a private Xvfb, where the end-to-end
+# driver walks through the launcher and saves screenshots in out/demo/.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
 
+# SETUP_DEMO_BUILD picks another build folder (default build/mingw64).
+build="${SETUP_DEMO_BUILD:-build/mingw64}"
+
 bash scripts/install-deps.sh
-cmake --preset mingw64 >/dev/null
-cmake --build build/mingw64 -j "${SETUP_JOBS:-2}" --target Setup
+cmake --preset mingw64 -B "$build" >/dev/null
+cmake --build "$build" -j "${SETUP_JOBS:-2}" --target Setup e2e_game e2e_driver
 
 headless=0
 if [ -z "${DISPLAY:-}" ] || [ "${SETUP_DEMO_HEADLESS:-0}" = 1 ]; then
   headless=1
-  # Wine's desktop process keeps the display it first saw: start X first.
+  # Wine's desktop process keeps the display it first saw: start X first. Its
+  # own state folder keeps a concurrent test run's Xvfb out of this one's stop.
+  export SETUP_XVFB_DIR="${SETUP_XVFB_DIR:-$root/build/xvfb-demo}"
   eval "$(bash scripts/xvfb.sh start)"
   trap 'bash "$root/scripts/wine-env.sh" stop demo || true; bash "$root/scripts/xvfb.sh" stop || true' EXIT
 fi
@@ -27,7 +33,9 @@ medium="$WINEPREFIX/drive_c/demo"
 rm -rf "$medium"
 mkdir -p "$medium"
 cp -r samples/demo/. "$medium/"
-cp build/mingw64/Setup.exe "$medium/"
+cp "$build/Setup.exe" "$medium/"
+# The demo's game is the stand-in the end-to-end tests use.
+cp "$build/e2e_game.exe" "$medium/Game.exe"
 chmod a-w "$medium/Save/save.dat"
 
 run_setup() { (cd "$medium" && /usr/lib/wine/wine64 Setup.exe); }
@@ -40,12 +48,24 @@ if [ "$headless" = 0 ]; then
 fi
 
 out="$root/out/demo"
-mkdir -p "$out"
-echo "demo: no display; running Setup.exe under Xvfb $DISPLAY"
-run_setup &
-pid=$!
-sleep "${SETUP_DEMO_WAIT:-4}"
-import -display "$DISPLAY" -window root "$out/launcher.png"
-echo "demo: screenshot of the launcher: $out/launcher.png"
+requests="$root/build/demo-requests"
+mkdir -p "$out" "$requests"
+rm -f "$out"/*.png "$out/driver.log" "$out/setup.log" "$out/runner.log" "$requests"/request.*
+echo "demo: no display; walking through the launcher under Xvfb $DISPLAY"
+# shellcheck source=tests/e2e/serve.sh
+source tests/e2e/serve.sh
+scenario=tests/e2e/scenarios/demo-walkthrough.txt
+"$WINE" "$build/e2e_driver.exe" --requests "$(e2e_windows_path "$requests")" \
+  "$(e2e_windows_path "$root/$scenario")" >"$out/driver.log" 2>&1 &
+status=0
+e2e_serve_driver $! "$requests" "$out" "$medium" 120 || status=$?
 bash scripts/wine-env.sh stop demo || true
-wait "$pid" 2>/dev/null || true
+if [ "$status" -ne 0 ]; then
+  echo "demo: the walk-through stopped early:" >&2
+  grep -A3 -e 'step failed' -e '^e2e:' "$out/driver.log" >&2 || cat "$out/driver.log" >&2
+fi
+echo "demo: screenshots in $out:"
+for shot in "$out"/*.png; do
+  [ -e "$shot" ] && echo "  $shot"
+done
+exit "$status"

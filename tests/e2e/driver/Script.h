@@ -1,0 +1,78 @@
+// Scenario files: one step per line, UTF-8, '#' starts a comment.
+//
+// A line is split into words at blanks; a word in double quotes keeps its
+// blanks and backslashes exactly (Windows paths need no escaping). Texts that
+// are compared with what a window shows turn the two characters \n into a
+// line break. Control ids are decimal or 0x-hex; times are milliseconds.
+//
+//   timeout MS                          wait limit of the steps that follow (default 10000)
+//   sleep MS
+//   launch [PROC]                       the runner starts Setup.exe in the medium folder; the
+//                                       new process is named PROC (default "setup")
+//   window NAME caption "TEXT" [PROC|any]   wait for a visible dialog with that caption
+//   window NAME control ID [PROC|any]       wait for a visible dialog holding control ID
+//   click NAME ID                       post BM_CLICK to an enabled button
+//   command NAME ID                     post WM_COMMAND (BN_CLICKED) for control ID
+//   press NAME back|next|finish|cancel  post PSM_PRESSBUTTON to a wizard sheet
+//   key NAME escape|enter|tab|space     post key down and up to the focused control
+//   close NAME                          post SC_CLOSE (the close box)
+//   answer "CAPTION" "TEXT" ok|yes|no|cancel|ID [PROC|any]
+//                                       wait for a message box, check it, click, wait it away
+//   screenshot NAME                     the runner saves NAME.png
+//   reg set "HKCU\KEY" "VALUE" "DATA"   write a string value (creates the key)
+//   reg delete "HKCU\KEY"               delete a key tree (missing is fine)
+//   file write "PATH" hex "424D..."     write bytes (creates the folders)
+//   file write "PATH" text "TEXT"
+//   file copy "FROM" "TO"               (creates the folders)
+//   file delete "PATH"
+//   expect text NAME ID "TEXT"          a control's text
+//   expect caption NAME "TEXT"
+//   expect enabled|disabled NAME ID...
+//   expect checked|unchecked NAME ID
+//   expect focus NAME ID                the control has the keyboard focus
+//   expect pixel NAME X Y RRGGBB        a pixel of the client area
+//   expect gone NAME                    the window is destroyed or hidden
+//   expect ended [PROC]                 the process ends within the timeout
+//   expect running [PROC] [MS]          the process still runs, for MS more (default 0)
+//   expect reg "HKCU\KEY" "VALUE" "DATA"   a string value (a DWORD compares as decimal)
+//   expect noreg "HKCU\KEY" ["VALUE"]   the key (or the value) does not exist
+//   expect file "PATH" [contains "TEXT"]
+//   expect nofile "PATH"
+//
+// Every expect polls until it holds or the timeout passes, so it also waits
+// for the state that follows a click.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace e2e {
+
+struct Step {
+    int line = 0;
+    std::string text;                // the line as written, for messages
+    std::vector<std::string> words;  // quotes removed
+};
+
+// Reads a scenario; on failure returns false with a message naming the line.
+bool ReadScenario(const std::wstring& path, std::vector<Step>& steps, std::string& error);
+
+// Splits one line; false when a quote is not closed.
+bool SplitLine(const std::string& line, std::vector<std::string>& words);
+
+std::wstring Widen(const std::string& text);
+std::string Narrow(const std::wstring& text);
+
+// "\n" (two characters) to a line break.
+std::string Unescape(const std::string& text);
+
+// Shows a text with its line breaks as \n, for messages.
+std::string Quote(const std::string& text);
+
+// One line to standard output: UTF-8 when redirected, UTF-16 on a console.
+void Print(const std::string& text);
+
+// Decimal or 0x-hex, no sign; false on anything else.
+bool ParseNumber(const std::string& word, unsigned long& value);
+
+}  // namespace e2e
