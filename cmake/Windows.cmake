@@ -66,3 +66,9 @@ if(NOT SETUP_NO_TESTS)
     COMMAND bash ${CMAKE_SOURCE_DIR}/tests/e2e/run.sh ${CMAKE_BINARY_DIR})
   set_tests_properties(e2e_launcher PROPERTIES TIMEOUT 900)
 endif()
+
+# ---- Copy benchmark: not a test; bench/run.sh builds a tree and runs it -------
+add_executable(bench_copy bench/bench_copy.cpp)
+target_link_libraries(bench_copy PRIVATE setup_win32)
+target_compile_options(bench_copy PRIVATE ${SETUP_WARNINGS} -municode)
+target_link_options(bench_copy PRIVATE -municode)

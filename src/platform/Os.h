@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -136,6 +137,11 @@ public:
     // CopyFile. Refuses a read-only destination with ERROR_ACCESS_DENIED, as
     // Windows does, also where the platform underneath would not.
     virtual bool CopyFile(const std::string& from, const std::string& to, bool failIfExists) = 0;
+    // A copy that reports progress: the same results and rules as CopyFile
+    // (attributes and write time kept, no partial file left on failure);
+    // `progress` is called after each chunk, so windows can be kept alive.
+    virtual bool CopyFileWithProgress(const std::string& from, const std::string& to,
+                                      bool failIfExists, const std::function<void()>& progress) = 0;
     // INVALID_FILE_ATTRIBUTES_ on failure, with the last error set.
     virtual uint32_t GetFileAttributes(const std::string& path) = 0;
     virtual bool SetFileAttributes(const std::string& path, uint32_t attributes) = 0;

@@ -2,7 +2,10 @@
 // ui/win32; tests use FakeUi, which records every call.
 #pragma once
 
+#include <memory>
 #include <string>
+
+#include "ui/Progress.h"
 
 namespace setup {
 
@@ -37,6 +40,10 @@ public:
     virtual int RunLauncher(SetupContext& ctx) = 0;
     // Drains the thread's message queue without waiting.
     virtual void PumpMessages() = 0;
+    // A progress window titled by string resource 116 or 117, not created
+    // yet; and the preparing box.
+    virtual std::unique_ptr<ProgressWindow> NewProgressWindow(int titleStringId) = 0;
+    virtual std::unique_ptr<PreparingWindow> NewPreparingWindow() = 0;
 };
 
 }  // namespace setup

@@ -173,6 +173,55 @@ TEST_P(OsContract, CopyFileRespectsReadOnly) {
     EXPECT_EQ("new", Read(At("copy.txt")));
 }
 
+TEST_P(OsContract, CopyFileWithProgressKeepsCopyFileResults) {
+    const std::string from = At("source.txt");
+    const std::string to = At("コピー.txt");
+    Write(from, "new content");
+    Write(to, "old");
+    int calls = 0;
+    const auto count = [&calls] { ++calls; };
+
+    EXPECT_FALSE(os().CopyFileWithProgress(from, to, true, count));
+    EXPECT_EQ(ERROR_FILE_EXISTS_, os().GetLastError());
+    EXPECT_EQ("old", Read(to));
+    EXPECT_TRUE(os().CopyFileWithProgress(from, to, false, count)) << os().GetLastError();
+    EXPECT_EQ("new content", Read(to));
+    EXPECT_TRUE(os().CopyFileWithProgress(from, At("fresh.txt"), true, nullptr))
+        << os().GetLastError();
+    EXPECT_EQ("new content", Read(At("fresh.txt")));
+
+    EXPECT_FALSE(os().CopyFileWithProgress(At("missing.txt"), At("x.txt"), false, count));
+    EXPECT_EQ(ERROR_FILE_NOT_FOUND_, os().GetLastError());
+    EXPECT_FALSE(Exists(At("x.txt")));
+
+    ASSERT_TRUE(os().SetFileAttributes(to, FILE_ATTRIBUTE_READONLY_));
+    EXPECT_FALSE(os().CopyFileWithProgress(from, to, false, count));
+    EXPECT_EQ(ERROR_ACCESS_DENIED_, os().GetLastError());
+    ASSERT_TRUE(os().SetFileAttributes(to, FILE_ATTRIBUTE_NORMAL_));
+    EXPECT_EQ("new content", Read(to));
+
+    // The copy's attributes are those CopyFile gives, read-only included.
+    ASSERT_TRUE(os().SetFileAttributes(from, FILE_ATTRIBUTE_READONLY_ | FILE_ATTRIBUTE_HIDDEN_));
+    ASSERT_TRUE(os().CopyFile(from, At("plain.txt"), true));
+    ASSERT_TRUE(os().CopyFileWithProgress(from, At("ro.txt"), true, count));
+    const uint32_t attributes = os().GetFileAttributes(At("ro.txt"));
+    EXPECT_EQ(os().GetFileAttributes(At("plain.txt")), attributes) << std::hex << attributes;
+    EXPECT_NE(0u, attributes & FILE_ATTRIBUTE_READONLY_);
+    EXPECT_EQ("new content", Read(At("ro.txt")));
+}
+
+TEST_P(OsContract, CopyFileWithProgressReportsDuringALargeCopy) {
+    std::string big(5u << 20, '\0');
+    for (size_t i = 0; i < big.size(); ++i) big[i] = static_cast<char>(i * 131 % 251);
+    Write(At("big.bin"), big);
+    int calls = 0;
+    ASSERT_TRUE(os().CopyFileWithProgress(At("big.bin"), At("big copy.bin"), false, [&calls] {
+        ++calls;
+    })) << os().GetLastError();
+    EXPECT_GE(calls, 1);
+    EXPECT_TRUE(Read(At("big copy.bin")) == big) << "the copy differs";
+}
+
 TEST_P(OsContract, FileAttributes) {
     const std::string file = At("file.txt");
     Write(file, "x");
@@ -536,6 +585,20 @@ TEST_P(OsContract, ShellLinkRoundTrip) {
     EXPECT_EQ(link.target, target);
 
     EXPECT_EQ(HRESULT_PATH_NOT_FOUND_, os().SaveShellLink(At("missing\\link.lnk"), link));
+    os().CoUninitialize();
+}
+
+// What the install run writes: a target and a show command, nothing else.
+TEST_P(OsContract, ShellLinkWithOnlyATarget) {
+    ASSERT_EQ(S_OK_, os().CoInitialize());
+    ShellLinkData link;
+    link.target = At("ゲーム.exe");
+    link.showCommand = 1;
+    const std::string path = At("ゲーム.lnk");
+    EXPECT_EQ(S_OK_, os().SaveShellLink(path, link));
+    std::string target;
+    EXPECT_EQ(S_OK_, os().LoadShellLinkTarget(path, target));
+    EXPECT_EQ(link.target, target);
     os().CoUninitialize();
 }
 

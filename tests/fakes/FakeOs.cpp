@@ -561,6 +561,20 @@ bool FakeOs::CopyFile(const std::string& from, const std::string& to, bool failI
     return true;
 }
 
+bool FakeOs::CopyFileWithProgress(const std::string& from, const std::string& to,
+                                  bool failIfExists, const std::function<void()>& progress) {
+    if (auto error = TakeFailure("CopyFileWithProgress", from, to)) return Fail(*error);
+    if (!CopyFile(from, to, failIfExists)) return false;
+    // One report per started mebibyte, as a chunked copy gives them.
+    const Node* copied = FileNode(to);
+    const uint64_t size = copied ? copied->Size() : 0;
+    for (uint64_t done = 0; done == 0 || done < size; done += 1u << 20) {
+        ++copyProgressReports;
+        if (progress) progress();
+    }
+    return true;
+}
+
 uint32_t FakeOs::GetFileAttributes(const std::string& path) {
     if (auto error = TakeFailure("GetFileAttributes", path)) {
         Fail(*error);

@@ -1,6 +1,7 @@
 #include "platform/win32/Win32Os.h"
 
 #include <utility>
+#include <vector>
 
 #include "platform/win32/Win32Text.h"
 #include "platform/win32/Win32Undef.h"
@@ -175,27 +176,116 @@ bool Win32Os::DeleteFile(const std::string& path) {
     return ok != FALSE;
 }
 
+namespace {
+
+// Wine running as root overwrites a read-only file; Windows refuses. true
+// when the copy must be refused, with the last error Windows would give
+// (it opens the source first, so a missing source still reports 2 or 3).
+bool RefuseReadOnlyTarget(const std::wstring& source, const std::wstring& target,
+                          bool failIfExists) {
+    const DWORD targetAttributes = ::GetFileAttributesW(target.c_str());
+    if (failIfExists || targetAttributes == INVALID_FILE_ATTRIBUTES ||
+        (targetAttributes & FILE_ATTRIBUTE_READONLY) == 0 ||
+        (targetAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+        return false;
+    }
+    if (::GetFileAttributesW(source.c_str()) != INVALID_FILE_ATTRIBUTES) {
+        ::SetLastError(ERROR_ACCESS_DENIED);
+    }
+    return true;
+}
+
+// Copies an open file in chunks, reporting after each one; false with the
+// last error set when a read or write fails.
+bool CopyChunks(HANDLE in, HANDLE out, uint64_t size, const std::function<void()>& progress) {
+    constexpr uint64_t kChunk = 1u << 20;
+    std::vector<char> buffer(static_cast<size_t>(size < kChunk ? (size > 0 ? size : 1) : kChunk));
+    for (;;) {
+        DWORD got = 0;
+        if (!::ReadFile(in, buffer.data(), static_cast<DWORD>(buffer.size()), &got, nullptr)) {
+            return false;
+        }
+        if (got == 0) return true;
+        DWORD written = 0;
+        if (!::WriteFile(out, buffer.data(), got, &written, nullptr)) return false;
+        if (written != got) {
+            ::SetLastError(ERROR_DISK_FULL);
+            return false;
+        }
+        if (progress) {
+            // No exception may cross back into the copy.
+            try {
+                progress();
+            } catch (...) {
+            }
+        }
+    }
+}
+
+}  // namespace
+
 bool Win32Os::CopyFile(const std::string& from, const std::string& to, bool failIfExists) {
     LastErrorKeeper keep;
     const std::wstring source = Widen(from);
     const std::wstring target = Widen(to);
-    // Wine running as root overwrites a read-only file; Windows refuses.
-    // Windows opens the source first, so a missing source still reports 2/3.
-    const DWORD targetAttributes = ::GetFileAttributesW(target.c_str());
-    if (!failIfExists && targetAttributes != INVALID_FILE_ATTRIBUTES &&
-        (targetAttributes & FILE_ATTRIBUTE_READONLY) != 0 &&
-        (targetAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
-        if (::GetFileAttributesW(source.c_str()) == INVALID_FILE_ATTRIBUTES) {
-            keep.Take();
-            return false;
-        }
-        ::SetLastError(ERROR_ACCESS_DENIED);
+    if (RefuseReadOnlyTarget(source, target, failIfExists)) {
         keep.Take();
         return false;
     }
     const BOOL ok = ::CopyFileW(source.c_str(), target.c_str(), failIfExists ? TRUE : FALSE);
     keep.Take();
     return ok != FALSE;
+}
+
+bool Win32Os::CopyFileWithProgress(const std::string& from, const std::string& to,
+                                   bool failIfExists, const std::function<void()>& progress) {
+    // Wine's CopyFileExW never calls its progress routine, so the copy is
+    // made here in chunks, with what CopyFile keeps: the source's attributes
+    // and last-write time, failIfExists, and no partial file after a failure.
+    LastErrorKeeper keep;
+    const std::wstring source = Widen(from);
+    const std::wstring target = Widen(to);
+    if (RefuseReadOnlyTarget(source, target, failIfExists)) {
+        keep.Take();
+        return false;
+    }
+    Handle in(::CreateFileW(source.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                            FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!in.Valid() || !::GetFileInformationByHandle(in.Get(), &info)) {
+        keep.Take();
+        return false;
+    }
+    constexpr DWORD kCopied = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |
+                              FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
+                              FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+    const DWORD attributes = info.dwFileAttributes & kCopied;
+    const uint64_t size = (uint64_t{info.nFileSizeHigh} << 32) | info.nFileSizeLow;
+    bool ok = false;
+    {
+        // Read-only only once written; the rest of the attributes from the start.
+        const DWORD createAttributes = attributes & ~DWORD{FILE_ATTRIBUTE_READONLY};
+        Handle out(::CreateFileW(
+            target.c_str(), GENERIC_WRITE, 0, nullptr, failIfExists ? CREATE_NEW : CREATE_ALWAYS,
+            createAttributes != 0 ? createAttributes : FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!out.Valid()) {
+            keep.Take();
+            return false;
+        }
+        ok = CopyChunks(in.Get(), out.Get(), size, progress) &&
+             ::SetFileTime(out.Get(), nullptr, nullptr, &info.ftLastWriteTime);
+        keep.Take();
+    }
+    if (!ok) {
+        ::DeleteFileW(target.c_str());
+        return false;
+    }
+    if ((attributes & FILE_ATTRIBUTE_READONLY) != 0) {
+        ::SetFileAttributesW(target.c_str(), attributes);
+    }
+    ::SetLastError(ERROR_SUCCESS);
+    keep.Take();
+    return true;
 }
 
 uint32_t Win32Os::GetFileAttributes(const std::string& path) {
@@ -527,12 +617,16 @@ int32_t Win32Os::SaveShellLink(const std::string& linkPath, const ShellLinkData&
     const std::wstring arguments = Widen(link.arguments);
     const std::wstring directory = Widen(link.workingDirectory);
     const std::wstring iconFile = Widen(link.iconFile);
-    // Each setting is made whatever the previous one returned.
+    // Each setting is made whatever the previous one returned. A value not
+    // given is not set at all: a new link has none, and Wine's
+    // SetWorkingDirectory(nullptr) reads the null pointer.
     shellLink->SetPath(target.c_str());
-    shellLink->SetDescription(link.hasDescription ? description.c_str() : nullptr);
-    shellLink->SetArguments(link.hasArguments ? arguments.c_str() : nullptr);
-    shellLink->SetWorkingDirectory(link.hasWorkingDirectory ? directory.c_str() : nullptr);
-    shellLink->SetIconLocation(link.hasIconFile ? iconFile.c_str() : nullptr, link.iconIndex);
+    if (link.hasDescription) shellLink->SetDescription(description.c_str());
+    if (link.hasArguments) shellLink->SetArguments(arguments.c_str());
+    if (link.hasWorkingDirectory) shellLink->SetWorkingDirectory(directory.c_str());
+    if (link.hasIconFile || link.iconIndex != 0) {
+        shellLink->SetIconLocation(link.hasIconFile ? iconFile.c_str() : nullptr, link.iconIndex);
+    }
     shellLink->SetShowCmd(link.showCommand);
 
     const std::wstring path = Widen(linkPath);

@@ -13,6 +13,8 @@ public:
     bool RemoveDirectory(const std::string& path) override;
     bool DeleteFile(const std::string& path) override;
     bool CopyFile(const std::string& from, const std::string& to, bool failIfExists) override;
+    bool CopyFileWithProgress(const std::string& from, const std::string& to, bool failIfExists,
+                              const std::function<void()>& progress) override;
     uint32_t GetFileAttributes(const std::string& path) override;
     bool SetFileAttributes(const std::string& path, uint32_t attributes) override;
     bool ReadFile(const std::string& path, std::string& bytes) override;

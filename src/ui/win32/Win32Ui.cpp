@@ -5,6 +5,7 @@
 #include "platform/win32/Win32Text.h"
 #include "resource.h"
 #include "ui/win32/LauncherWindow.h"
+#include "ui/win32/ProgressWindows.h"
 
 namespace setup {
 
@@ -80,6 +81,14 @@ void Win32Ui::PumpMessages() {
         ::TranslateMessage(&msg);
         ::DispatchMessageW(&msg);
     }
+}
+
+std::unique_ptr<ProgressWindow> Win32Ui::NewProgressWindow(int titleStringId) {
+    return std::make_unique<Win32ProgressWindow>(*this, resources_, titleStringId);
+}
+
+std::unique_ptr<PreparingWindow> Win32Ui::NewPreparingWindow() {
+    return std::make_unique<Win32PreparingWindow>(resources_);
 }
 
 }  // namespace setup

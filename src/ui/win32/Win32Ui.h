@@ -18,7 +18,8 @@ std::string AppNameFromPath(std::string_view modulePath);
 // gets the exclamation icon.
 unsigned AppBoxStyle(unsigned style);
 
-class Win32Ui final : public Ui {
+// Not final: tests answer the message boxes themselves and keep the rest.
+class Win32Ui : public Ui {
 public:
     // The windows reach the system through `os`. Dialog templates and icons
     // come from `resources`; null means this program's own module.
@@ -29,6 +30,8 @@ public:
                           unsigned style) override;
     int RunLauncher(SetupContext& ctx) override;
     void PumpMessages() override;
+    std::unique_ptr<ProgressWindow> NewProgressWindow(int titleStringId) override;
+    std::unique_ptr<PreparingWindow> NewPreparingWindow() override;
 
     // This program's application name (the caption of AppMessageBox).
     static std::string AppName();

@@ -110,5 +110,41 @@ std::unique_ptr<ContractEnv> MakeWin32Env() {
 
 INSTANTIATE_OS_CONTRACT(Win32, MakeWin32Env);
 
+// What the chunked copy keeps beyond the shared contract: the source's
+// last-write time, and no partial file when the target cannot be written.
+TEST(Win32CopyFileWithProgress, KeepsTheTimeAndLeavesNoPartialCopy) {
+    Win32Env env;
+    const std::wstring from = Widen(env.Folder() + "\\old.bin");
+    HANDLE file = CreateFileW(from.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, file);
+    std::string bytes(3u << 20, 'x');
+    DWORD written = 0;
+    WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    FILETIME past{};
+    SYSTEMTIME when{2001, 2, 0, 3, 4, 5, 6, 0};
+    SystemTimeToFileTime(&when, &past);
+    SetFileTime(file, nullptr, nullptr, &past);
+    CloseHandle(file);
+
+    const std::string to = env.Folder() + "\\new.bin";
+    ASSERT_TRUE(env.os().CopyFileWithProgress(Narrow(from), to, false, nullptr));
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    ASSERT_TRUE(GetFileAttributesExW(Widen(to).c_str(), GetFileExInfoStandard, &data));
+    EXPECT_EQ(past.dwLowDateTime, data.ftLastWriteTime.dwLowDateTime);
+    EXPECT_EQ(past.dwHighDateTime, data.ftLastWriteTime.dwHighDateTime);
+    EXPECT_EQ(bytes.size(), data.nFileSizeLow);
+
+    // A target held open without sharing cannot be replaced; it keeps its bytes.
+    HANDLE held = CreateFileW(Widen(to).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, held);
+    EXPECT_FALSE(env.os().CopyFileWithProgress(Narrow(from), to, false, nullptr));
+    EXPECT_EQ(static_cast<uint32_t>(ERROR_SHARING_VIOLATION), env.os().GetLastError());
+    CloseHandle(held);
+    ASSERT_TRUE(GetFileAttributesExW(Widen(to).c_str(), GetFileExInfoStandard, &data));
+    EXPECT_EQ(bytes.size(), data.nFileSizeLow);
+}
+
 }  // namespace
 }  // namespace setup::contract

@@ -1,0 +1,66 @@
+#include "install/CopySourceTree.h"
+
+#include <vector>
+
+#include "core/Text.h"
+#include "system/FileUtil.h"
+
+namespace setup {
+
+namespace {
+
+constexpr char kInstallDir[] = "<INSTALL DIR>";
+
+bool IsDots(const std::string& name) { return name == "." || name == ".."; }
+
+}  // namespace
+
+int CopySourceTree(SetupEnv& env, const std::string& base, const std::string& search,
+                   const std::string& relative, const std::string& destRoot,
+                   ProgressWindow& progress) {
+    SetupContext& ctx = env.ctx;
+    std::vector<FindData> matches;
+    if (!env.os.FindFiles(search, matches)) {
+        env.ui.AppMessageBox(
+            Format("ｲﾝｽﾄｰﾙに必要なﾌｧｲﾙもしくはﾃﾞｨﾚｸﾄﾘ\n%s\nが見つかりませんでした。", search.c_str()),
+            mb::ICONEXCLAMATION);
+        return 0;
+    }
+
+    for (const FindData& match : matches) {
+        if (IsDots(match.name)) continue;
+
+        if (match.attributes & win::FILE_ATTRIBUTE_DIRECTORY_) {
+            std::string folder = match.fullPath;
+            const std::string subSearch = TrimTrailingBackslashes(folder) + "\\*.*";
+            const std::string subRelative = ReplaceAll(match.fullPath, base, "");
+            if (!CopySourceTree(env, base, subSearch, subRelative, destRoot, progress)) return 0;
+            continue;
+        }
+
+        progress.StepIt();
+        const std::string destFolder =
+            ReplaceAll(destRoot + relative, kInstallDir, ctx.InstallPath);
+        if (!CreateDirectoryPath(env, destFolder)) {
+            env.ui.AppMessageBox(Format("%sの作成に失敗しました。", destFolder.c_str()),
+                                 mb::ICONEXCLAMATION);
+            return 0;
+        }
+        ctx.Trace("CREATE DIR %s\n", destFolder.c_str());
+
+        const std::string destFile =
+            ReplaceAll(destRoot + relative + "\\" + match.name, kInstallDir, ctx.InstallPath);
+        // A large file keeps the windows painted while it is copied.
+        if (!env.os.CopyFileWithProgress(match.fullPath, destFile, false,
+                                         [&env] { env.ui.PumpMessages(); })) {
+            env.ui.AppMessageBox(Format("%sのコピーに失敗しました。", match.name.c_str()),
+                                 mb::ICONEXCLAMATION);
+            return 0;
+        }
+        SetReadOnlyAttribute(env, destFile, false);
+        ctx.Trace("COPY %s -> %s\n", match.fullPath.c_str(), destFile.c_str());
+    }
+    return 1;
+}
+
+}  // namespace setup

@@ -1,0 +1,211 @@
+#include <gtest/gtest.h>
+
+#include "core/ScriptReader.h"
+#include "fakes/FakeOs.h"
+#include "fakes/FakeUi.h"
+#include "fakes/TestText.h"
+#include "install/Installation.h"
+
+namespace setup {
+namespace {
+
+constexpr char kProductKey[] = "SOFTWARE\\ﾃﾞﾓｿﾌﾄ\\Hoshi";
+constexpr char kMenu[] = "C:\\Users\\p\\Programs\\ﾃﾞﾓｿﾌﾄ\\星の旅路";
+
+const ShownBox kCopyAborted =
+    DesktopBox("ﾌｧｲﾙｺﾋﾟｰ時、ｴﾗｰによりｲﾝｽﾄｰﾙは異常終了しました。", "ｲﾝｽﾄｰﾙ", 48);
+const ShownBox kRegistryAborted =
+    DesktopBox("ﾚｼﾞｽﾄﾘ作成時、ｴﾗｰによりｲﾝｽﾄｰﾙは異常終了しました。", "ｲﾝｽﾄｰﾙ", 48);
+const ShownBox kDone = DesktopBox("ｲﾝｽﾄｰﾙが正常に完了しました。", "ｲﾝｽﾄｰﾙ", 64);
+
+class InstallationTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        os.AddFile("C:\\Media\\Game.exe", "game");
+        os.AddFile("C:\\Media\\Readme.txt", "readme");
+        os.AddFile("C:\\Media\\Data\\stage1.dat", "1");
+        os.AddFile("C:\\Media\\Data\\stage2.dat", "2");
+        os.AddFile("C:\\Media\\Save\\save.dat", "s", win::FILE_ATTRIBUTE_READONLY_);
+        os.AddFolder("C:\\Users\\p\\Programs");
+        os.SetCurrentDirectory("C:\\Media\\");
+        ctx.SourceDir = "C:\\Media";
+        ctx.InstallPath = "C:\\Games\\Hoshi";
+        ctx.UserProgramFolderDir = "C:\\Users\\p\\Programs";
+        ctx.MENU_NAME = "ﾃﾞﾓｿﾌﾄ\\星の旅路";
+        ctx.REG_ROOT_KEY_NAME = "ﾃﾞﾓｿﾌﾄ\\Hoshi";
+        ctx.SetupTypeIndex = 1;
+        ctx.FileCounts[0] = 3;
+        ctx.FileCounts[1] = 5;
+        ctx.FileCounts[2] = 5;
+        Script(
+            "[Files]\n"
+            "COPY:Game.exe:1:1:1:<INSTALL DIR>:星の旅路\n"
+            "COPY:Readme.txt:1:1:1:<INSTALL DIR>:お読みください\n"
+            "COPY DIR:Save:1:1:1:<INSTALL DIR>\\:\n"
+            "COPY:Data\\*.dat:0:1:1:<INSTALL DIR>\\Data:データ\n"
+            "[Registory]\n"
+            "CREATE REG:INSTALL:1:1:1:0:<INSTALL DIR>\n"
+            "CREATE KEY:Settings:1:1:1:0:\n"
+            "CREATE REG:Settings\\Source:1:1:1:0:<CURRENT DIR>\n"
+            "CREATE REG:Settings\\Volume:1:1:1:80:\n"
+            "CREATE REG:Settings\\Zero:1:1:1:0:\n"
+            "CREATE REG:Settings\\Twice:1:1:1:0:<INSTALL DIR>|<INSTALL DIR>\n"
+            "NOTHING:Ignored:1:1:1:0:x\n");
+    }
+    void Script(const std::string& text) {
+        os.AddFile("C:\\Media\\Setup.inf", ToCp932(text));
+        lists = ScriptLists();
+        ASSERT_EQ(ReadSetupScript(env, lists, kSectionAll), 1);
+    }
+    std::vector<std::string> Phase(const char* status, int upper, int steps) {
+        std::vector<std::string> e = {std::string("status ") + status,
+                                      "range 0 " + std::to_string(upper), "step 1", "pos 0"};
+        for (int i = 0; i < steps; ++i) e.push_back("stepit");
+        return e;
+    }
+    static std::vector<std::string> Join(std::vector<std::vector<std::string>> parts) {
+        std::vector<std::string> all;
+        for (auto& p : parts) all.insert(all.end(), p.begin(), p.end());
+        return all;
+    }
+    const std::vector<std::string> kStart = {"create 116", "range 0 100", "step 1", "pos 0",
+                                             "show"};
+
+    FakeOs os;
+    FakeUi ui;
+    SetupContext ctx;
+    SetupEnv env{ctx, os, ui};
+    ScriptLists lists;
+};
+
+TEST_F(InstallationTest, AFullRunCopiesWritesLinksAndReports) {
+    EXPECT_EQ(RunInstallation(env, lists), 1);
+
+    EXPECT_EQ(ui.ProgressEvents(),
+              Join({kStart, Phase("ﾌｧｲﾙのｺﾋﾟｰ中...", 5, 5), Phase("ﾚｼﾞｽﾄﾘの設定中...", 1, 1),
+                    Phase("ｼｮｰﾄｶｯﾄの作成中...", 2, 2), {"destroy"}}));
+    EXPECT_EQ(ui.bar.Percent(), "100%");
+    EXPECT_EQ(ui.boxes, (std::vector<ShownBox>{kDone}));
+    // The success box comes while the progress window is still up.
+    EXPECT_EQ(ui.events[ui.events.size() - 2], "box: ｲﾝｽﾄｰﾙが正常に完了しました。");
+    EXPECT_EQ(os.sleeps, (std::vector<uint32_t>{300, 300, 300, 300, 300, 500}));
+
+    EXPECT_EQ(os.FileContent("C:\\Games\\Hoshi\\Game.exe"), "game");
+    EXPECT_EQ(os.FileContent("C:\\Games\\Hoshi\\Data\\stage2.dat"), "2");
+    EXPECT_EQ(os.Attributes("C:\\Games\\Hoshi\\Save\\save.dat") & win::FILE_ATTRIBUTE_READONLY_,
+              0u);
+
+    const auto value = os.ValueOf(HKEY_CURRENT_USER_, kProductKey, "INSTALL");
+    ASSERT_TRUE(value);
+    EXPECT_EQ(value->type, win::REG_SZ_);
+    EXPECT_EQ(value->data.size(), 2u * 14);  // UTF-16, no terminator
+    EXPECT_EQ(os.StringOf(HKEY_CURRENT_USER_, kProductKey, "INSTALL"), "C:\\Games\\Hoshi");
+    const std::string settings = std::string(kProductKey) + "\\Settings";
+    EXPECT_EQ(os.StringOf(HKEY_CURRENT_USER_, settings, "Source"), "C:\\Media");
+    EXPECT_EQ(os.StringOf(HKEY_CURRENT_USER_, settings, "Twice"),
+              "C:\\Games\\Hoshi|C:\\Games\\Hoshi");
+    EXPECT_EQ(os.ValueOf(HKEY_CURRENT_USER_, settings, "Volume"),
+              (FakeOs::RegValue{win::REG_DWORD_, {80, 0, 0, 0}}));
+    EXPECT_EQ(os.ValueOf(HKEY_CURRENT_USER_, settings, "Zero"),
+              (FakeOs::RegValue{win::REG_DWORD_, {0, 0, 0, 0}}));
+    EXPECT_EQ(os.SubKeys(HKEY_CURRENT_USER_, kProductKey), (std::vector<std::string>{"Settings"}));
+    EXPECT_EQ(os.OpenKeyCount(), 0);
+
+    const auto link = os.LinkAt(std::string(kMenu) + "\\星の旅路.lnk");
+    ASSERT_TRUE(link);
+    EXPECT_EQ(link->target, "C:\\Games\\Hoshi\\Game.exe");
+    EXPECT_FALSE(link->hasDescription || link->hasArguments || link->hasWorkingDirectory ||
+                 link->hasIconFile);
+    EXPECT_EQ(link->showCommand, 1);
+    // A link to a wildcard source is made as written; it is not fatal.
+    EXPECT_EQ(os.LinkAt(std::string(kMenu) + "\\データ.lnk")->target,
+              "C:\\Games\\Hoshi\\Data\\Data\\*.dat");
+    EXPECT_EQ(os.ComInitCount(), 0);
+}
+
+TEST_F(InstallationTest, OnlyTheChosenTypesEntriesTakePart) {
+    ctx.SetupTypeIndex = 0;
+    EXPECT_EQ(RunInstallation(env, lists), 1);
+    EXPECT_FALSE(os.Exists("C:\\Games\\Hoshi\\Data"));
+    EXPECT_FALSE(os.Exists(std::string(kMenu) + "\\データ.lnk"));
+    EXPECT_TRUE(os.LinkAt(std::string(kMenu) + "\\お読みください.lnk"));
+}
+
+TEST_F(InstallationTest, AnEmptySetupTypeRunsOnWithAnEmptyBar) {
+    Script("[Files]\nCOPY:Game.exe:0:0:1:<INSTALL DIR>:G\n[Registory]\n");
+    ctx.FileCounts[1] = 0;
+    EXPECT_EQ(RunInstallation(env, lists), 1);
+    EXPECT_EQ(ui.ProgressEvents(),
+              Join({kStart, Phase("ﾌｧｲﾙのｺﾋﾟｰ中...", 0, 0), Phase("ﾚｼﾞｽﾄﾘの設定中...", 1, 1),
+                    Phase("ｼｮｰﾄｶｯﾄの作成中...", 2, 2), {"destroy"}}));
+    EXPECT_TRUE(os.IsFolder(kMenu));  // the menu folder is made even without links
+    EXPECT_FALSE(os.KeyExists(HKEY_CURRENT_USER_, kProductKey));
+}
+
+TEST_F(InstallationTest, AMissingSourceStopsTheRunAfterTheFilesBefore) {
+    os.DeleteFile("C:\\Media\\Readme.txt");
+    EXPECT_EQ(RunInstallation(env, lists), 0);
+    EXPECT_EQ(ui.boxes, (std::vector<ShownBox>{
+                            AppBox("ｲﾝｽﾄｰﾙに必要なﾌｧｲﾙもしくはﾃﾞｨﾚｸﾄﾘ\nC:\\Media\\Readme.txt\n"
+                                   "が見つかりませんでした。",
+                                   48),
+                            kCopyAborted}));
+    EXPECT_EQ(ui.events.back(), "progress: destroy");
+    EXPECT_TRUE(os.Exists("C:\\Games\\Hoshi\\Game.exe"));  // not undone
+    EXPECT_FALSE(os.KeyExists(HKEY_CURRENT_USER_, kProductKey));
+    EXPECT_EQ(ui.progressWindowsOpen, 0);
+}
+
+TEST_F(InstallationTest, AProductKeyThatCannotBeMadeAbortsTheRegistryPhase) {
+    os.FailNext("RegCreateKeyEx", win::ERROR_ACCESS_DENIED_);
+    std::string trace;
+    AttachTrace(ctx, trace);
+    EXPECT_EQ(RunInstallation(env, lists), 0);
+    EXPECT_EQ(ui.boxes, (std::vector<ShownBox>{kRegistryAborted,
+                                               AppBox("Failed to create registery value", 0)}));
+    EXPECT_NE(trace.find("**Failed to create registery value\n"), std::string::npos);
+    EXPECT_EQ(ui.events.back(), "progress: destroy");
+    EXPECT_FALSE(os.Exists(kMenu));
+}
+
+TEST_F(InstallationTest, AValueUnderAKeyNotMadeYetFailsTheRun) {
+    Script("[Files]\n[Registory]\nCREATE REG:Later\\Value:1:1:1:0:x\nCREATE KEY:Later:1:1:1:0:\n");
+    EXPECT_EQ(RunInstallation(env, lists), 0);
+    EXPECT_EQ(ui.boxes, (std::vector<ShownBox>{kRegistryAborted,
+                                               AppBox("Failed to set registery value", 0)}));
+    EXPECT_TRUE(os.KeyExists(HKEY_CURRENT_USER_, kProductKey));
+    EXPECT_FALSE(os.KeyExists(HKEY_CURRENT_USER_, std::string(kProductKey) + "\\Later"));
+}
+
+TEST_F(InstallationTest, AStartMenuFolderThatCannotBeMadeAbortsTheShortcuts) {
+    os.FailPath("CreateDirectory", kMenu, win::ERROR_ACCESS_DENIED_);
+    EXPECT_EQ(RunInstallation(env, lists), 0);
+    EXPECT_EQ(ui.boxes,
+              (std::vector<ShownBox>{
+                  AppBox(std::string("ｽﾀｰﾄﾒﾆｭｰ") + kMenu + "の作成に失敗しました。", 48),
+                  DesktopBox("ｼｮｰﾄｶｯﾄ作成時、ｴﾗｰによりｲﾝｽﾄｰﾙは異常終了しました。", "ｲﾝｽﾄｰﾙ", 48)}));
+    EXPECT_EQ(ui.events.back(), "progress: destroy");
+    EXPECT_TRUE(os.KeyExists(HKEY_CURRENT_USER_, kProductKey));
+}
+
+TEST_F(InstallationTest, ShortcutFailuresAreNotFatal) {
+    os.FailNext("CoInitialize", static_cast<uint32_t>(win::E_FAIL_));
+    os.FailNext("SaveShellLink", static_cast<uint32_t>(win::HRESULT_ACCESS_DENIED_));
+    EXPECT_EQ(RunInstallation(env, lists), 1);
+    EXPECT_FALSE(os.LinkAt(std::string(kMenu) + "\\星の旅路.lnk"));       // no COM
+    EXPECT_FALSE(os.LinkAt(std::string(kMenu) + "\\お読みください.lnk"));  // save failed
+    EXPECT_TRUE(os.LinkAt(std::string(kMenu) + "\\データ.lnk"));
+    EXPECT_EQ(ui.boxes, (std::vector<ShownBox>{kDone}));
+    EXPECT_EQ(os.ComInitCount(), 0);
+}
+
+TEST_F(InstallationTest, ADriveRootMediumCopiesFromTheRoot) {
+    os.AddFile("C:\\Game.exe", "root game");
+    Script("[Files]\nCOPY:Game.exe:1:1:1:<INSTALL DIR>:\n");
+    os.SetCurrentDirectory("C:\\");
+    EXPECT_EQ(RunInstallation(env, lists), 1);
+    EXPECT_EQ(os.FileContent("C:\\Games\\Hoshi\\Game.exe"), "root game");
+}
+
+}  // namespace
+}  // namespace setup

@@ -1,0 +1,371 @@
+// The installation engine on the real Os: a medium in a temp folder copied
+// into an install folder, registry values under HKCU\SOFTWARE\SetupEngineTest
+// and Start-menu links read back through the shell, with the real progress
+// window on screen and the message boxes answered by the test.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "core/ScriptReader.h"
+#include "core/SetupContext.h"
+#include "core/SetupEnv.h"
+#include "install/CopySourceTree.h"
+#include "install/Installation.h"
+#include "platform/win32/Win32Os.h"
+#include "platform/win32/Win32Text.h"
+#include "platform/win32/Win32Undef.h"
+#include "resource.h"
+#include "ui/win32/Win32Ui.h"
+
+namespace setup {
+namespace {
+
+std::string TextOf(HWND window) {
+    const int length = ::GetWindowTextLengthW(window);
+    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+    const int got = ::GetWindowTextW(window, &text[0], length + 1);
+    text.resize(got > 0 ? static_cast<size_t>(got) : 0);
+    return Narrow(text);
+}
+
+HWND FindProgressWindow() {
+    HWND found = nullptr;
+    while ((found = ::FindWindowExW(nullptr, found, MAKEINTATOM(32770), nullptr)) != nullptr) {
+        if (::GetDlgItem(found, IDC_PROGRESS_BAR) != nullptr && ::IsWindowVisible(found)) break;
+    }
+    return found;
+}
+
+struct Box {
+    bool app = false;  // AppMessageBox rather than DesktopMessageBox
+    std::string text;
+    std::string caption;
+    unsigned style = 0;
+    // What the progress window showed meanwhile ("" when none was up).
+    std::string status;
+    std::string percent;
+};
+
+// The real windows, but message boxes answered OK at once and recorded.
+class AnsweringUi final : public Win32Ui {
+public:
+    using Win32Ui::Win32Ui;
+
+    int AppMessageBox(const std::string& text, unsigned style) override {
+        Record(true, text, "", style);
+        return mb::IDOK_;
+    }
+    int DesktopMessageBox(const std::string& text, const std::string& caption,
+                          unsigned style) override {
+        Record(false, text, caption, style);
+        return mb::IDOK_;
+    }
+
+    std::vector<Box> boxes;
+
+private:
+    void Record(bool app, const std::string& text, const std::string& caption, unsigned style) {
+        Box box{app, text, caption, style, "", ""};
+        if (HWND progress = FindProgressWindow()) {
+            box.status = TextOf(::GetDlgItem(progress, IDC_PROGRESS_STATUS));
+            box.percent = TextOf(::GetDlgItem(progress, IDC_PROGRESS_PERCENT));
+        }
+        boxes.push_back(box);
+    }
+};
+
+// Removes a folder tree, read-only entries included.
+void RemoveTree(const std::wstring& folder) {
+    WIN32_FIND_DATAW data;
+    HANDLE find = ::FindFirstFileW((folder + L"\\*").c_str(), &data);
+    if (find != INVALID_HANDLE_VALUE) {
+        do {
+            const std::wstring name = data.cFileName;
+            if (name == L"." || name == L"..") continue;
+            const std::wstring path = folder + L"\\" + name;
+            ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                RemoveTree(path);
+            } else {
+                ::DeleteFileW(path.c_str());
+            }
+        } while (::FindNextFileW(find, &data));
+        ::FindClose(find);
+    }
+    ::RemoveDirectoryW(folder.c_str());
+}
+
+std::string TempRoot() {
+    std::wstring temp(MAX_PATH + 1, L'\0');
+    temp.resize(::GetTempPathW(MAX_PATH + 1, &temp[0]));
+    // The engine compares found paths with the current directory's text:
+    // both must be the long form.
+    std::wstring longer(32768, L'\0');
+    const DWORD n = ::GetLongPathNameW(temp.c_str(), &longer[0], 32768);
+    if (n > 0 && n < 32768) temp.assign(longer.c_str(), n);
+    while (!temp.empty() && temp.back() == L'\\') temp.pop_back();
+    return Narrow(temp) + "\\setup_engine_test_" + std::to_string(::GetCurrentProcessId());
+}
+
+FileEntry File(const char* action, const char* source, int minimum, int standard,
+               const char* target, const char* link) {
+    FileEntry e;
+    e.Action = action;
+    e.Source = source;
+    e.TypeFlags[0] = minimum;
+    e.TypeFlags[1] = standard;
+    e.TypeFlags[2] = 1;
+    e.Target = target;
+    e.LinkName = link;
+    return e;
+}
+
+RegistryEntry Reg(const char* action, const char* path, int standard, const char* text,
+                  int32_t number) {
+    RegistryEntry e;
+    e.Action = action;
+    e.KeyPath = path;
+    e.TypeFlags[0] = e.TypeFlags[2] = 1;
+    e.TypeFlags[1] = standard;
+    e.Text = text;
+    e.Number = number;
+    return e;
+}
+
+class EngineTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        HWND probe = ::CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
+                                       nullptr, nullptr);
+        if (probe == nullptr) GTEST_SKIP() << "no display to open windows on";
+        ::DestroyWindow(probe);
+
+        root = TempRoot();
+        RemoveTree(Widen(root));
+        medium = root + "\\medium";
+        install = root + "\\install";
+        for (const std::string& folder :
+             {root, medium, medium + "\\Data", medium + "\\Save", medium + "\\Save\\slot"}) {
+            ASSERT_TRUE(::CreateDirectoryW(Widen(folder).c_str(), nullptr)) << folder;
+        }
+        Put(medium + "\\Game.exe", "game binary");
+        Put(medium + "\\Readme.txt", "お読みください");
+        ASSERT_TRUE(
+            ::SetFileAttributesW(Widen(medium + "\\Readme.txt").c_str(), FILE_ATTRIBUTE_READONLY));
+        Put(medium + "\\Data\\a.dat", "aaa");
+        Put(medium + "\\Data\\b.dat", "bbbb");
+        Put(medium + "\\Data\\notes.txt", "not matched");
+        // Files on both sides of a subfolder, whatever order the disk gives.
+        Put(medium + "\\Save\\first.sav", "1st");
+        Put(medium + "\\Save\\slot\\1.sav", "slot");
+        Put(medium + "\\Save\\zlast.sav", "last");
+
+        key = "SetupEngineTest\\" + std::to_string(::GetCurrentProcessId());
+        ctx.REG_ROOT_KEY_NAME = key;
+        ctx.MENU_NAME = "テスト\\ゲーム";
+        ctx.UserProgramFolderDir = root + "\\Programs";
+        ctx.InstallPath = install;
+        ctx.SourceDir = medium;
+        ctx.SetupTypeIndex = 1;
+        ctx.FileCounts[1] = 7;
+
+        saved.resize(32768);
+        saved.resize(::GetCurrentDirectoryW(32768, &saved[0]));
+        ASSERT_TRUE(::SetCurrentDirectoryW(Widen(medium).c_str()));
+
+        lists.Files = {
+            File("COPY", "Game.exe", 1, 1, "<INSTALL DIR>", "ゲーム"),
+            File("COPY", "Readme.txt", 1, 1, "<INSTALL DIR>", "お読みください"),
+            File("COPY DIR", "Save", 1, 1, "<INSTALL DIR>\\", ""),
+            File("COPY", "Data\\*.dat", 0, 1, "<INSTALL DIR>\\Data", ""),
+            File("COPY", "Music.ogg", 1, 0, "<INSTALL DIR>", "音楽"),
+        };
+        lists.Registry = {
+            Reg("CREATE REG", "INSTALL", 1, "<INSTALL DIR>", 0),
+            Reg("CREATE KEY", "Settings", 1, "", 0),
+            Reg("CREATE REG", "Settings\\Source", 1, "<CURRENT DIR>\\Data", 0),
+            Reg("CREATE REG", "Settings\\Volume", 1, "", 80),
+            Reg("CREATE REG", "Settings\\Zero", 1, "", 0),
+            Reg("CREATE REG", "Settings\\Skipped", 0, "", 5),
+            Reg("DELETE REG", "Other", 1, "", 0),
+        };
+    }
+
+    void TearDown() override {
+        if (!saved.empty()) ::SetCurrentDirectoryW(saved.c_str());
+        if (!key.empty()) {
+            ::RegDeleteTreeW(HKEY_CURRENT_USER, Widen("SOFTWARE\\" + key).c_str());
+            ::RegDeleteKeyW(HKEY_CURRENT_USER, L"SOFTWARE\\SetupEngineTest");
+        }
+        if (!root.empty()) RemoveTree(Widen(root));
+    }
+
+    static void Put(const std::string& path, const std::string& bytes) {
+        HANDLE file = ::CreateFileW(Widen(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+        ASSERT_NE(INVALID_HANDLE_VALUE, file) << path;
+        DWORD written = 0;
+        ::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+        ::CloseHandle(file);
+        ASSERT_EQ(bytes.size(), written) << path;
+    }
+
+    // The copy's content, or "<missing>"; read-only copies are reported.
+    std::string Copied(const std::string& relative) {
+        const std::string path = install + "\\" + relative;
+        const DWORD attributes = ::GetFileAttributesW(Widen(path).c_str());
+        if (attributes == INVALID_FILE_ATTRIBUTES) return "<missing>";
+        EXPECT_EQ(0u, attributes & FILE_ATTRIBUTE_READONLY) << relative << " is read-only";
+        std::string bytes;
+        EXPECT_TRUE(os.ReadFile(path, bytes)) << path;
+        return bytes;
+    }
+
+    struct Value {
+        DWORD type = 0;
+        std::vector<uint8_t> data;
+    };
+    // The value under the product key; type 0 when it cannot be read.
+    Value Read(const std::string& subKey, const std::string& name) {
+        Value value;
+        HKEY k = nullptr;
+        const std::string path = "SOFTWARE\\" + key + (subKey.empty() ? "" : "\\" + subKey);
+        if (::RegOpenKeyExW(HKEY_CURRENT_USER, Widen(path).c_str(), 0, KEY_READ, &k) != 0) {
+            return value;
+        }
+        DWORD size = 0;
+        const std::wstring wideName = Widen(name);
+        if (::RegQueryValueExW(k, wideName.c_str(), nullptr, &value.type, nullptr, &size) == 0) {
+            value.data.resize(size);
+            ::RegQueryValueExW(k, wideName.c_str(), nullptr, &value.type, value.data.data(), &size);
+        } else {
+            value.type = 0;
+        }
+        ::RegCloseKey(k);
+        return value;
+    }
+    static std::vector<uint8_t> Utf16(const std::string& text) {
+        const std::wstring wide = Widen(text);
+        const auto* bytes = reinterpret_cast<const uint8_t*>(wide.data());
+        return std::vector<uint8_t>(bytes, bytes + wide.size() * sizeof(wchar_t));
+    }
+
+    std::string LinkTarget(const std::string& name) {
+        const std::string link = root + "\\Programs\\テスト\\ゲーム\\" + name + ".lnk";
+        if (::GetFileAttributesW(Widen(link).c_str()) == INVALID_FILE_ATTRIBUTES) {
+            return "<no link>";
+        }
+        std::string target;
+        os.CoInitialize();
+        const int32_t hr = os.LoadShellLinkTarget(link, target);
+        os.CoUninitialize();
+        EXPECT_EQ(0, hr) << link;
+        return target;
+    }
+
+    Win32Os os;
+    AnsweringUi ui{os, ::GetModuleHandleW(nullptr)};
+    SetupContext ctx;
+    SetupEnv env{ctx, os, ui};
+    ScriptLists lists;
+    std::string root, medium, install, key;
+    std::wstring saved;
+};
+
+TEST_F(EngineTest, InstallsFilesRegistryAndLinks) {
+    ASSERT_EQ(1, RunInstallation(env, lists));
+
+    EXPECT_EQ("game binary", Copied("Game.exe"));
+    EXPECT_EQ("お読みください", Copied("Readme.txt"));
+    EXPECT_EQ("1st", Copied("Save\\first.sav"));
+    EXPECT_EQ("last", Copied("Save\\zlast.sav"));
+    EXPECT_EQ("slot", Copied("Save\\slot\\1.sav"));
+    EXPECT_EQ("aaa", Copied("Data\\a.dat"));
+    EXPECT_EQ("bbbb", Copied("Data\\b.dat"));
+    EXPECT_EQ("<missing>", Copied("Data\\notes.txt"));
+    EXPECT_EQ("<missing>", Copied("Music.ogg"));
+    // The medium is left as it was.
+    EXPECT_NE(
+        0u, ::GetFileAttributesW(Widen(medium + "\\Readme.txt").c_str()) & FILE_ATTRIBUTE_READONLY);
+
+    // Strings are stored without their terminator.
+    Value v = Read("", "INSTALL");
+    EXPECT_EQ(static_cast<DWORD>(REG_SZ), v.type);
+    EXPECT_EQ(Utf16(install), v.data);
+    v = Read("Settings", "Source");
+    EXPECT_EQ(static_cast<DWORD>(REG_SZ), v.type);
+    EXPECT_EQ(Utf16(medium + "\\Data"), v.data);
+    v = Read("Settings", "Volume");
+    EXPECT_EQ(static_cast<DWORD>(REG_DWORD), v.type);
+    EXPECT_EQ((std::vector<uint8_t>{80, 0, 0, 0}), v.data);
+    v = Read("Settings", "Zero");
+    EXPECT_EQ(static_cast<DWORD>(REG_DWORD), v.type);
+    EXPECT_EQ((std::vector<uint8_t>{0, 0, 0, 0}), v.data);
+    EXPECT_EQ(0u, Read("Settings", "Skipped").type);
+
+    EXPECT_EQ(install + "\\Game.exe", LinkTarget("ゲーム"));
+    EXPECT_EQ(install + "\\Readme.txt", LinkTarget("お読みください"));
+    EXPECT_EQ("<no link>", LinkTarget("音楽"));
+
+    // One box, shown over the finished progress window, which then went.
+    ASSERT_EQ(1u, ui.boxes.size());
+    const Box& done = ui.boxes[0];
+    EXPECT_FALSE(done.app);
+    EXPECT_EQ("ｲﾝｽﾄｰﾙが正常に完了しました。", done.text);
+    EXPECT_EQ("ｲﾝｽﾄｰﾙ", done.caption);
+    EXPECT_EQ(mb::ICONINFORMATION, done.style);
+    EXPECT_EQ("ｼｮｰﾄｶｯﾄの作成中...", done.status);
+    EXPECT_EQ("100%", done.percent);
+    EXPECT_EQ(nullptr, FindProgressWindow());
+}
+
+TEST_F(EngineTest, TreeCopyStepsOncePerFile) {
+    auto progress = ui.NewProgressWindow(kInstallProgressTitle);
+    ASSERT_EQ(1, progress->Create());
+    progress->SetRange(0, 3);
+    progress->SetStep(1);
+    progress->SetPos(0);
+    ASSERT_EQ(1, CopySourceTree(env, medium, medium + "\\Save", "Save", install + "\\", *progress));
+    EXPECT_EQ(3, progress->SetPos(3));
+    HWND window = FindProgressWindow();
+    ASSERT_NE(nullptr, window);
+    EXPECT_EQ("100%", TextOf(::GetDlgItem(window, IDC_PROGRESS_PERCENT)));
+    EXPECT_EQ("1st", Copied("Save\\first.sav"));
+    EXPECT_EQ("last", Copied("Save\\zlast.sav"));
+    EXPECT_EQ("slot", Copied("Save\\slot\\1.sav"));
+    EXPECT_TRUE(ui.boxes.empty());
+}
+
+TEST_F(EngineTest, AReadOnlyDestinationStopsTheRun) {
+    ASSERT_TRUE(::CreateDirectoryW(Widen(install).c_str(), nullptr));
+    Put(install + "\\Game.exe", "old");
+    ASSERT_TRUE(
+        ::SetFileAttributesW(Widen(install + "\\Game.exe").c_str(), FILE_ATTRIBUTE_READONLY));
+
+    EXPECT_EQ(0, RunInstallation(env, lists));
+
+    ASSERT_EQ(2u, ui.boxes.size());
+    EXPECT_TRUE(ui.boxes[0].app);
+    EXPECT_EQ("Game.exeのコピーに失敗しました。", ui.boxes[0].text);
+    EXPECT_EQ(mb::ICONEXCLAMATION, ui.boxes[0].style);
+    EXPECT_EQ("ﾌｧｲﾙのｺﾋﾟｰ中...", ui.boxes[0].status);
+    EXPECT_FALSE(ui.boxes[1].app);
+    EXPECT_EQ("ﾌｧｲﾙｺﾋﾟｰ時、ｴﾗｰによりｲﾝｽﾄｰﾙは異常終了しました。", ui.boxes[1].text);
+    EXPECT_EQ("ｲﾝｽﾄｰﾙ", ui.boxes[1].caption);
+    EXPECT_EQ(mb::ICONEXCLAMATION, ui.boxes[1].style);
+    EXPECT_EQ("ﾌｧｲﾙのｺﾋﾟｰ中...", ui.boxes[1].status);
+    EXPECT_EQ(nullptr, FindProgressWindow());
+
+    // Nothing after the failure happened, and the locked file kept its bytes.
+    std::string bytes;
+    EXPECT_TRUE(os.ReadFile(install + "\\Game.exe", bytes));
+    EXPECT_EQ("old", bytes);
+    EXPECT_EQ("<missing>", Copied("Readme.txt"));
+    EXPECT_EQ(0u, Read("", "INSTALL").type);
+    EXPECT_EQ("<no link>", LinkTarget("ゲーム"));
+}
+
+}  // namespace
+}  // namespace setup

@@ -1,0 +1,230 @@
+// The progress and preparing windows on screen: what the title, percentage
+// and bar show, the owner they hold disabled, and that the user cannot close
+// them. Needs a display (Xvfb under Wine); skipped where no window opens.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "platform/win32/Win32Os.h"
+#include "platform/win32/Win32Text.h"
+#include "platform/win32/Win32Undef.h"
+#include "resource.h"
+#include "ui/win32/ProgressWindows.h"
+#include "ui/win32/Win32Ui.h"
+
+namespace setup {
+namespace {
+
+std::string TextOf(HWND window) {
+    const int length = ::GetWindowTextLengthW(window);
+    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+    const int got = ::GetWindowTextW(window, &text[0], length + 1);
+    text.resize(got > 0 ? static_cast<size_t>(got) : 0);
+    return Narrow(text);
+}
+
+class ProgressTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        HWND probe = ::CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
+                                       nullptr, nullptr);
+        if (probe == nullptr) GTEST_SKIP() << "no display to open windows on";
+        ::DestroyWindow(probe);
+    }
+    void TearDown() override {
+        if (owner_ != nullptr) ::DestroyWindow(owner_);
+    }
+
+    // A made and created progress window; its handle in `hwnd`.
+    std::unique_ptr<ProgressWindow> Open(int titleId) {
+        auto window = ui.NewProgressWindow(titleId);
+        EXPECT_EQ(1, window->Create());
+        hwnd = ::FindWindowExW(nullptr, nullptr, MAKEINTATOM(32770), nullptr);
+        while (hwnd != nullptr && ::GetDlgItem(hwnd, IDC_PROGRESS_BAR) == nullptr) {
+            hwnd = ::FindWindowExW(nullptr, hwnd, MAKEINTATOM(32770), nullptr);
+        }
+        EXPECT_NE(nullptr, hwnd);
+        return window;
+    }
+    std::string Percent() const { return TextOf(::GetDlgItem(hwnd, IDC_PROGRESS_PERCENT)); }
+    LRESULT Bar(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const {
+        return ::SendDlgItemMessageW(hwnd, IDC_PROGRESS_BAR, message, wParam, lParam);
+    }
+
+    // A visible, active top-level window to be the owner.
+    HWND ActiveOwner() {
+        owner_ = ::CreateWindowExW(0, L"STATIC", L"owner", WS_POPUP | WS_VISIBLE, 50, 50, 300, 200,
+                                   nullptr, nullptr, nullptr, nullptr);
+        ::SetForegroundWindow(owner_);
+        ::SetActiveWindow(owner_);
+        ui.PumpMessages();
+        return owner_;
+    }
+
+    Win32Os os;
+    Win32Ui ui{os, ::GetModuleHandleW(nullptr)};
+    HWND hwnd = nullptr;
+
+private:
+    HWND owner_ = nullptr;
+};
+
+TEST_F(ProgressTest, OpensTitledCentredWithTheTemplatePercentage) {
+    for (int id : {0, kInstallProgressTitle, kUninstallProgressTitle}) {
+        auto window = Open(id);
+        ASSERT_NE(nullptr, hwnd);
+        EXPECT_EQ(id == kUninstallProgressTitle ? "ｱﾝｲﾝｽﾄｰﾙ中..." : "ｲﾝｽﾄｰﾙ中...", TextOf(hwnd));
+        EXPECT_TRUE(::IsWindowVisible(hwnd));
+        EXPECT_EQ(0, ::GetWindowLongPtrW(hwnd, GWL_STYLE) & WS_SYSMENU);
+        EXPECT_EQ(" 0 %", Percent());
+        EXPECT_EQ(0, Bar(PBM_GETRANGE, TRUE));
+        EXPECT_EQ(100, Bar(PBM_GETRANGE, FALSE));
+        EXPECT_EQ(0, Bar(PBM_GETPOS));
+
+        // With no owner it sits in the middle of the work area.
+        RECT r{}, area{};
+        ::GetWindowRect(hwnd, &r);
+        ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
+        EXPECT_NEAR((area.left + area.right) / 2, (r.left + r.right) / 2, 2);
+        EXPECT_NEAR((area.top + area.bottom) / 2, (r.top + r.bottom) / 2, 2);
+
+        window->SetStatusText("ﾌｧｲﾙのｺﾋﾟｰ中...");
+        EXPECT_EQ("ﾌｧｲﾙのｺﾋﾟｰ中...", TextOf(::GetDlgItem(hwnd, IDC_PROGRESS_STATUS)));
+        // Ranges and steps leave the text alone; the first position sets it.
+        window->SetRange(0, 10);
+        window->SetStep(1);
+        EXPECT_EQ(" 0 %", Percent());
+        EXPECT_EQ(0, window->SetPos(0));
+        EXPECT_EQ("0%", Percent());
+        window->DestroyWindow();
+        EXPECT_FALSE(::IsWindow(hwnd));
+    }
+}
+
+TEST_F(ProgressTest, PercentageAndBarFollowThePosition) {
+    auto window = Open(kInstallProgressTitle);
+    window->SetRange(0, 7);
+    window->SetStep(1);
+    EXPECT_EQ(7, Bar(PBM_GETRANGE, FALSE));
+    const char* expected[] = {"14%", "28%", "42%", "57%", "71%", "85%", "100%"};
+    for (int i = 0; i < 7; ++i) {
+        EXPECT_EQ(i, window->StepIt());
+        EXPECT_EQ(expected[i], Percent()) << "after step " << i + 1;
+        EXPECT_EQ(i + 1, Bar(PBM_GETPOS));
+    }
+    EXPECT_EQ(7, window->SetPos(3));
+    EXPECT_EQ("42%", Percent());
+
+    // Past the end the bar holds full and the text stays 100%, not wrapped.
+    window->SetRange(0, 1);
+    EXPECT_EQ(1, window->SetPos(0));
+    for (int i = 0; i < 3; ++i) window->StepIt();
+    EXPECT_EQ("100%", Percent());
+    EXPECT_EQ(1, Bar(PBM_GETPOS));
+    window->SetStep(5);
+    EXPECT_EQ(1, window->StepIt());
+    EXPECT_EQ(1, Bar(PBM_GETPOS));
+
+    // An empty range fails nothing and shows 0%.
+    window->SetRange(0, 0);
+    window->SetPos(0);
+    EXPECT_EQ("0%", Percent());
+    window->StepIt();
+    EXPECT_EQ("0%", Percent());
+}
+
+TEST_F(ProgressTest, BoundsBeyondSixteenBitsReachTheBarTruncated) {
+    auto window = Open(kInstallProgressTitle);
+    window->SetRange(0, 70000);
+    EXPECT_EQ(70000 & 0xFFFF, Bar(PBM_GETRANGE, FALSE));
+    window->SetPos(35000);
+    EXPECT_EQ("50%", Percent());
+    window->SetPos(69999);
+    EXPECT_EQ("99%", Percent());
+    window->SetPos(70000);
+    EXPECT_EQ("100%", Percent());
+}
+
+TEST_F(ProgressTest, HoldsTheActiveWindowDisabledUntilDestroyed) {
+    HWND owner = ActiveOwner();
+    if (::GetActiveWindow() != owner) GTEST_SKIP() << "the owner could not be activated";
+    auto window = Open(kInstallProgressTitle);
+    EXPECT_FALSE(::IsWindowEnabled(owner));
+    // Over the window it disabled.
+    RECT r{}, o{};
+    ::GetWindowRect(hwnd, &r);
+    ::GetWindowRect(owner, &o);
+    EXPECT_NEAR((o.left + o.right) / 2, (r.left + r.right) / 2, 2);
+
+    window->DestroyWindow();
+    EXPECT_TRUE(::IsWindowEnabled(owner));
+    EXPECT_FALSE(::IsWindow(hwnd));
+    // A second destroy enables nothing that was disabled since.
+    ::EnableWindow(owner, FALSE);
+    window->DestroyWindow();
+    EXPECT_FALSE(::IsWindowEnabled(owner));
+    ::EnableWindow(owner, TRUE);
+
+    // Deleting the object with its window open gives the owner back too.
+    ::SetActiveWindow(owner);
+    window = Open(kUninstallProgressTitle);
+    EXPECT_FALSE(::IsWindowEnabled(owner));
+    window.reset();
+    EXPECT_TRUE(::IsWindowEnabled(owner));
+    EXPECT_FALSE(::IsWindow(hwnd));
+}
+
+TEST_F(ProgressTest, AnOwnerAlreadyDisabledStaysDisabled) {
+    HWND owner = ActiveOwner();
+    if (::GetActiveWindow() != owner) GTEST_SKIP() << "the owner could not be activated";
+    ::EnableWindow(owner, FALSE);
+    auto window = Open(kInstallProgressTitle);
+    window->DestroyWindow();
+    EXPECT_FALSE(::IsWindowEnabled(owner));
+}
+
+TEST_F(ProgressTest, EnterEscapeAndCloseLeaveItOpen) {
+    auto window = Open(kInstallProgressTitle);
+    ::SetFocus(hwnd);
+    ::PostMessageW(hwnd, WM_KEYDOWN, VK_RETURN, 0x001C0001);
+    ::PostMessageW(hwnd, WM_KEYDOWN, VK_ESCAPE, 0x00010001);
+    ::PostMessageW(hwnd, WM_CLOSE, 0, 0);
+    ::PostMessageW(hwnd, WM_SYSCOMMAND, SC_CLOSE, 0);
+    for (int i = 0; i < 5; ++i) {
+        ui.PumpMessages();
+        ::Sleep(10);
+    }
+    ::SendMessageW(hwnd, WM_COMMAND, IDOK, 0);
+    ::SendMessageW(hwnd, WM_COMMAND, IDCANCEL, 0);
+    EXPECT_TRUE(::IsWindow(hwnd));
+    EXPECT_TRUE(::IsWindowVisible(hwnd));
+}
+
+TEST_F(ProgressTest, PreparingWindowShowsItsLineAndDisablesNothing) {
+    HWND owner = ActiveOwner();
+    auto preparing = ui.NewPreparingWindow();
+    ASSERT_EQ(1, preparing->Create());
+    HWND box = ::FindWindowExW(nullptr, nullptr, MAKEINTATOM(32770), nullptr);
+    ASSERT_NE(nullptr, box);
+    EXPECT_FALSE(::IsWindowVisible(box));
+    EXPECT_EQ(0, ::GetWindowLongPtrW(box, GWL_STYLE) & WS_CAPTION & ~WS_BORDER);
+    preparing->Show();
+    ui.PumpMessages();
+    EXPECT_TRUE(::IsWindowVisible(box));
+    EXPECT_TRUE(::IsWindowEnabled(owner));
+    HWND line = ::GetWindow(box, GW_CHILD);
+    ASSERT_NE(nullptr, line);
+    EXPECT_EQ("ｾｯﾄｱｯﾌﾟﾌﾟﾛｸﾞﾗﾑの準備中...", TextOf(line));
+
+    // Escape does not take it down either; only the program does.
+    ::PostMessageW(box, WM_KEYDOWN, VK_ESCAPE, 0x00010001);
+    ui.PumpMessages();
+    EXPECT_TRUE(::IsWindow(box));
+    preparing->DestroyWindow();
+    EXPECT_FALSE(::IsWindow(box));
+    preparing->DestroyWindow();
+}
+
+}  // namespace
+}  // namespace setup
