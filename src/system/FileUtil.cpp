@@ -148,12 +148,10 @@ void SetReadOnlyAttribute(SetupEnv& env, const std::string& path, bool readOnly)
     env.ctx.Trace("Set Attributes -> %s\n", path.c_str());
     // Writing back the failure value would set every attribute bit.
     if (attributes == win::INVALID_FILE_ATTRIBUTES_) return;
-    if (readOnly) {
-        attributes |= win::FILE_ATTRIBUTE_READONLY_;
-    } else {
-        attributes &= ~win::FILE_ATTRIBUTE_READONLY_;
-    }
-    env.os.SetFileAttributes(path, attributes);
+    const uint32_t wanted = readOnly ? attributes | win::FILE_ATTRIBUTE_READONLY_
+                                     : attributes & ~win::FILE_ATTRIBUTE_READONLY_;
+    // Every copied file passes here: skip the write when nothing changes.
+    if (wanted != attributes) env.os.SetFileAttributes(path, wanted);
 }
 
 std::string FormatSizeText(int64_t bytes) {
