@@ -7,7 +7,7 @@
 
 namespace setup {
 
-struct BmpSpec {
+struct BmpLayout {
     int32_t width = 4;
     int32_t height = 3;  // negative: top-down
     uint16_t bitCount = 24;
@@ -21,11 +21,11 @@ inline void PutLe(std::string& b, size_t at, uint64_t v, int bytes) {
     for (int i = 0; i < bytes; ++i) b[at + i] = static_cast<char>((v >> (8 * i)) & 0xFF);
 }
 
-inline uint64_t BmpStride(const BmpSpec& s) {
+inline uint64_t BmpStride(const BmpLayout& s) {
     return ((static_cast<uint64_t>(static_cast<uint32_t>(s.width)) * s.bitCount + 31) / 32) * 4;
 }
 
-inline std::string MakeBmp(const BmpSpec& s) {
+inline std::string MakeBmp(const BmpLayout& s) {
     const uint64_t entries =
         s.bitCount < 16 ? (s.coloursUsed ? s.coloursUsed : (uint64_t{1} << s.bitCount)) : 0;
     const uint64_t offset = 14 + s.headerSize + 4 * entries;

@@ -18,7 +18,7 @@ protected:
     void SetUp() override {
         os.AddFolder("C:\\Media");
         os.SetCurrentDirectory("C:\\Media");
-        os.AddFile("C:\\Media\\title.bmp", MakeBmp(BmpSpec{}));
+        os.AddFile("C:\\Media\\title.bmp", MakeBmp(BmpLayout{}));
         ctx.TITLE_BMP = "title.bmp";
         ctx.GAME_NAME = "星の旅路";
         ctx.REG_ROOT_KEY_NAME = "ﾃﾞﾓｿﾌﾄ\\Hoshi";

@@ -9,6 +9,7 @@
 #include "platform/win32/Win32Os.h"
 #include "platform/win32/Win32Text.h"
 #include "platform/win32/Win32Undef.h"
+#include "WindowTestSupport.h"
 #include "resource.h"
 #include "ui/win32/ProgressWindows.h"
 #include "ui/win32/Win32Ui.h"
@@ -16,21 +17,10 @@
 namespace setup {
 namespace {
 
-std::string TextOf(HWND window) {
-    const int length = ::GetWindowTextLengthW(window);
-    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-    const int got = ::GetWindowTextW(window, &text[0], length + 1);
-    text.resize(got > 0 ? static_cast<size_t>(got) : 0);
-    return Narrow(text);
-}
-
 class ProgressTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        HWND probe = ::CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
-                                       nullptr, nullptr);
-        if (probe == nullptr) GTEST_SKIP() << "no display to open windows on";
-        ::DestroyWindow(probe);
+        if (!CanOpenWindows()) GTEST_SKIP() << "no display to open windows on";
     }
     void TearDown() override {
         if (owner_ != nullptr) ::DestroyWindow(owner_);

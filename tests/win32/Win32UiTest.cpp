@@ -14,6 +14,7 @@
 #include "platform/win32/Win32Os.h"
 #include "platform/win32/Win32Text.h"
 #include "platform/win32/Win32Undef.h"
+#include "WindowTestSupport.h"
 #include "resource.h"
 #include "ui/win32/Dialog.h"
 #include "ui/win32/Win32Ui.h"
@@ -47,14 +48,6 @@ TEST(Win32Ui, AppNameIsThisProgramsFileName) {
 }
 
 // --- driving real windows from a thread timer ---------------------------
-
-std::string TextOf(HWND window) {
-    const int length = ::GetWindowTextLengthW(window);
-    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-    const int got = ::GetWindowTextW(window, &text[0], length + 1);
-    text.resize(got > 0 ? static_cast<size_t>(got) : 0);
-    return Narrow(text);
-}
 
 // A visible dialog of this thread that has the given control; null if none.
 HWND FindThreadDialog(int controlId) {
@@ -160,10 +153,7 @@ HINSTANCE ProgramResources() {
 class WindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        HWND probe = ::CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
-                                       nullptr, nullptr);
-        if (probe == nullptr) GTEST_SKIP() << "no display to open windows on";
-        ::DestroyWindow(probe);
+        if (!CanOpenWindows()) GTEST_SKIP() << "no display to open windows on";
     }
 
     Win32Os os;
