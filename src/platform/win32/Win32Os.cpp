@@ -121,6 +121,15 @@ bool FetchText(Call call, std::wstring& out) {
     return false;
 }
 
+// The same, for a caller that wants UTF-8; `out` untouched on failure.
+template <typename Call>
+bool FetchUtf8(Call call, std::string& out) {
+    std::wstring wide;
+    if (!FetchText(call, wide)) return false;
+    out = Narrow(wide);
+    return true;
+}
+
 // The folder part of a search pattern, made absolute, with one trailing
 // backslash ("C:\" stays "C:\").
 std::wstring SearchFolder(const std::wstring& pattern) {
@@ -345,11 +354,9 @@ std::unique_ptr<TextSink> Win32Os::CreateTextFile(const std::string& path) {
 
 bool Win32Os::GetCurrentDirectory(std::string& out) {
     LastErrorKeeper keep;
-    std::wstring wide;
-    const bool ok =
-        FetchText([](wchar_t* buf, DWORD size) { return ::GetCurrentDirectoryW(size, buf); }, wide);
+    const bool ok = FetchUtf8(
+        [](wchar_t* buf, DWORD size) { return ::GetCurrentDirectoryW(size, buf); }, out);
     keep.Take();
-    if (ok) out = Narrow(wide);
     return ok;
 }
 
@@ -543,23 +550,13 @@ bool Win32Os::GetVersionEx(OsVersion& out) {
 }
 
 bool Win32Os::GetWindowsDirectory(std::string& out) {
-    std::wstring wide;
-    if (!FetchText([](wchar_t* buf, UINT size) { return ::GetWindowsDirectoryW(buf, size); },
-                   wide)) {
-        return false;
-    }
-    out = Narrow(wide);
-    return true;
+    return FetchUtf8([](wchar_t* buf, UINT size) { return ::GetWindowsDirectoryW(buf, size); },
+                     out);
 }
 
 bool Win32Os::GetSystemDirectory(std::string& out) {
-    std::wstring wide;
-    if (!FetchText([](wchar_t* buf, UINT size) { return ::GetSystemDirectoryW(buf, size); },
-                   wide)) {
-        return false;
-    }
-    out = Narrow(wide);
-    return true;
+    return FetchUtf8([](wchar_t* buf, UINT size) { return ::GetSystemDirectoryW(buf, size); },
+                     out);
 }
 
 MutexHandle Win32Os::CreateMutex(const std::string& name) {
