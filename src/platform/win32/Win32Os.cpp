@@ -103,6 +103,16 @@ RegKey FromHkey(HKEY key) {
     return reinterpret_cast<RegKey>(key);
 }
 
+// Calls a W function on one path, keeping the last error it set.
+template <typename Call>
+auto OnPath(const std::string& path, Call call) {
+    LastErrorKeeper keep;
+    const std::wstring wide = Widen(path);
+    const auto result = call(wide.c_str());
+    keep.Take();
+    return result;
+}
+
 // Runs a Get...W function of the "returns the length, or the size needed
 // when the buffer is too small, or 0 on failure" kind until the text fits.
 template <typename Call>
@@ -162,27 +172,16 @@ bool Win32Os::CreateDirectory(const std::string& path) {
     security.nLength = sizeof(security);
     security.lpSecurityDescriptor = nullptr;
     security.bInheritHandle = FALSE;
-    LastErrorKeeper keep;
-    const std::wstring wide = Widen(path);
-    const BOOL ok = ::CreateDirectoryW(wide.c_str(), &security);
-    keep.Take();
-    return ok != FALSE;
+    const auto create = [&](const wchar_t* p) { return ::CreateDirectoryW(p, &security); };
+    return OnPath(path, create) != FALSE;
 }
 
 bool Win32Os::RemoveDirectory(const std::string& path) {
-    LastErrorKeeper keep;
-    const std::wstring wide = Widen(path);
-    const BOOL ok = ::RemoveDirectoryW(wide.c_str());
-    keep.Take();
-    return ok != FALSE;
+    return OnPath(path, ::RemoveDirectoryW) != FALSE;
 }
 
 bool Win32Os::DeleteFile(const std::string& path) {
-    LastErrorKeeper keep;
-    const std::wstring wide = Widen(path);
-    const BOOL ok = ::DeleteFileW(wide.c_str());
-    keep.Take();
-    return ok != FALSE;
+    return OnPath(path, ::DeleteFileW) != FALSE;
 }
 
 namespace {
@@ -298,19 +297,12 @@ bool Win32Os::CopyFileWithProgress(const std::string& from, const std::string& t
 }
 
 uint32_t Win32Os::GetFileAttributes(const std::string& path) {
-    LastErrorKeeper keep;
-    const std::wstring wide = Widen(path);
-    const DWORD attributes = ::GetFileAttributesW(wide.c_str());
-    keep.Take();
-    return attributes;
+    return OnPath(path, ::GetFileAttributesW);
 }
 
 bool Win32Os::SetFileAttributes(const std::string& path, uint32_t attributes) {
-    LastErrorKeeper keep;
-    const std::wstring wide = Widen(path);
-    const BOOL ok = ::SetFileAttributesW(wide.c_str(), attributes);
-    keep.Take();
-    return ok != FALSE;
+    return OnPath(path, [&](const wchar_t* p) { return ::SetFileAttributesW(p, attributes); }) !=
+           FALSE;
 }
 
 bool Win32Os::ReadFile(const std::string& path, std::string& bytes) {
@@ -361,11 +353,7 @@ bool Win32Os::GetCurrentDirectory(std::string& out) {
 }
 
 bool Win32Os::SetCurrentDirectory(const std::string& path) {
-    LastErrorKeeper keep;
-    const std::wstring wide = Widen(path);
-    const BOOL ok = ::SetCurrentDirectoryW(wide.c_str());
-    keep.Take();
-    return ok != FALSE;
+    return OnPath(path, ::SetCurrentDirectoryW) != FALSE;
 }
 
 bool Win32Os::FindFiles(const std::string& pattern, std::vector<FindData>& out) {
