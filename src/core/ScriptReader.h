@@ -19,6 +19,10 @@ enum ScriptSection : int {
     kSectionUninstall = 4,
 };
 
+// The placeholders a script's targets and texts may use.
+constexpr char kInstallDirPlaceholder[] = "<INSTALL DIR>";
+constexpr char kCurrentDirPlaceholder[] = "<CURRENT DIR>";
+
 struct FileEntry {
     std::string Action;
     std::string Source;

@@ -14,13 +14,13 @@ void SetupContext::Reset() {
           &GAME_EXE_NAME, &InstallPath, &SourceDir}) {
         text->clear();
     }
-    OsPlatform = 0;
+    OsPlatform = kPlatformUnknown;
     TraceStream.reset();
-    SetupTypeIndex = 0;
+    SetupTypeIndex = kSetupMinimum;
     for (int32_t& count : FileCounts) count = 0;
     for (int64_t& bytes : RequiredBytes) bytes = 0;
     FreeBytes = 0;
-    MenuChoice = 0;
+    MenuChoice = kMenuExit;
 }
 
 void SetupContext::Trace(const char* format, ...) {

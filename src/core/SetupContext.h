@@ -9,6 +9,30 @@
 
 namespace setup {
 
+// The values of MenuChoice: what the launcher was left with.
+enum MenuChoiceValue : int32_t {
+    kMenuExit = 0,
+    kMenuInstall = 1,
+    kMenuUninstall = 2,
+    kMenuRun = 3,
+};
+
+// The values of OsPlatform.
+enum OsPlatformValue : int32_t {
+    kPlatformUnknown = 0,
+    kPlatformWin9x = 1,
+    kPlatformNt = 2,
+};
+
+// The values of SetupTypeIndex, and the index of each type's slot in
+// FileCounts, RequiredBytes and an entry's TypeFlags.
+enum SetupType : int32_t {
+    kSetupMinimum = 0,
+    kSetupStandard = 1,
+    kSetupFull = 2,
+    kSetupTypeCount = 3,
+};
+
 struct SetupContext {
     // System folders, without trailing backslashes.
     std::string ProgramDir;
@@ -16,7 +40,7 @@ struct SetupContext {
     std::string ProgramFolderDir;
     std::string WinDir;
     std::string SystemDir;
-    int32_t OsPlatform = 0;  // 0 unknown, 1 Windows 9x family, 2 NT family
+    int32_t OsPlatform = kPlatformUnknown;  // an OsPlatformValue
     std::string TargetDir;   // install folder read back from the registry
 
     // [Setup] values (MENU_NAME and REG_ROOT_KEY_NAME branded at start-up).
@@ -30,13 +54,13 @@ struct SetupContext {
 
     std::unique_ptr<TextSink> TraceStream;  // null: tracing is off
 
-    int32_t SetupTypeIndex = 0;  // 0 minimum, 1 standard, 2 full
+    int32_t SetupTypeIndex = kSetupMinimum;  // a SetupType
     std::string InstallPath;
     int32_t FileCounts[4] = {};  // 0-2 per setup type, 3 the uninstall's files
     std::string SourceDir;
     int64_t RequiredBytes[3] = {};
     int64_t FreeBytes = 0;
-    int32_t MenuChoice = 0;  // 0 exit, 1 install, 2 uninstall, 3 run
+    int32_t MenuChoice = kMenuExit;  // a MenuChoiceValue
 
     void Reset();
 

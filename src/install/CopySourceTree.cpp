@@ -2,14 +2,13 @@
 
 #include <vector>
 
+#include "core/ScriptReader.h"
 #include "core/Text.h"
 #include "system/FileUtil.h"
 
 namespace setup {
 
 namespace {
-
-constexpr char kInstallDir[] = "<INSTALL DIR>";
 
 bool IsDots(const std::string& name) { return name == "." || name == ".."; }
 
@@ -40,7 +39,7 @@ int CopySourceTree(SetupEnv& env, const std::string& base, const std::string& se
 
         progress.StepIt();
         const std::string destFolder =
-            ReplaceAll(destRoot + relative, kInstallDir, ctx.InstallPath);
+            ReplaceAll(destRoot + relative, kInstallDirPlaceholder, ctx.InstallPath);
         if (!CreateDirectoryPath(env, destFolder)) {
             env.ui.AppMessageBox(Format("%sの作成に失敗しました。", destFolder.c_str()),
                                  mb::ICONEXCLAMATION);
@@ -49,7 +48,7 @@ int CopySourceTree(SetupEnv& env, const std::string& base, const std::string& se
         ctx.Trace("CREATE DIR %s\n", destFolder.c_str());
 
         const std::string destFile =
-            ReplaceAll(destRoot + relative + "\\" + match.name, kInstallDir, ctx.InstallPath);
+            ReplaceAll(destRoot + relative + "\\" + match.name, kInstallDirPlaceholder, ctx.InstallPath);
         // A large file keeps the windows painted while it is copied.
         if (!env.os.CopyFileWithProgress(match.fullPath, destFile, false,
                                          [&env] { env.ui.PumpMessages(); })) {

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "core/SetupEnv.h"
-#include "ui/Progress.h"
+#include "ui/Ui.h"
 
 namespace setup {
 

@@ -2,20 +2,19 @@
 
 #include <memory>
 
+#include "core/OsOwners.h"
 #include "core/Text.h"
 #include "install/CopySourceTree.h"
 #include "system/FileUtil.h"
 #include "system/Registry.h"
 #include "system/ShellLink.h"
-#include "ui/Progress.h"
+#include "resource.h"
 
 namespace setup {
 
 namespace {
 
 constexpr char kCaption[] = "ｲﾝｽﾄｰﾙ";
-constexpr char kInstallDir[] = "<INSTALL DIR>";
-constexpr char kCurrentDir[] = "<CURRENT DIR>";
 
 class InstallationRun {
 public:
@@ -23,7 +22,7 @@ public:
         : env_(env), ctx_(env.ctx), lists_(lists) {}
 
     int Run() {
-        progress_ = env_.ui.NewProgressWindow(kInstallProgressTitle);
+        progress_ = env_.ui.NewProgressWindow(IDS_INSTALLING);
         progress_->Create();
         progress_->SetRange(0, 100);
         progress_->SetStep(1);
@@ -44,7 +43,7 @@ private:
     template <typename Entry>
     bool TakesPart(const Entry& entry) const {
         const int32_t type = ctx_.SetupTypeIndex;
-        return type >= 0 && type < 3 && entry.TypeFlags[type] != 0;
+        return type >= kSetupMinimum && type < kSetupTypeCount && entry.TypeFlags[type] != 0;
     }
 
     void StartPhase(const char* status, int32_t upper) {
@@ -57,7 +56,7 @@ private:
 
     bool CopyFiles() {
         const int32_t type = ctx_.SetupTypeIndex;
-        StartPhase("ﾌｧｲﾙのｺﾋﾟｰ中...", type >= 0 && type < 3 ? ctx_.FileCounts[type] : 0);
+        StartPhase("ﾌｧｲﾙのｺﾋﾟｰ中...", type >= kSetupMinimum && type < kSetupTypeCount ? ctx_.FileCounts[type] : 0);
         std::string base;
         env_.os.GetCurrentDirectory(base);
         TrimTrailingBackslashes(base);
@@ -102,7 +101,7 @@ private:
                 int written = 0;
                 if (!entry.Text.empty()) {
                     const std::string value = ReplaceAll(
-                        ReplaceAll(entry.Text, kInstallDir, ctx_.InstallPath), kCurrentDir,
+                        ReplaceAll(entry.Text, kInstallDirPlaceholder, ctx_.InstallPath), kCurrentDirPlaceholder,
                         ctx_.SourceDir);
                     written = WriteRegistryString(env_, HKEY_CURRENT_USER_, name, value,
                                                   value.size());
@@ -138,13 +137,13 @@ private:
             const std::string linkPath =
                 Format("%s\\%s.lnk", menuFolder.c_str(), entry.LinkName.c_str());
             const std::string target = ReplaceAll(
-                Format("%s\\%s", entry.Target.c_str(), entry.Source.c_str()), kInstallDir,
+                Format("%s\\%s", entry.Target.c_str(), entry.Source.c_str()), kInstallDirPlaceholder,
                 ctx_.InstallPath);
             // COM is set up around each link; a link that fails is not fatal.
-            if (env_.os.CoInitialize() >= 0) {
+            const ComInitialization com(env_.os);
+            if (com.Succeeded()) {
                 CreateShellLink(env_, linkPath, target, nullptr, nullptr, nullptr, nullptr, 0,
                                 win::SW_SHOWNORMAL_);
-                env_.os.CoUninitialize();
             }
             ctx_.Trace("CREATE ShortCut %s -> %s\n", target.c_str(), linkPath.c_str());
         }

@@ -75,21 +75,21 @@ int ProbeSystem(SetupEnv& env) {
     env.os.GetVersionEx(version);
     switch (version.platformId) {
     case win::VER_PLATFORM_WIN32_WINDOWS_:
-        ctx.OsPlatform = 1;
+        ctx.OsPlatform = kPlatformWin9x;
         break;
     case win::VER_PLATFORM_WIN32_NT_:
         if (version.majorVersion < 4) {
             env.ui.AppMessageBox(kNt351Message, mb::ICONEXCLAMATION);
             return 0;
         }
-        ctx.OsPlatform = 2;
+        ctx.OsPlatform = kPlatformNt;
         break;
     default:
         env.ui.AppMessageBox(kUnknownOsMessage, mb::ICONEXCLAMATION);
         return 0;
     }
 
-    if (ctx.OsPlatform == 1) {
+    if (ctx.OsPlatform == kPlatformWin9x) {
         ReadShellFolders9x(env);
     } else {
         ReadShellFoldersNt(env);

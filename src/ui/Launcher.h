@@ -6,16 +6,10 @@
 #include <string>
 
 #include "core/SetupEnv.h"
+#include "resource.h"
 #include "ui/TitleBitmap.h"
 
 namespace setup {
-
-enum LauncherControl : int {
-    kLauncherInstall = 1001,
-    kLauncherRun = 1002,
-    kLauncherUninstall = 1003,
-    kLauncherExit = 1004,
-};
 
 struct LauncherState {
     std::string caption;
@@ -35,7 +29,10 @@ void ConstructLauncher(SetupContext& ctx);
 // The launcher opening: caption, title bitmap, install state. false when the
 // bitmap failed (its message has been shown): the window then closes with
 // IDCANCEL and MenuChoice stays 0.
-bool OpenLauncher(SetupEnv& env, LauncherState& state);
+// `readInstallFolder` reads where the product is installed (1 when it is),
+// and is asked only once the bitmap has loaded.
+using InstallFolderReader = int (*)(SetupEnv& env);
+bool OpenLauncher(SetupEnv& env, LauncherState& state, InstallFolderReader readInstallFolder);
 
 // A command of the launcher: one of its buttons, or IDCANCEL for the close
 // box. Returns how the dialog ends (IDOK_ or IDCANCEL_), or 0 to stay open.

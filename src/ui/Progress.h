@@ -1,15 +1,11 @@
-// The two windows the engines show while they work, as the engines see
-// them, and the progress arithmetic both the real window and the tests use.
+// The progress arithmetic of the progress window: its percentage text and
+// the bar's range, step and position.
 #pragma once
 
 #include <cstdint>
 #include <string>
 
 namespace setup {
-
-// String resources used as the progress window's title.
-constexpr int kInstallProgressTitle = 116;
-constexpr int kUninstallProgressTitle = 117;
 
 // The percentage shown beside the bar, "0%" to "100%": clamped, never
 // wrapped; an empty range shows "0%".
@@ -38,32 +34,6 @@ private:
     int32_t upper_ = 100;
     int32_t step_ = 10;
     int32_t pos_ = 0;
-};
-
-// A titled box with a status line, a percentage and a bar. It keeps the
-// window that was active when it was created disabled until it is destroyed;
-// the user cannot close it. SetPos and StepIt pump the message queue first.
-class ProgressWindow {
-public:
-    virtual ~ProgressWindow() = default;
-    virtual int Create() = 0;
-    virtual void Show() = 0;
-    virtual void SetRange(int32_t lower, int32_t upper) = 0;
-    virtual void SetStep(int32_t step) = 0;
-    virtual int32_t SetPos(int32_t position) = 0;
-    virtual int32_t StepIt() = 0;
-    virtual void SetStatusText(const std::string& text) = 0;
-    virtual void DestroyWindow() = 0;
-};
-
-// The captionless "preparing" box shown while sizes are measured.
-class PreparingWindow {
-public:
-    virtual ~PreparingWindow() = default;
-    virtual int Create() = 0;
-    // Shows the window and has it painted in full at the next pump.
-    virtual void Show() = 0;
-    virtual void DestroyWindow() = 0;
 };
 
 }  // namespace setup

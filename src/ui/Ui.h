@@ -1,11 +1,11 @@
-// What the engines see of the screen. The real implementation lives in
-// ui/win32; tests use FakeUi, which records every call.
+// What the engines see of the screen: the message boxes, the launcher and
+// the windows shown while an engine works. Interfaces only; the real
+// implementation lives in ui/win32, tests use FakeUi, which records every call.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
-
-#include "ui/Progress.h"
 
 namespace setup {
 
@@ -25,6 +25,32 @@ constexpr int IDNO_ = 7;
 
 struct SetupContext;
 
+// A titled box with a status line, a percentage and a bar. It keeps the
+// window that was active when it was created disabled until it is destroyed;
+// the user cannot close it. SetPos and StepIt pump the message queue first.
+class ProgressWindow {
+public:
+    virtual ~ProgressWindow() = default;
+    virtual int Create() = 0;
+    virtual void Show() = 0;
+    virtual void SetRange(int32_t lower, int32_t upper) = 0;
+    virtual void SetStep(int32_t step) = 0;
+    virtual int32_t SetPos(int32_t position) = 0;
+    virtual int32_t StepIt() = 0;
+    virtual void SetStatusText(const std::string& text) = 0;
+    virtual void DestroyWindow() = 0;
+};
+
+// The captionless "preparing" box shown while sizes are measured.
+class PreparingWindow {
+public:
+    virtual ~PreparingWindow() = default;
+    virtual int Create() = 0;
+    // Shows the window and has it painted in full at the next pump.
+    virtual void Show() = 0;
+    virtual void DestroyWindow() = 0;
+};
+
 class Ui {
 public:
     virtual ~Ui() = default;
@@ -40,7 +66,8 @@ public:
     virtual int RunLauncher(SetupContext& ctx) = 0;
     // Drains the thread's message queue without waiting.
     virtual void PumpMessages() = 0;
-    // A progress window titled by string resource 116 or 117, not created
+    // A progress window titled by string resource IDS_INSTALLING or
+    // IDS_UNINSTALLING, not created
     // yet; and the preparing box.
     virtual std::unique_ptr<ProgressWindow> NewProgressWindow(int titleStringId) = 0;
     virtual std::unique_ptr<PreparingWindow> NewPreparingWindow() = 0;

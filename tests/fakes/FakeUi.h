@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/SetupContext.h"
+#include "ui/Progress.h"
 #include "ui/Ui.h"
 
 namespace setup {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "resource.h"
 #include "fakes/FakeOs.h"
 #include "fakes/FakeUi.h"
 #include "fakes/TestText.h"
@@ -14,7 +15,7 @@ protected:
         os.AddFolder("C:\\Media");
         os.SetCurrentDirectory("C:\\Media");
         ctx.InstallPath = "C:\\Games\\Hoshi";
-        progress = ui.NewProgressWindow(kInstallProgressTitle);
+        progress = ui.NewProgressWindow(IDS_INSTALLING);
         progress->Create();
         progress->SetRange(0, 100);
         progress->SetStep(1);

@@ -1,11 +1,11 @@
 #include <gtest/gtest.h>
 
-#include "core/ProgramActions.h"
+#include "app/ProgramActions.h"
 #include "fakes/BmpBuilder.h"
 #include "fakes/FakeOs.h"
 #include "fakes/FakeUi.h"
 #include "fakes/TestText.h"
-#include "remove/Launch.h"
+#include "launch/Launch.h"
 #include "ui/Launcher.h"
 
 namespace setup {
@@ -41,7 +41,7 @@ protected:
 
 TEST_F(LauncherLogicTest, NotInstalledOffersOnlyInstall) {
     ctx.TargetDir = "stale";
-    ASSERT_TRUE(OpenLauncher(env, state));
+    ASSERT_TRUE(OpenLauncher(env, state, ReadInstallFolder));
     EXPECT_EQ(state.caption, "星の旅路");
     EXPECT_TRUE(state.bitmap.Loaded());
     EXPECT_TRUE(state.installEnabled);
@@ -52,7 +52,7 @@ TEST_F(LauncherLogicTest, NotInstalledOffersOnlyInstall) {
 
 TEST_F(LauncherLogicTest, InstalledOffersRunAndUninstall) {
     os.SetString(HKEY_CURRENT_USER_, kProductKey, "INSTALL", "C:\\Games\\星");
-    ASSERT_TRUE(OpenLauncher(env, state));
+    ASSERT_TRUE(OpenLauncher(env, state, ReadInstallFolder));
     EXPECT_FALSE(state.installEnabled);
     EXPECT_TRUE(state.runEnabled);
     EXPECT_TRUE(state.uninstallEnabled);
@@ -61,7 +61,7 @@ TEST_F(LauncherLogicTest, InstalledOffersRunAndUninstall) {
 
 TEST_F(LauncherLogicTest, AnEmptyStoredFolderStillCountsAsInstalled) {
     os.SetString(HKEY_CURRENT_USER_, kProductKey, "INSTALL", "");
-    ASSERT_TRUE(OpenLauncher(env, state));
+    ASSERT_TRUE(OpenLauncher(env, state, ReadInstallFolder));
     EXPECT_TRUE(state.runEnabled);
     EXPECT_EQ(ctx.TargetDir, "");
 }
@@ -70,7 +70,7 @@ TEST_F(LauncherLogicTest, ABitmapFailureClosesBeforeTheRegistryIsRead) {
     os.DeleteFile("C:\\Media\\title.bmp");
     os.SetString(HKEY_CURRENT_USER_, kProductKey, "INSTALL", "C:\\Games");
     ctx.MenuChoice = 0;
-    EXPECT_FALSE(OpenLauncher(env, state));
+    EXPECT_FALSE(OpenLauncher(env, state, ReadInstallFolder));
     EXPECT_EQ(ui.boxes.size(), 1u);
     EXPECT_EQ(ctx.TargetDir, "");
     EXPECT_EQ(ctx.MenuChoice, 0);
@@ -80,11 +80,11 @@ TEST_F(LauncherLogicTest, ButtonsRecordTheChoice) {
     ctx.MenuChoice = 9;
     ConstructLauncher(ctx);
     EXPECT_EQ(ctx.MenuChoice, 0);
-    EXPECT_EQ(LauncherCommand(env, kLauncherInstall, Answer(mb::IDNO_)), mb::IDOK_);
+    EXPECT_EQ(LauncherCommand(env, IDC_INSTALL, Answer(mb::IDNO_)), mb::IDOK_);
     EXPECT_EQ(ctx.MenuChoice, 1);
-    EXPECT_EQ(LauncherCommand(env, kLauncherRun, Answer(mb::IDNO_)), mb::IDOK_);
+    EXPECT_EQ(LauncherCommand(env, IDC_RUN, Answer(mb::IDNO_)), mb::IDOK_);
     EXPECT_EQ(ctx.MenuChoice, 3);
-    EXPECT_EQ(LauncherCommand(env, kLauncherExit, Answer(mb::IDNO_)), mb::IDCANCEL_);
+    EXPECT_EQ(LauncherCommand(env, IDC_EXIT, Answer(mb::IDNO_)), mb::IDCANCEL_);
     EXPECT_EQ(ctx.MenuChoice, 0);
     ctx.MenuChoice = 1;
     EXPECT_EQ(LauncherCommand(env, mb::IDCANCEL_, Answer(mb::IDNO_)), mb::IDCANCEL_);
@@ -94,9 +94,9 @@ TEST_F(LauncherLogicTest, ButtonsRecordTheChoice) {
 }
 
 TEST_F(LauncherLogicTest, UninstallAsksAndOnlyYesChoosesIt) {
-    EXPECT_EQ(LauncherCommand(env, kLauncherUninstall, Answer(mb::IDNO_)), 0);
+    EXPECT_EQ(LauncherCommand(env, IDC_UNINSTALL, Answer(mb::IDNO_)), 0);
     EXPECT_EQ(ctx.MenuChoice, 0);
-    EXPECT_EQ(LauncherCommand(env, kLauncherUninstall, Answer(mb::IDYES_)), mb::IDOK_);
+    EXPECT_EQ(LauncherCommand(env, IDC_UNINSTALL, Answer(mb::IDYES_)), mb::IDOK_);
     EXPECT_EQ(ctx.MenuChoice, 2);
     const ShownBox question =
         DesktopBox("星の旅路のｱﾝｲﾝｽﾄｰﾙを行います。\n\nよろしいですか？", "確認", 292);

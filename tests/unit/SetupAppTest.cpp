@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "core/SetupApp.h"
+#include "app/SetupApp.h"
 #include "fakes/FakeOs.h"
 #include "fakes/FakeUi.h"
 #include "fakes/TestText.h"

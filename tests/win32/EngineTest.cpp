@@ -312,7 +312,7 @@ TEST_F(EngineTest, InstallsFilesRegistryAndLinks) {
 }
 
 TEST_F(EngineTest, TreeCopyStepsOncePerFile) {
-    auto progress = ui.NewProgressWindow(kInstallProgressTitle);
+    auto progress = ui.NewProgressWindow(IDS_INSTALLING);
     ASSERT_EQ(1, progress->Create());
     progress->SetRange(0, 3);
     progress->SetStep(1);

@@ -61,10 +61,10 @@ private:
 };
 
 TEST_F(ProgressTest, OpensTitledCentredWithTheTemplatePercentage) {
-    for (int id : {0, kInstallProgressTitle, kUninstallProgressTitle}) {
+    for (int id : {0, IDS_INSTALLING, IDS_UNINSTALLING}) {
         auto window = Open(id);
         ASSERT_NE(nullptr, hwnd);
-        EXPECT_EQ(id == kUninstallProgressTitle ? "ｱﾝｲﾝｽﾄｰﾙ中..." : "ｲﾝｽﾄｰﾙ中...", TextOf(hwnd));
+        EXPECT_EQ(id == IDS_UNINSTALLING ? "ｱﾝｲﾝｽﾄｰﾙ中..." : "ｲﾝｽﾄｰﾙ中...", TextOf(hwnd));
         EXPECT_TRUE(::IsWindowVisible(hwnd));
         EXPECT_EQ(0, ::GetWindowLongPtrW(hwnd, GWL_STYLE) & WS_SYSMENU);
         EXPECT_EQ(" 0 %", Percent());
@@ -93,7 +93,7 @@ TEST_F(ProgressTest, OpensTitledCentredWithTheTemplatePercentage) {
 }
 
 TEST_F(ProgressTest, PercentageAndBarFollowThePosition) {
-    auto window = Open(kInstallProgressTitle);
+    auto window = Open(IDS_INSTALLING);
     window->SetRange(0, 7);
     window->SetStep(1);
     EXPECT_EQ(7, Bar(PBM_GETRANGE, FALSE));
@@ -125,7 +125,7 @@ TEST_F(ProgressTest, PercentageAndBarFollowThePosition) {
 }
 
 TEST_F(ProgressTest, BoundsBeyondSixteenBitsReachTheBarTruncated) {
-    auto window = Open(kInstallProgressTitle);
+    auto window = Open(IDS_INSTALLING);
     window->SetRange(0, 70000);
     EXPECT_EQ(70000 & 0xFFFF, Bar(PBM_GETRANGE, FALSE));
     window->SetPos(35000);
@@ -139,7 +139,7 @@ TEST_F(ProgressTest, BoundsBeyondSixteenBitsReachTheBarTruncated) {
 TEST_F(ProgressTest, HoldsTheActiveWindowDisabledUntilDestroyed) {
     HWND owner = ActiveOwner();
     if (::GetActiveWindow() != owner) GTEST_SKIP() << "the owner could not be activated";
-    auto window = Open(kInstallProgressTitle);
+    auto window = Open(IDS_INSTALLING);
     EXPECT_FALSE(::IsWindowEnabled(owner));
     // Over the window it disabled.
     RECT r{}, o{};
@@ -158,7 +158,7 @@ TEST_F(ProgressTest, HoldsTheActiveWindowDisabledUntilDestroyed) {
 
     // Deleting the object with its window open gives the owner back too.
     ::SetActiveWindow(owner);
-    window = Open(kUninstallProgressTitle);
+    window = Open(IDS_UNINSTALLING);
     EXPECT_FALSE(::IsWindowEnabled(owner));
     window.reset();
     EXPECT_TRUE(::IsWindowEnabled(owner));
@@ -169,13 +169,13 @@ TEST_F(ProgressTest, AnOwnerAlreadyDisabledStaysDisabled) {
     HWND owner = ActiveOwner();
     if (::GetActiveWindow() != owner) GTEST_SKIP() << "the owner could not be activated";
     ::EnableWindow(owner, FALSE);
-    auto window = Open(kInstallProgressTitle);
+    auto window = Open(IDS_INSTALLING);
     window->DestroyWindow();
     EXPECT_FALSE(::IsWindowEnabled(owner));
 }
 
 TEST_F(ProgressTest, EnterEscapeAndCloseLeaveItOpen) {
-    auto window = Open(kInstallProgressTitle);
+    auto window = Open(IDS_INSTALLING);
     ::SetFocus(hwnd);
     ::PostMessageW(hwnd, WM_KEYDOWN, VK_RETURN, 0x001C0001);
     ::PostMessageW(hwnd, WM_KEYDOWN, VK_ESCAPE, 0x00010001);

@@ -1,5 +1,6 @@
 #include "ui/win32/LauncherWindow.h"
 
+#include "launch/Launch.h"
 #include "platform/win32/Win32Text.h"
 #include "resource.h"
 #include "ui/win32/Gdi.h"
@@ -20,7 +21,7 @@ BOOL LauncherWindow::OnInitDialog() {
     ::SendMessageW(Window(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
     ::SendMessageW(Window(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon_));
 
-    const bool opened = OpenLauncher(env_, state_);
+    const bool opened = OpenLauncher(env_, state_, ReadInstallFolder);
     SetCaption(state_.caption);
     if (!opened) {
         // The bitmap's own message has been shown; MenuChoice stays 0.

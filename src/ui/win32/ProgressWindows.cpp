@@ -29,7 +29,7 @@ std::string LoadResourceString(HINSTANCE resources, int id) {
 Win32ProgressWindow::Win32ProgressWindow(Ui& ui, HINSTANCE resources, int titleStringId)
     : ui_(ui),
       resources_(resources),
-      titleStringId_(titleStringId != 0 ? titleStringId : kInstallProgressTitle) {}
+      titleStringId_(titleStringId != 0 ? titleStringId : IDS_INSTALLING) {}
 
 Win32ProgressWindow::~Win32ProgressWindow() {
     // Also when the window went some other way: the owner must not stay

@@ -67,7 +67,7 @@ int Win32Ui::RunLauncher(SetupContext& ctx) {
     const INT_PTR result = launcher.DoModal(resources_, IDD_LAUNCHER, nullptr);
     // A launcher that could not open is the same as one closed at once.
     if (result != mb::IDOK_) {
-        ctx.MenuChoice = 0;
+        ctx.MenuChoice = kMenuExit;
         return mb::IDCANCEL_;
     }
     return mb::IDOK_;

@@ -1,7 +1,7 @@
 // Entry point of Setup.exe: the real Os and Ui, the application object and
 // the actions it dispatches to.
-#include "core/ProgramActions.h"
-#include "core/SetupApp.h"
+#include "app/ProgramActions.h"
+#include "app/SetupApp.h"
 #include "core/SetupContext.h"
 #include "platform/win32/Win32Os.h"
 #include "platform/win32/Win32Undef.h"

@@ -1,6 +1,6 @@
-#include "core/ProgramActions.h"
+#include "app/ProgramActions.h"
 
-#include "remove/Launch.h"
+#include "launch/Launch.h"
 
 namespace setup {
 

@@ -1,6 +1,9 @@
 // The application object: start-up, the action loop and the script lists.
 #pragma once
 
+#include <optional>
+
+#include "core/OsOwners.h"
 #include "core/ScriptReader.h"
 #include "core/SetupEnv.h"
 
@@ -40,7 +43,7 @@ private:
     SetupEnv env_;
     ScriptLists lists_;
     SetupActions* actions_ = nullptr;
-    MutexHandle mutex_ = 0;
+    std::optional<NamedMutex> mutex_;
 };
 
 }  // namespace setup

@@ -1,4 +1,4 @@
-#include "core/SetupApp.h"
+#include "app/SetupApp.h"
 
 #include "core/Text.h"
 #include "system/FileUtil.h"
@@ -29,7 +29,7 @@ int SetupApp::InitInstance() {
         ctx.TraceStream = os.CreateTextFile(tracePath);
     }
 
-    mutex_ = os.CreateMutex(kMutexName);
+    mutex_.emplace(os, kMutexName);
     if (os.GetLastError() == win::ERROR_ALREADY_EXISTS_) {
         env_.ui.AppMessageBox("セットアップは既に起動中です。", mb::ICONEXCLAMATION);
         return 0;
@@ -63,37 +63,33 @@ void SetupApp::RunActionLoop() {
         ctx.Trace("MENU SELECT : %d\n", ctx.MenuChoice);
 
         switch (ctx.MenuChoice) {
-        case 0:
+        case kMenuExit:
             result = mb::IDCANCEL_;
             break;
-        case 1:
+        case kMenuInstall:
             if (!actions_ || !actions_->PrepareInstallation()) return;
             break;
-        case 2:
+        case kMenuUninstall:
             if (!actions_ || !actions_->RunUninstallation()) {
                 env_.ui.AppMessageBox("ｱﾝｲﾝｽﾄｰﾙに失敗しました。", mb::ICONEXCLAMATION);
                 return;
             }
             break;
-        case 3:
+        case kMenuRun:
             if (actions_ && actions_->LaunchInstalledProgram()) {
                 result = mb::IDCANCEL_;
-                ctx.MenuChoice = 0;
+                ctx.MenuChoice = kMenuExit;
             }
             break;
         default:
             break;
         }
-        if (result == mb::IDCANCEL_ && ctx.MenuChoice == 0) return;
+        if (result == mb::IDCANCEL_ && ctx.MenuChoice == kMenuExit) return;
     }
 }
 
 int SetupApp::ExitInstance() {
-    if (mutex_) {
-        env_.os.ReleaseMutex(mutex_);
-        env_.os.CloseMutex(mutex_);
-        mutex_ = 0;
-    }
+    mutex_.reset();
     env_.ctx.TraceStream.reset();
     return 0;
 }

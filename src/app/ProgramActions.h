@@ -1,7 +1,7 @@
 // The actions the real program dispatches to from its launcher.
 #pragma once
 
-#include "core/SetupApp.h"
+#include "app/SetupApp.h"
 
 namespace setup {
 

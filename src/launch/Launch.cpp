@@ -1,4 +1,4 @@
-#include "remove/Launch.h"
+#include "launch/Launch.h"
 
 #include "core/Text.h"
 #include "system/Registry.h"
