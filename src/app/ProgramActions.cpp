@@ -15,10 +15,16 @@ int NotAvailableYet(SetupEnv& env) {
 
 }  // namespace
 
-int ProgramActions::PrepareInstallation() { return NotAvailableYet(app_.Env()); }
+int ProgramActions::PrepareInstallation() {
+    return NotAvailableYet(app_.Env());
+}
 
-int ProgramActions::RunUninstallation() { return NotAvailableYet(app_.Env()); }
+int ProgramActions::RunUninstallation() {
+    return NotAvailableYet(app_.Env());
+}
 
-int ProgramActions::LaunchInstalledProgram() { return setup::LaunchInstalledProgram(app_.Env()); }
+int ProgramActions::LaunchInstalledProgram() {
+    return setup::LaunchInstalledProgram(app_.Env());
+}
 
 }  // namespace setup

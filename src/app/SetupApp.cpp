@@ -100,6 +100,8 @@ void SetupApp::FreeScriptLists() {
     lists_.Uninstall.clear();
 }
 
-int SetupApp::ReadSetupScript(int section) { return setup::ReadSetupScript(env_, lists_, section); }
+int SetupApp::ReadSetupScript(int section) {
+    return setup::ReadSetupScript(env_, lists_, section);
+}
 
 }  // namespace setup

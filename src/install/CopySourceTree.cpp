@@ -47,8 +47,8 @@ int CopySourceTree(SetupEnv& env, const std::string& base, const std::string& se
         }
         ctx.Trace("CREATE DIR %s\n", destFolder.c_str());
 
-        const std::string destFile =
-            ReplaceAll(destRoot + relative + "\\" + match.name, kInstallDirPlaceholder, ctx.InstallPath);
+        const std::string destFile = ReplaceAll(destRoot + relative + "\\" + match.name,
+                                                kInstallDirPlaceholder, ctx.InstallPath);
         // A large file keeps the windows painted while it is copied.
         if (!env.os.CopyFileWithProgress(match.fullPath, destFile, false,
                                          [&env] { env.ui.PumpMessages(); })) {

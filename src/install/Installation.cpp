@@ -5,10 +5,10 @@
 #include "core/OsOwners.h"
 #include "core/Text.h"
 #include "install/CopySourceTree.h"
+#include "resource.h"
 #include "system/FileUtil.h"
 #include "system/Registry.h"
 #include "system/ShellLink.h"
-#include "resource.h"
 
 namespace setup {
 
@@ -56,7 +56,8 @@ private:
 
     bool CopyFiles() {
         const int32_t type = ctx_.SetupTypeIndex;
-        StartPhase("ﾌｧｲﾙのｺﾋﾟｰ中...", type >= kSetupMinimum && type < kSetupTypeCount ? ctx_.FileCounts[type] : 0);
+        StartPhase("ﾌｧｲﾙのｺﾋﾟｰ中...",
+                   type >= kSetupMinimum && type < kSetupTypeCount ? ctx_.FileCounts[type] : 0);
         std::string base;
         env_.os.GetCurrentDirectory(base);
         TrimTrailingBackslashes(base);
@@ -100,9 +101,9 @@ private:
             } else if (entry.Action == "CREATE REG") {
                 int written = 0;
                 if (!entry.Text.empty()) {
-                    const std::string value = ReplaceAll(
-                        ReplaceAll(entry.Text, kInstallDirPlaceholder, ctx_.InstallPath), kCurrentDirPlaceholder,
-                        ctx_.SourceDir);
+                    const std::string value =
+                        ReplaceAll(ReplaceAll(entry.Text, kInstallDirPlaceholder, ctx_.InstallPath),
+                                   kCurrentDirPlaceholder, ctx_.SourceDir);
                     written = WriteRegistryString(env_, HKEY_CURRENT_USER_, name, value,
                                                   value.size());
                 } else {
@@ -136,9 +137,9 @@ private:
             if (!TakesPart(entry) || entry.LinkName.empty()) continue;
             const std::string linkPath =
                 Format("%s\\%s.lnk", menuFolder.c_str(), entry.LinkName.c_str());
-            const std::string target = ReplaceAll(
-                Format("%s\\%s", entry.Target.c_str(), entry.Source.c_str()), kInstallDirPlaceholder,
-                ctx_.InstallPath);
+            const std::string target =
+                ReplaceAll(Format("%s\\%s", entry.Target.c_str(), entry.Source.c_str()),
+                           kInstallDirPlaceholder, ctx_.InstallPath);
             // COM is set up around each link; a link that fails is not fatal.
             const ComInitialization com(env_.os);
             if (com.Succeeded()) {

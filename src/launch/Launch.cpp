@@ -31,8 +31,7 @@ int LaunchInstalledProgram(SetupEnv& env) {
     const std::string path = InstalledProgramPath(ctx.TargetDir, ctx.GAME_EXE_NAME);
     // No working folder: the program starts in this program's current one.
     if (env.os.ShellExecute("open", path, "", "", win::SW_SHOW_) > 32) return 1;
-    env.ui.AppMessageBox(Format("%s\nを実行できませんでした。", path.c_str()),
-                         mb::ICONEXCLAMATION);
+    env.ui.AppMessageBox(Format("%s\nを実行できませんでした。", path.c_str()), mb::ICONEXCLAMATION);
     return 0;
 }
 

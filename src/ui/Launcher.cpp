@@ -4,7 +4,9 @@
 
 namespace setup {
 
-void ConstructLauncher(SetupContext& ctx) { ctx.MenuChoice = kMenuExit; }
+void ConstructLauncher(SetupContext& ctx) {
+    ctx.MenuChoice = kMenuExit;
+}
 
 bool OpenLauncher(SetupEnv& env, LauncherState& state, InstallFolderReader readInstallFolder) {
     state.caption = env.ctx.GAME_NAME;

@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
 
-#include "resource.h"
 #include "fakes/FakeOs.h"
 #include "fakes/FakeUi.h"
 #include "fakes/TestText.h"
 #include "install/CopySourceTree.h"
+#include "resource.h"
 
 namespace setup {
 namespace {
