@@ -6,13 +6,13 @@ namespace setup {
 
 namespace {
 
-// The reader's line buffer is 780 bytes: one read returns at most 779 bytes,
-// newline included, and a longer physical line arrives in pieces.
+// A script line is read in pieces of at most 779 bytes, newline included: a
+// longer physical line arrives as several lines.
 constexpr size_t kLinePieceBytes = 779;
 
 // Reads decimal digits (or octal ones, for the "%O"/"%l" forms when the first
-// digit is 0) from line[pos]. Overflow wraps modulo 2^32, as the 32-bit
-// arithmetic it comes from did, but without undefined behaviour.
+// digit is 0) from line[pos]. Overflow wraps modulo 2^32, in unsigned
+// arithmetic so that it is defined.
 int32_t ReadDigits(std::string_view line, size_t& pos, bool octalWhenLeadingZero) {
     const uint32_t base = (octalWhenLeadingZero && pos < line.size() && line[pos] == '0') ? 8 : 10;
     uint32_t value = 0;

@@ -79,7 +79,8 @@ bool ReadValue(SetupEnv& env, RegKey root, const std::string& valuePath, std::st
     std::string keyPath;
     std::string valueName;
     if (!SplitValuePath(valuePath, keyPath, valueName)) return false;
-    // Room for maxChars units and a terminator, as the fixed buffer had.
+    // A value is read into room for maxChars units and a terminator; a longer
+    // one is a failed read.
     if (maxChars >= std::numeric_limits<uint32_t>::max() / 2) return false;
     const uint32_t maxBytes = static_cast<uint32_t>((maxChars + 1) * 2);
 

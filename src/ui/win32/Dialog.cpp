@@ -102,13 +102,16 @@ LRESULT CALLBACK Dialog::MessageFilter(int code, WPARAM wParam, LPARAM lParam) {
     return ::CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
-std::string Dialog::ItemText(int id) const {
-    HWND item = Item(id);
-    if (item == nullptr) return std::string();
-    std::wstring text(static_cast<size_t>(::GetWindowTextLengthW(item)) + 1, L'\0');
-    const int got = ::GetWindowTextW(item, &text[0], static_cast<int>(text.size()));
+std::string WindowText(HWND window) {
+    if (window == nullptr) return std::string();
+    std::wstring text(static_cast<size_t>(::GetWindowTextLengthW(window)) + 1, L'\0');
+    const int got = ::GetWindowTextW(window, &text[0], static_cast<int>(text.size()));
     text.resize(got > 0 ? static_cast<size_t>(got) : 0);
     return Narrow(text);
+}
+
+std::string Dialog::ItemText(int id) const {
+    return WindowText(Item(id));
 }
 
 void Dialog::SetItemText(int id, const std::string& text) {
@@ -132,10 +135,7 @@ LRESULT Dialog::SendItemMessage(int id, UINT message, WPARAM wParam, LPARAM lPar
 }
 
 std::string Dialog::Caption() const {
-    std::wstring text(static_cast<size_t>(::GetWindowTextLengthW(hwnd_)) + 1, L'\0');
-    const int got = ::GetWindowTextW(hwnd_, &text[0], static_cast<int>(text.size()));
-    text.resize(got > 0 ? static_cast<size_t>(got) : 0);
-    return Narrow(text);
+    return WindowText(hwnd_);
 }
 
 void Dialog::SetCaption(const std::string& text) {

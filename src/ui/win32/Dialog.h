@@ -11,6 +11,9 @@
 
 namespace setup {
 
+// A window's text in UTF-8; empty for a null window.
+std::string WindowText(HWND window);
+
 class Dialog {
 public:
     Dialog() = default;
