@@ -68,12 +68,11 @@ sync
 start=$(date +%s.%N)
 cp -r "$scratch/src" "$scratch/host"
 end=$(date +%s.%N)
-host_seconds=$(echo "$end - $start" | bc -l)
 
-python3 - "$files" "$bytes" "$win_seconds" "$host_seconds" <<'PY'
+python3 - "$files" "$bytes" "$win_seconds" "$start" "$end" <<'PY'
 import sys
 files, size = int(sys.argv[1]), int(sys.argv[2])
-win, host = float(sys.argv[3]), float(sys.argv[4])
+win, host = float(sys.argv[3]), float(sys.argv[5]) - float(sys.argv[4])
 mb = size / 1048576
 print("tree:  %d files, %.1f MiB" % (files, mb))
 print("wine:  %.3f s  %8.1f MB/s  %8.0f files/s" % (win, mb / win, files / win))

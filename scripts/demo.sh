@@ -20,8 +20,9 @@ if [ -z "${DISPLAY:-}" ] || [ "${SETUP_DEMO_HEADLESS:-0}" = 1 ]; then
   # Wine's desktop process keeps the display it first saw: start X first. Its
   # own state folder keeps a concurrent test run's Xvfb out of this one's stop.
   export SETUP_XVFB_DIR="${SETUP_XVFB_DIR:-$root/build/xvfb-demo}"
-  eval "$(bash scripts/xvfb.sh start)"
   trap 'bash "$root/scripts/wine-env.sh" stop demo || true; bash "$root/scripts/xvfb.sh" stop || true' EXIT
+  display="$(bash scripts/xvfb.sh start)"
+  eval "$display"
 fi
 # shellcheck source=scripts/wine-env.sh
 source scripts/wine-env.sh demo || { echo "demo: the Wine prefix could not be set up" >&2; exit 1; }
@@ -38,7 +39,7 @@ cp "$build/Setup.exe" "$medium/"
 cp "$build/e2e_game.exe" "$medium/Game.exe"
 chmod a-w "$medium/Save/save.dat"
 
-run_setup() { (cd "$medium" && /usr/lib/wine/wine64 Setup.exe); }
+run_setup() { (cd "$medium" && "$WINE" Setup.exe); }
 
 if [ "$headless" = 0 ]; then
   echo "demo: running Setup.exe on $medium (display $DISPLAY)"

@@ -14,6 +14,7 @@ packages=(
   xvfb xauth x11-utils
   locales fonts-ipafont-gothic fonts-wine
   imagemagick
+  python3
 )
 
 missing=()

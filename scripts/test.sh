@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Runs every test from a fresh machine: installs what is missing, builds the
-# host, sanitizer, fuzz, x86_64 and i686 configurations, runs the host tests,
-# a short fuzz run, and the Windows-side tests under a private Wine prefix and
+# host, sanitizer, fuzz, x86_64 and i686 configurations, checks the layers of
+# the includes, runs the host tests, a short fuzz run that must reach its
+# coverage floors, and the Windows-side tests under a private Wine prefix and
 # Xvfb. Exits non-zero on the first failure.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -14,6 +15,9 @@ step() { printf '\n==== %s\n' "$*"; }
 
 step "dependencies"
 bash scripts/install-deps.sh
+
+step "layer check of the includes in src/"
+bash scripts/check-layers.sh
 
 configure() {  # preset, extra cache settings...
   local preset=$1; shift
@@ -42,9 +46,12 @@ cmake --build build/mingw32 -j "$jobs" --target Setup
 step "x86_64 Setup.exe and the Windows-side tests under Wine"
 configure mingw64
 cmake --build build/mingw64 -j "$jobs"
-# shellcheck source=scripts/wine-env.sh
+# Set before anything is started, so a failure on the way leaves neither the
+# prefix's server nor the X server behind.
+trap 'bash "$root/scripts/wine-env.sh" stop test || true; bash "$root/scripts/xvfb.sh" stop || true' EXIT
 # Wine's desktop process takes the display it first sees: start X first.
-eval "$(bash scripts/xvfb.sh start)"
+display="$(bash scripts/xvfb.sh start)"
+eval "$display"
+# shellcheck source=scripts/wine-env.sh
 source scripts/wine-env.sh test || { echo "test: the Wine prefix could not be set up" >&2; exit 1; }
-trap 'bash "$root/scripts/xvfb.sh" stop || true; bash "$root/scripts/wine-env.sh" stop test || true' EXIT
 ctest --test-dir build/mingw64 --output-on-failure

@@ -87,7 +87,7 @@ make_template() {
 copy_prefix() {  # target
     local from="$wine_root/template" to="$1" entry
     # A run that was stopped half-way may have left this prefix's server.
-    [ -d "$to" ] && WINEPREFIX="$to" /usr/lib/wine/wineserver64 -k 2>/dev/null
+    SETUP_WINE_ROOT="$wine_root" bash "$root/scripts/wine-env.sh" stop "$(basename "$to")"
     rm -rf "$to" "$to.home"
     mkdir -p "$to/drive_c/windows" || return 1
     shopt -s dotglob nullglob

@@ -18,6 +18,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     SetupContext ctx;
     SetupEnv env{ctx, os, ui};
     os.AddFile("C:\\Setup.inf", bytes);
+    // With a trace attached every kept line is also formatted into it.
+    ctx.TraceStream = os.CreateTextFile("C:\\trace.txt");
+    if (!ctx.TraceStream) std::abort();
 
     ScriptLists lists;
     if (ReadSetupScript(env, lists, kSectionAll) != 1) std::abort();
