@@ -164,6 +164,7 @@ public:
     // Whether kernel32 exports GetDiskFreeSpaceExW (looked up on each call).
     virtual bool HasGetDiskFreeSpaceEx() = 0;
     // GetDiskFreeSpaceEx: bytes available to the caller and total bytes.
+    // Outputs untouched on failure.
     virtual bool GetDiskFreeSpaceEx(const std::string& path, uint64_t& freeBytesAvailable,
                                     uint64_t& totalBytes) = 0;
     // GetDiskFreeSpace on a root ("C:\" or "\"). Outputs untouched on failure.
@@ -172,28 +173,32 @@ public:
                                   uint32_t& totalClusters) = 0;
 
     // --- registry (results are Win32 LONG codes; 0 = ERROR_SUCCESS) ---
+    // RegOpenKeyEx. out untouched on failure.
     virtual long RegOpenKeyEx(RegKey root, const std::string& subKey, uint32_t access,
                               RegKey& out) = 0;
     // RegQueryValueEx. data receives the value's raw bytes exactly as stored
     // (strings as UTF-16LE, terminator included only where the writer put
     // one); at most maxBytes of them, else ERROR_MORE_DATA and data empty.
+    // On any failure data is empty; type is written once the value is found.
     virtual long RegQueryValueEx(RegKey key, const std::string& valueName, uint32_t& type,
                                  std::vector<uint8_t>& data, uint32_t maxBytes) = 0;
     virtual long RegSetValueEx(RegKey key, const std::string& valueName, uint32_t type,
                                const uint8_t* data, uint32_t size) = 0;
     // RegCreateKeyEx with REG_OPTION_NON_VOLATILE, empty class, no security.
+    // out and disposition untouched on failure.
     virtual long RegCreateKeyEx(RegKey root, const std::string& subKey, uint32_t access,
                                 RegKey& out, uint32_t& disposition) = 0;
     virtual long RegDeleteKey(RegKey root, const std::string& subKey) = 0;
     virtual long RegCloseKey(RegKey key) = 0;
 
     // --- environment ---
-    // ExpandEnvironmentStrings: 0 on failure.
+    // ExpandEnvironmentStrings. false: out untouched.
     virtual bool ExpandEnvironmentStrings(const std::string& text, std::string& out) = 0;
-    // GetEnvironmentVariable. false when the variable is not set.
+    // GetEnvironmentVariable. false when the variable is not set (203), out
+    // untouched; a variable set to the empty text is true and "".
     virtual bool GetEnvironmentVariable(const std::string& name, std::string& out) = 0;
 
-    // --- version and system folders ---
+    // --- version and system folders (false: out untouched) ---
     virtual bool GetVersionEx(OsVersion& out) = 0;
     virtual bool GetWindowsDirectory(std::string& out) = 0;
     virtual bool GetSystemDirectory(std::string& out) = 0;
@@ -217,8 +222,6 @@ public:
     // Set calls in order whatever they return, then IPersistFile::Save.
     // Returns the first failing HRESULT of create/query, else Save's.
     virtual int32_t SaveShellLink(const std::string& linkPath, const ShellLinkData& link) = 0;
-    // Loads a link back through IPersistFile::Load and reads its target.
-    virtual int32_t LoadShellLinkTarget(const std::string& linkPath, std::string& target) = 0;
 
     // --- text ---
     // MultiByteToWideChar(932) then to UTF-8. A byte sequence that is not

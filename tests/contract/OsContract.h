@@ -27,8 +27,17 @@ public:
     virtual const std::string& Unique() const = 0;
     // Sets a variable in the environment the Os expands from.
     virtual void SetVariable(const std::string& name, const std::string& value) = 0;
+    // Whether the real Os runs under Wine, for the few cases where Wine is
+    // known to differ from Windows.
+    virtual bool OnWine() const = 0;
     // A drive with nothing behind it, as "Q:".
     virtual std::string MissingDrive() = 0;
+    // The next CopyFileWithProgress fails with `error` once its first chunk
+    // is written.
+    virtual void FailNextCopyAfterFirstChunk(uint32_t error) = 0;
+    // Reads a shortcut back through the shell (COM initialised); `target`
+    // untouched on failure.
+    virtual int32_t LoadShellLinkTarget(const std::string& linkPath, std::string& target) = 0;
 };
 
 using EnvFactory = std::unique_ptr<ContractEnv> (*)();

@@ -17,7 +17,6 @@ constexpr uint32_t ERROR_SHARING_VIOLATION = 32;
 constexpr uint32_t ERROR_DIRECTORY = 267;
 constexpr uint32_t ERROR_ENVVAR_NOT_FOUND = 203;
 constexpr uint32_t ERROR_NOT_OWNER = 288;
-constexpr uint32_t KEY_CREATE_SUB_KEY = 0x0004;
 // Attribute bits SetFileAttributes accepts; the others are ignored.
 constexpr uint32_t SETTABLE_ATTRIBUTES = 0x01 | 0x02 | 0x04 | 0x20 | 0x80 | 0x100 | 0x1000 | 0x2000;
 
@@ -48,11 +47,14 @@ bool SameName(std::string_view a, std::string_view b) {
     std::abort();
 }
 
-// '*' any run, '?' exactly one UTF-16 unit, ASCII case folded.
+// '*' any run; '?' one UTF-16 unit other than '.', or none at a '.' or at
+// the end of the name; ASCII case folded.
 bool Glob(const std::u16string& p, const std::u16string& n) {
     size_t pi = 0, ni = 0, starP = std::u16string::npos, starN = 0;
     while (ni < n.size()) {
-        if (pi < p.size() && (p[pi] == u'?' || p[pi] == n[ni])) {
+        if (pi < p.size() && p[pi] == u'?' && n[ni] == u'.') {
+            ++pi;
+        } else if (pi < p.size() && (p[pi] == u'?' || p[pi] == n[ni])) {
             ++pi;
             ++ni;
         } else if (pi < p.size() && p[pi] == u'*') {
@@ -65,7 +67,7 @@ bool Glob(const std::u16string& p, const std::u16string& n) {
             return false;
         }
     }
-    while (pi < p.size() && p[pi] == u'*') ++pi;
+    while (pi < p.size() && (p[pi] == u'*' || p[pi] == u'?')) ++pi;
     return pi == p.size();
 }
 
@@ -561,10 +563,15 @@ bool FakeOs::CopyFile(const std::string& from, const std::string& to, bool failI
     return true;
 }
 
-bool FakeOs::CopyFileWithProgress(const std::string& from, const std::string& to,
-                                  bool failIfExists, const std::function<void()>& progress) {
-    if (auto error = TakeFailure("CopyFileWithProgress", from, to)) return Fail(*error);
+bool FakeOs::CopyFileWithProgress(const std::string& from, const std::string& to, bool failIfExists,
+                                  const std::function<void()>& progress) {
     if (!CopyFile(from, to, failIfExists)) return false;
+    if (auto error = TakeFailure("CopyFileWithProgress", from, to)) {
+        // A chunk failed: the half-written target is deleted.
+        Lookup written = Find(to);
+        written.parent->Remove(written.node);
+        return Fail(*error);
+    }
     // One report per started mebibyte, as a chunked copy gives them.
     const Node* copied = FileNode(to);
     const uint64_t size = copied ? copied->Size() : 0;
@@ -735,13 +742,14 @@ bool FakeOs::GetDiskFreeSpace(const std::string& root, uint32_t& sectorsPerClust
     char letter = 0;
     if (root.empty() || root == "\\" || root == "/") {
         letter = static_cast<char>(m_currentDirectory[0] & ~0x20);
-    } else if (root.size() == 3 && root[1] == ':' && (root[2] == '\\' || root[2] == '/') &&
-               ((root[0] >= 'A' && root[0] <= 'Z') || (root[0] >= 'a' && root[0] <= 'z'))) {
-        letter = static_cast<char>(root[0] & ~0x20);
     } else {
-        return Fail(win::ERROR_INVALID_NAME_);
+        // A folder below the root answers for its drive.
+        Lookup found = Find(root);
+        if (!found.parsed) return Fail(found.error);
+        letter = found.path.Letter();
+        if (m_drives.count(letter) == 0) return Fail(win::ERROR_PATH_NOT_FOUND_);
+        if (!found.node || !found.node->folder) return Fail(win::ERROR_PATH_NOT_FOUND_);
     }
-    if (m_drives.count(letter) == 0) return Fail(win::ERROR_PATH_NOT_FOUND_);
     const DiskSpace& space = m_space[letter];
     sectorsPerCluster = space.sectorsPerCluster;
     bytesPerSector = space.bytesPerSector;
@@ -798,7 +806,6 @@ FakeOs::Key* FakeOs::KeyOfHandle(RegKey handle, long& error) const {
 }
 
 long FakeOs::RegOpenKeyEx(RegKey root, const std::string& subKey, uint32_t access, RegKey& out) {
-    out = 0;
     if (auto error = TakeFailure("RegOpenKeyEx")) return static_cast<long>(*error);
     long error = 0;
     Key* base = KeyOfHandle(root, error);
@@ -858,16 +865,11 @@ long FakeOs::RegSetValueEx(RegKey key, const std::string& valueName, uint32_t ty
 
 long FakeOs::RegCreateKeyEx(RegKey root, const std::string& subKey, uint32_t access, RegKey& out,
                             uint32_t& disposition) {
-    out = 0;
     if (auto error = TakeFailure("RegCreateKeyEx")) return static_cast<long>(*error);
     long error = 0;
     Key* base = KeyOfHandle(root, error);
     if (!base) return error;
     auto parent = m_openKeys.find(root);
-    if (parent != m_openKeys.end() && !(parent->second.access & KEY_CREATE_SUB_KEY) &&
-        !WalkKey(base, subKey, false, nullptr)) {
-        return static_cast<long>(win::ERROR_ACCESS_DENIED_);
-    }
     bool created = false;
     WalkKey(base, subKey, true, &created);
     OpenKey open{root, {}, access};
@@ -1048,9 +1050,6 @@ int32_t FakeOs::SaveShellLink(const std::string& linkPath, const ShellLinkData& 
 }
 
 int32_t FakeOs::LoadShellLinkTarget(const std::string& linkPath, std::string& target) {
-    if (auto error = TakeFailure("LoadShellLinkTarget", linkPath)) {
-        return static_cast<int32_t>(*error);
-    }
     if (m_comInitCount == 0) return win::CO_E_NOTINITIALIZED_;
     Lookup found = Find(linkPath);
     if (!found.node) return HresultFromWin32(found.error);

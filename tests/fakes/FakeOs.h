@@ -15,7 +15,9 @@
 // Registry: the four predefined roots; the key HKCU\Software exists. Version
 // (GetVersionEx) is NT 10.0 by default; with platform 1 (the 9x family)
 // RegDeleteKey removes a whole subtree instead of refusing a key with
-// subkeys.
+// subkeys. Only the NT rule is checked against the real Os (Wine deletes as
+// NT does whatever version it reports); the 9x one is the fake's model of
+// the documented 9x behaviour, which the program's 9x path is tested with.
 //
 // Text sinks returned by CreateTextFile must not outlive the FakeOs.
 #pragma once
@@ -86,7 +88,6 @@ public:
     int32_t CoInitialize() override;
     void CoUninitialize() override;
     int32_t SaveShellLink(const std::string& linkPath, const ShellLinkData& link) override;
-    int32_t LoadShellLinkTarget(const std::string& linkPath, std::string& target) override;
     std::string DecodeCp932(std::string_view bytes) override;
 
     // --- injected failures ---
@@ -95,7 +96,9 @@ public:
     // false with it as last error, registry methods return it, HRESULT
     // methods return it as the HRESULT, ShellExecute returns it, CreateMutex
     // and CreateTextFile return null with it as last error. Nothing else
-    // happens in a failed call.
+    // happens in a failed call, except in CopyFileWithProgress: its failure
+    // strikes once writing began, so the copy's own checks come first and the
+    // target (new or replaced) is gone afterwards, as after a real chunk failure.
     void FailNext(const std::string& method, uint32_t error, int count = 1);
     // Every call of `method` whose path argument (either one for CopyFile) is
     // `path` fails with `error` until ClearFailures.
@@ -120,6 +123,10 @@ public:
     std::vector<std::string> List(const std::string& folder) const;
     // The shortcut saved at `path` by SaveShellLink, if it is one.
     std::optional<ShellLinkData> LinkAt(const std::string& path) const;
+    // Reads a saved shortcut's target back as the shell would: COM must be
+    // initialised; a missing file gives HRESULT_FROM_WIN32 of its error, a
+    // file that is no link E_FAIL. `target` untouched on failure.
+    int32_t LoadShellLinkTarget(const std::string& linkPath, std::string& target);
 
     // Per-drive free space (GetDiskFreeSpaceEx and GetDiskFreeSpace).
     struct DiskSpace {

@@ -1,14 +1,29 @@
-// The real Os: W functions of kernel32, advapi32, shell32 and ole32.
+// The real Os: W functions of kernel32, advapi32, shell32 and ole32. The
+// members are defined by area: Win32Files.cpp, Win32Registry.cpp,
+// Win32Shell.cpp and Win32Process.cpp, which share Win32Support.h.
 #pragma once
 
 #include "platform/Os.h"
 
 namespace setup {
 
-class Win32Os final : public Os {
+class Win32Os : public Os {
 public:
+    // Win32Process.cpp
     uint32_t GetLastError() override;
     void SetLastError(uint32_t error) override;
+    bool ExpandEnvironmentStrings(const std::string& text, std::string& out) override;
+    bool GetEnvironmentVariable(const std::string& name, std::string& out) override;
+    bool GetVersionEx(OsVersion& out) override;
+    bool GetWindowsDirectory(std::string& out) override;
+    bool GetSystemDirectory(std::string& out) override;
+    MutexHandle CreateMutex(const std::string& name) override;
+    bool ReleaseMutex(MutexHandle mutex) override;
+    void CloseMutex(MutexHandle mutex) override;
+    void Sleep(uint32_t milliseconds) override;
+    std::string DecodeCp932(std::string_view bytes) override;
+
+    // Win32Files.cpp
     bool CreateDirectory(const std::string& path) override;
     bool RemoveDirectory(const std::string& path) override;
     bool DeleteFile(const std::string& path) override;
@@ -28,33 +43,32 @@ public:
     bool GetDiskFreeSpace(const std::string& root, uint32_t& sectorsPerCluster,
                           uint32_t& bytesPerSector, uint32_t& freeClusters,
                           uint32_t& totalClusters) override;
+
+    // Win32Registry.cpp
     long RegOpenKeyEx(RegKey root, const std::string& subKey, uint32_t access,
                       RegKey& out) override;
     long RegQueryValueEx(RegKey key, const std::string& valueName, uint32_t& type,
                          std::vector<uint8_t>& data, uint32_t maxBytes) override;
-    long RegSetValueEx(RegKey key, const std::string& valueName, uint32_t type,
-                       const uint8_t* data, uint32_t size) override;
+    long RegSetValueEx(RegKey key, const std::string& valueName, uint32_t type, const uint8_t* data,
+                       uint32_t size) override;
     long RegCreateKeyEx(RegKey root, const std::string& subKey, uint32_t access, RegKey& out,
                         uint32_t& disposition) override;
     long RegDeleteKey(RegKey root, const std::string& subKey) override;
     long RegCloseKey(RegKey key) override;
-    bool ExpandEnvironmentStrings(const std::string& text, std::string& out) override;
-    bool GetEnvironmentVariable(const std::string& name, std::string& out) override;
-    bool GetVersionEx(OsVersion& out) override;
-    bool GetWindowsDirectory(std::string& out) override;
-    bool GetSystemDirectory(std::string& out) override;
-    MutexHandle CreateMutex(const std::string& name) override;
-    bool ReleaseMutex(MutexHandle mutex) override;
-    void CloseMutex(MutexHandle mutex) override;
-    void Sleep(uint32_t milliseconds) override;
+
+    // Win32Shell.cpp
     intptr_t ShellExecute(const std::string& verb, const std::string& file,
                           const std::string& parameters, const std::string& directory,
                           int showCommand) override;
     int32_t CoInitialize() override;
     void CoUninitialize() override;
     int32_t SaveShellLink(const std::string& linkPath, const ShellLinkData& link) override;
-    int32_t LoadShellLinkTarget(const std::string& linkPath, std::string& target) override;
-    std::string DecodeCp932(std::string_view bytes) override;
+
+protected:
+    // Called by CopyFileWithProgress after each chunk is written, with the
+    // bytes written so far; a non-zero result fails the copy with that last
+    // error. Only tests override it, to fail a copy half-way.
+    virtual uint32_t AfterCopyChunk(uint64_t bytesCopied);
 };
 
 }  // namespace setup

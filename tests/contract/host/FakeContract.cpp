@@ -29,7 +29,14 @@ public:
     void SetVariable(const std::string& name, const std::string& value) override {
         m_fake.SetEnv(name, value);
     }
+    bool OnWine() const override { return false; }
     std::string MissingDrive() override { return "Q:"; }
+    void FailNextCopyAfterFirstChunk(uint32_t error) override {
+        m_fake.FailNext("CopyFileWithProgress", error);
+    }
+    int32_t LoadShellLinkTarget(const std::string& linkPath, std::string& target) override {
+        return m_fake.LoadShellLinkTarget(linkPath, target);
+    }
 
 private:
     FakeOs m_fake;

@@ -181,8 +181,6 @@ TEST(FakeOs, FreeSpaceConfiguration) {
     ASSERT_TRUE(os.GetDiskFreeSpace("\\", sectors, bytes, freeClusters, clusters));
     EXPECT_EQ(2048u, bytes);
     EXPECT_EQ(7u, freeClusters);
-    EXPECT_FALSE(os.GetDiskFreeSpace("C:\\Windows\\", sectors, bytes, freeClusters, clusters));
-    EXPECT_EQ(ERROR_INVALID_NAME_, os.GetLastError());
 
     os.SetHasGetDiskFreeSpaceEx(false);
     EXPECT_FALSE(os.HasGetDiskFreeSpaceEx());
@@ -244,18 +242,6 @@ TEST(FakeOs, ShellLinks) {
     EXPECT_EQ("untouched", target);
     os.CoUninitialize();
     EXPECT_EQ(CO_E_NOTINITIALIZED_, os.LoadShellLinkTarget("C:\\App.lnk", target));
-}
-
-TEST(FakeOs, DecodeCp932BadSequences) {
-    FakeOs os;
-    // A lead byte before a byte that cannot trail keeps that byte.
-    EXPECT_EQ("・ x", os.DecodeCp932("\x81\x20x"));
-    // A well-formed pair that the code page does not assign.
-    EXPECT_EQ("・A", os.DecodeCp932("\x85\x40"
-                                    "A"));
-    EXPECT_EQ("ﾟ｡", os.DecodeCp932("\xDF\xA1"));
-    EXPECT_EQ("\\~", os.DecodeCp932("\x5C\x7E"));
-    EXPECT_EQ("①", os.DecodeCp932("\x87\x40"));
 }
 
 }  // namespace

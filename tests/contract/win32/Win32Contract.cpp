@@ -1,62 +1,40 @@
 // The contract suite against the real Os. Scratch folders go under the
 // user's temp folder, scratch keys under HKCU\Software\SetupContractTests;
 // both are removed with everything in them after each test.
+#include <optional>
+
 #include "OsContract.h"
 #include "platform/win32/Win32Os.h"
 #include "platform/win32/Win32Text.h"
 #include "platform/win32/Win32Undef.h"
+#include "support/ShellLinkReader.h"
+#include "support/TempTree.h"
 
 namespace setup::contract {
 namespace {
 
 const wchar_t* const KEY_PARENT = L"Software\\SetupContractTests";
 
-// Removes a folder tree, read-only entries included.
-void RemoveTree(const std::wstring& folder) {
-    WIN32_FIND_DATAW data;
-    HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &data);
-    if (find != INVALID_HANDLE_VALUE) {
-        do {
-            const std::wstring name = data.cFileName;
-            if (name == L"." || name == L"..") continue;
-            const std::wstring path = folder + L"\\" + name;
-            SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                RemoveTree(path);
-            } else {
-                DeleteFileW(path.c_str());
-            }
-        } while (FindNextFileW(find, &data));
-        FindClose(find);
-    }
-    SetFileAttributesW(folder.c_str(), FILE_ATTRIBUTE_NORMAL);
-    RemoveDirectoryW(folder.c_str());
-}
+// The real Os with a copy that can be made to fail after its first chunk.
+class FailingCopyOs final : public Win32Os {
+public:
+    uint32_t failAfterChunk = 0;
 
-std::wstring TempFolder() {
-    wchar_t buffer[MAX_PATH + 1];
-    const DWORD length = GetTempPathW(MAX_PATH + 1, buffer);
-    std::wstring temp(buffer, length);
-    // A short (8.3) temp path would not compare equal to what the Os reports.
-    wchar_t longer[32768];
-    const DWORD longLength = GetLongPathNameW(temp.c_str(), longer, 32768);
-    if (longLength > 0 && longLength < 32768) temp.assign(longer, longLength);
-    while (!temp.empty() && temp.back() == L'\\') temp.pop_back();
-    return temp;
-}
+protected:
+    uint32_t AfterCopyChunk(uint64_t) override {
+        const uint32_t error = failAfterChunk;
+        failAfterChunk = 0;
+        return error;
+    }
+};
 
 class Win32Env : public ContractEnv {
 public:
-    Win32Env() {
-        static int counter = 0;
-        m_unique = std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++counter);
+    Win32Env()
+        : m_unique(std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++s_counter)),
+          m_tree("SetupContract-" + m_unique) {
         m_savedDirectory.resize(32768);
         m_savedDirectory.resize(GetCurrentDirectoryW(32768, &m_savedDirectory[0]));
-
-        m_folderW = TempFolder() + L"\\SetupContract-" + Widen(m_unique);
-        RemoveTree(m_folderW);
-        EXPECT_TRUE(CreateDirectoryW(m_folderW.c_str(), nullptr)) << ::GetLastError();
-        m_folder = Narrow(m_folderW);
 
         m_key = Narrow(KEY_PARENT) + "\\" + m_unique;
         HKEY key = nullptr;
@@ -66,8 +44,8 @@ public:
         if (key) ::RegCloseKey(key);
     }
     ~Win32Env() override {
+        // The tree goes after this body; it cannot while it is the current folder.
         SetCurrentDirectoryW(m_savedDirectory.c_str());
-        RemoveTree(m_folderW);
         RegDeleteTreeW(HKEY_CURRENT_USER, Widen(m_key).c_str());
         ::RegDeleteKeyW(HKEY_CURRENT_USER, Widen(m_key).c_str());
         // Succeeds only once the last test's key is gone.
@@ -78,12 +56,16 @@ public:
     }
 
     Os& os() override { return m_os; }
-    const std::string& Folder() const override { return m_folder; }
+    const std::string& Folder() const override { return m_tree.Path(); }
     const std::string& Key() const override { return m_key; }
     const std::string& Unique() const override { return m_unique; }
     void SetVariable(const std::string& name, const std::string& value) override {
         m_variables.push_back(Widen(name));
         SetEnvironmentVariableW(m_variables.back().c_str(), Widen(value).c_str());
+    }
+    bool OnWine() const override {
+        const HMODULE ntdll = ::GetModuleHandleW(L"ntdll.dll");
+        return ntdll != nullptr && ::GetProcAddress(ntdll, "wine_get_version") != nullptr;
     }
     std::string MissingDrive() override {
         const DWORD drives = GetLogicalDrives();
@@ -93,14 +75,18 @@ public:
         ADD_FAILURE() << "every drive letter is in use";
         return "Q:";
     }
+    void FailNextCopyAfterFirstChunk(uint32_t error) override { m_os.failAfterChunk = error; }
+    int32_t LoadShellLinkTarget(const std::string& linkPath, std::string& target) override {
+        return setup::LoadShellLinkTarget(linkPath, target);
+    }
 
 private:
-    Win32Os m_os;
-    std::wstring m_savedDirectory;
-    std::wstring m_folderW;
-    std::string m_folder;
-    std::string m_key;
+    static inline int s_counter = 0;
+    FailingCopyOs m_os;
     std::string m_unique;
+    TempTree m_tree;
+    std::wstring m_savedDirectory;
+    std::string m_key;
     std::vector<std::wstring> m_variables;
 };
 
@@ -111,7 +97,7 @@ std::unique_ptr<ContractEnv> MakeWin32Env() {
 INSTANTIATE_OS_CONTRACT(Win32, MakeWin32Env);
 
 // What the chunked copy keeps beyond the shared contract: the source's
-// last-write time, and no partial file when the target cannot be written.
+// last-write time, and the old target when it cannot even be opened.
 TEST(Win32CopyFileWithProgress, KeepsTheTimeAndLeavesNoPartialCopy) {
     Win32Env env;
     const std::wstring from = Widen(env.Folder() + "\\old.bin");

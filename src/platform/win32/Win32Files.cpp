@@ -1,0 +1,305 @@
+// Files, folders, find and free space.
+#include <vector>
+
+#include "platform/win32/Win32Os.h"
+#include "platform/win32/Win32Support.h"
+
+namespace setup {
+
+using namespace win32;
+
+namespace {
+
+class HandleTextSink final : public TextSink {
+public:
+    explicit HandleTextSink(HANDLE h) : file_(h) {}
+    void Write(std::string_view text) override {
+        const char* data = text.data();
+        size_t left = text.size();
+        while (left > 0) {
+            const DWORD chunk = left > 0x10000000 ? 0x10000000 : static_cast<DWORD>(left);
+            DWORD written = 0;
+            if (!::WriteFile(file_.Get(), data, chunk, &written, nullptr) || written == 0) return;
+            data += written;
+            left -= written;
+        }
+    }
+
+private:
+    Handle file_;
+};
+
+// The folder part of a search pattern, made absolute, with one trailing
+// backslash ("C:\" stays "C:\").
+std::wstring SearchFolder(const std::wstring& pattern) {
+    const size_t slash = pattern.find_last_of(L"\\/");
+    const std::wstring folder = slash == std::wstring::npos ? L"." : pattern.substr(0, slash + 1);
+    std::wstring full;
+    const bool ok = FetchText(
+        [&](wchar_t* buf, DWORD size) {
+            return ::GetFullPathNameW(folder.c_str(), size, buf, nullptr);
+        },
+        full);
+    if (!ok) full = folder;
+    while (!full.empty() && (full.back() == L'\\' || full.back() == L'/')) full.pop_back();
+    full += L'\\';
+    return full;
+}
+
+// Wine running as root overwrites a read-only file; Windows refuses. true
+// when the copy must be refused, with the last error Windows would give
+// (it opens the source first, so a missing source still reports 2 or 3).
+bool RefuseReadOnlyTarget(const std::wstring& source, const std::wstring& target,
+                          bool failIfExists) {
+    const DWORD targetAttributes = ::GetFileAttributesW(target.c_str());
+    if (failIfExists || targetAttributes == INVALID_FILE_ATTRIBUTES ||
+        (targetAttributes & FILE_ATTRIBUTE_READONLY) == 0 ||
+        (targetAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+        return false;
+    }
+    if (::GetFileAttributesW(source.c_str()) != INVALID_FILE_ATTRIBUTES) {
+        ::SetLastError(ERROR_ACCESS_DENIED);
+    }
+    return true;
+}
+
+// Copies an open file in chunks. After each one `afterChunk` may stop the
+// copy with an error; then `progress` runs. false with the last error set
+// when a read, a write or `afterChunk` fails.
+template <typename AfterChunk>
+bool CopyChunks(HANDLE in, HANDLE out, uint64_t size, AfterChunk afterChunk,
+                const std::function<void()>& progress) {
+    constexpr uint64_t kChunk = 1u << 20;
+    std::vector<char> buffer(static_cast<size_t>(size < kChunk ? (size > 0 ? size : 1) : kChunk));
+    uint64_t copied = 0;
+    for (;;) {
+        DWORD got = 0;
+        if (!::ReadFile(in, buffer.data(), static_cast<DWORD>(buffer.size()), &got, nullptr)) {
+            return false;
+        }
+        if (got == 0) return true;
+        DWORD written = 0;
+        if (!::WriteFile(out, buffer.data(), got, &written, nullptr)) return false;
+        if (written != got) {
+            ::SetLastError(ERROR_DISK_FULL);
+            return false;
+        }
+        copied += written;
+        if (const uint32_t error = afterChunk(copied)) {
+            ::SetLastError(error);
+            return false;
+        }
+        if (progress) {
+            // No exception may cross back into the copy.
+            try {
+                progress();
+            } catch (...) {
+            }
+        }
+    }
+}
+
+}  // namespace
+
+bool Win32Os::CreateDirectory(const std::string& path) {
+    SECURITY_ATTRIBUTES security{};
+    security.nLength = sizeof(security);
+    security.lpSecurityDescriptor = nullptr;
+    security.bInheritHandle = FALSE;
+    const auto create = [&](const wchar_t* p) { return ::CreateDirectoryW(p, &security); };
+    return OnPath(path, create) != FALSE;
+}
+
+bool Win32Os::RemoveDirectory(const std::string& path) {
+    return OnPath(path, ::RemoveDirectoryW) != FALSE;
+}
+
+bool Win32Os::DeleteFile(const std::string& path) {
+    return OnPath(path, ::DeleteFileW) != FALSE;
+}
+
+bool Win32Os::CopyFile(const std::string& from, const std::string& to, bool failIfExists) {
+    LastErrorKeeper keep;
+    const std::wstring source = Widen(from);
+    const std::wstring target = Widen(to);
+    if (RefuseReadOnlyTarget(source, target, failIfExists)) {
+        keep.Take();
+        return false;
+    }
+    const BOOL ok = ::CopyFileW(source.c_str(), target.c_str(), failIfExists ? TRUE : FALSE);
+    keep.Take();
+    return ok != FALSE;
+}
+
+uint32_t Win32Os::AfterCopyChunk(uint64_t) {
+    return ERROR_SUCCESS;
+}
+
+bool Win32Os::CopyFileWithProgress(const std::string& from, const std::string& to,
+                                   bool failIfExists, const std::function<void()>& progress) {
+    // Wine's CopyFileExW never calls its progress routine, so the copy is
+    // made here in chunks, with what CopyFile keeps: the source's attributes
+    // (and the archive bit every copy gets), its last-write time,
+    // failIfExists, and no partial file after a failure.
+    LastErrorKeeper keep;
+    const std::wstring source = Widen(from);
+    const std::wstring target = Widen(to);
+    if (RefuseReadOnlyTarget(source, target, failIfExists)) {
+        keep.Take();
+        return false;
+    }
+    Handle in(::CreateFileW(source.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                            FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!in.Valid() || !::GetFileInformationByHandle(in.Get(), &info)) {
+        keep.Take();
+        return false;
+    }
+    constexpr DWORD kCopied = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |
+                              FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+    const DWORD attributes = (info.dwFileAttributes & kCopied) | FILE_ATTRIBUTE_ARCHIVE;
+    const uint64_t size = (uint64_t{info.nFileSizeHigh} << 32) | info.nFileSizeLow;
+    bool ok = false;
+    {
+        // Read-only only once written; the rest of the attributes from the start.
+        Handle out(::CreateFileW(target.c_str(), GENERIC_WRITE, 0, nullptr,
+                                 failIfExists ? CREATE_NEW : CREATE_ALWAYS,
+                                 attributes & ~DWORD{FILE_ATTRIBUTE_READONLY}, nullptr));
+        if (!out.Valid()) {
+            keep.Take();
+            return false;
+        }
+        const auto afterChunk = [this](uint64_t copied) { return AfterCopyChunk(copied); };
+        ok = CopyChunks(in.Get(), out.Get(), size, afterChunk, progress) &&
+             ::SetFileTime(out.Get(), nullptr, nullptr, &info.ftLastWriteTime);
+        keep.Take();
+    }
+    if (!ok) {
+        ::DeleteFileW(target.c_str());
+        return false;
+    }
+    if ((attributes & FILE_ATTRIBUTE_READONLY) != 0) {
+        ::SetFileAttributesW(target.c_str(), attributes);
+    }
+    ::SetLastError(ERROR_SUCCESS);
+    keep.Take();
+    return true;
+}
+
+uint32_t Win32Os::GetFileAttributes(const std::string& path) {
+    return OnPath(path, ::GetFileAttributesW);
+}
+
+bool Win32Os::SetFileAttributes(const std::string& path, uint32_t attributes) {
+    return OnPath(path, [&](const wchar_t* p) { return ::SetFileAttributesW(p, attributes); }) !=
+           FALSE;
+}
+
+bool Win32Os::ReadFile(const std::string& path, std::string& bytes) {
+    bytes.clear();
+    LastErrorKeeper keep;
+    const std::wstring wide = Widen(path);
+    Handle file(::CreateFileW(wide.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.Valid()) {
+        keep.Take();
+        return false;
+    }
+    std::string content;
+    LARGE_INTEGER size{};
+    if (::GetFileSizeEx(file.Get(), &size) && size.QuadPart > 0) {
+        content.reserve(static_cast<size_t>(size.QuadPart));
+    }
+    char chunk[65536];
+    for (;;) {
+        DWORD got = 0;
+        if (!::ReadFile(file.Get(), chunk, sizeof(chunk), &got, nullptr)) {
+            keep.Take();
+            return false;
+        }
+        if (got == 0) break;
+        content.append(chunk, got);
+    }
+    bytes = std::move(content);
+    ::SetLastError(ERROR_SUCCESS);
+    keep.Take();
+    return true;
+}
+
+std::unique_ptr<TextSink> Win32Os::CreateTextFile(const std::string& path) {
+    const std::wstring wide = Widen(path);
+    HANDLE h = ::CreateFileW(wide.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+                             FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return nullptr;
+    return std::make_unique<HandleTextSink>(h);
+}
+
+bool Win32Os::GetCurrentDirectory(std::string& out) {
+    return FetchUtf8([](wchar_t* buf, DWORD size) { return ::GetCurrentDirectoryW(size, buf); },
+                     out);
+}
+
+bool Win32Os::SetCurrentDirectory(const std::string& path) {
+    return OnPath(path, ::SetCurrentDirectoryW) != FALSE;
+}
+
+bool Win32Os::FindFiles(const std::string& pattern, std::vector<FindData>& out) {
+    out.clear();
+    LastErrorKeeper keep;
+    const std::wstring wide = Widen(pattern);
+    WIN32_FIND_DATAW data{};
+    FindHandle find(::FindFirstFileW(wide.c_str(), &data));
+    if (find.Get() == INVALID_HANDLE_VALUE) {
+        keep.Take();
+        return false;
+    }
+    const std::wstring folder = SearchFolder(wide);
+    std::vector<FindData> found;
+    do {
+        FindData item;
+        item.name = Narrow(data.cFileName, wcsnlen(data.cFileName, MAX_PATH));
+        item.fullPath = Narrow(folder) + item.name;
+        item.attributes = data.dwFileAttributes;
+        item.size = (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+        found.push_back(std::move(item));
+    } while (::FindNextFileW(find.Get(), &data));
+    keep.Take();
+    out = std::move(found);
+    return true;
+}
+
+bool Win32Os::HasGetDiskFreeSpaceEx() {
+    HMODULE kernel = ::GetModuleHandleW(L"kernel32.dll");
+    return kernel != nullptr && ::GetProcAddress(kernel, "GetDiskFreeSpaceExW") != nullptr;
+}
+
+bool Win32Os::GetDiskFreeSpaceEx(const std::string& path, uint64_t& freeBytesAvailable,
+                                 uint64_t& totalBytes) {
+    LastErrorKeeper keep;
+    const std::wstring wide = Widen(path);
+    ULARGE_INTEGER available{}, total{}, totalFree{};
+    const BOOL ok = ::GetDiskFreeSpaceExW(wide.c_str(), &available, &total, &totalFree);
+    keep.Take();
+    if (!ok) return false;
+    freeBytesAvailable = available.QuadPart;
+    totalBytes = total.QuadPart;
+    return true;
+}
+
+bool Win32Os::GetDiskFreeSpace(const std::string& root, uint32_t& sectorsPerCluster,
+                               uint32_t& bytesPerSector, uint32_t& freeClusters,
+                               uint32_t& totalClusters) {
+    LastErrorKeeper keep;
+    const std::wstring wide = Widen(root);
+    DWORD sectors = 0, bytes = 0, freeCount = 0, totalCount = 0;
+    const BOOL ok = ::GetDiskFreeSpaceW(wide.c_str(), &sectors, &bytes, &freeCount, &totalCount);
+    keep.Take();
+    if (!ok) return false;
+    sectorsPerCluster = sectors;
+    bytesPerSector = bytes;
+    freeClusters = freeCount;
+    totalClusters = totalCount;
+    return true;
+}
+
+}  // namespace setup

@@ -1,0 +1,59 @@
+// The shell and COM: ShellExecute, CoInitialize and shell links.
+#include "platform/win32/Win32Os.h"
+#include "platform/win32/Win32Support.h"
+
+namespace setup {
+
+using namespace win32;
+
+intptr_t Win32Os::ShellExecute(const std::string& verb, const std::string& file,
+                               const std::string& parameters, const std::string& directory,
+                               int showCommand) {
+    const std::wstring wideVerb = Widen(verb);
+    const std::wstring wideFile = Widen(file);
+    const std::wstring wideParameters = Widen(parameters);
+    const std::wstring wideDirectory = Widen(directory);
+    HINSTANCE result = ::ShellExecuteW(::GetDesktopWindow(), OrNull(wideVerb), OrNull(wideFile),
+                                       OrNull(wideParameters), OrNull(wideDirectory), showCommand);
+    return reinterpret_cast<intptr_t>(result);
+}
+
+int32_t Win32Os::CoInitialize() {
+    return ::CoInitialize(nullptr);
+}
+
+void Win32Os::CoUninitialize() {
+    ::CoUninitialize();
+}
+
+int32_t Win32Os::SaveShellLink(const std::string& linkPath, const ShellLinkData& link) {
+    ComPtr<IShellLinkW> shellLink;
+    HRESULT hr = ::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                    shellLink.Out());
+    if (FAILED(hr)) return hr;
+    ComPtr<IPersistFile> persist;
+    hr = shellLink->QueryInterface(IID_IPersistFile, persist.Out());
+    if (FAILED(hr)) return hr;
+
+    const std::wstring target = Widen(link.target);
+    const std::wstring description = Widen(link.description);
+    const std::wstring arguments = Widen(link.arguments);
+    const std::wstring directory = Widen(link.workingDirectory);
+    const std::wstring iconFile = Widen(link.iconFile);
+    // Each setting is made whatever the previous one returned. A value not
+    // given is not set at all: a new link has none, and Wine's
+    // SetWorkingDirectory(nullptr) reads the null pointer.
+    shellLink->SetPath(target.c_str());
+    if (link.hasDescription) shellLink->SetDescription(description.c_str());
+    if (link.hasArguments) shellLink->SetArguments(arguments.c_str());
+    if (link.hasWorkingDirectory) shellLink->SetWorkingDirectory(directory.c_str());
+    if (link.hasIconFile || link.iconIndex != 0) {
+        shellLink->SetIconLocation(link.hasIconFile ? iconFile.c_str() : nullptr, link.iconIndex);
+    }
+    shellLink->SetShowCmd(link.showCommand);
+
+    const std::wstring path = Widen(linkPath);
+    return persist->Save(path.c_str(), TRUE);
+}
+
+}  // namespace setup
