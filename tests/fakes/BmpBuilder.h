@@ -15,6 +15,12 @@ struct BmpLayout {
     uint32_t coloursUsed = 0;
     uint32_t headerSize = 40;
     uint8_t fill = 0x5A;  // every pixel byte
+    // RLE8 and RLE4 (compression 1, 2): the compressed stream is the pixel
+    // data and its length the image size.
+    std::string rle;
+    // Bit fields (compression 3): red, green, blue; after a 40-byte header,
+    // inside the longer ones.
+    uint32_t masks[3] = {0xF800, 0x07E0, 0x001F};
 };
 
 inline void PutLe(std::string& b, size_t at, uint64_t v, int bytes) {
@@ -28,9 +34,12 @@ inline uint64_t BmpStride(const BmpLayout& s) {
 inline std::string MakeBmp(const BmpLayout& s) {
     const uint64_t entries =
         s.bitCount < 16 ? (s.coloursUsed ? s.coloursUsed : (uint64_t{1} << s.bitCount)) : 0;
-    const uint64_t offset = 14 + s.headerSize + 4 * entries;
+    const bool rle = s.compression == 1 || s.compression == 2;
+    const bool bitfields = s.compression == 3;
+    const uint64_t masks = bitfields && s.headerSize == 40 ? 12 : 0;
+    const uint64_t offset = 14 + s.headerSize + masks + 4 * entries;
     const uint64_t rows = s.height < 0 ? -int64_t{s.height} : s.height;
-    const uint64_t size = offset + BmpStride(s) * rows;
+    const uint64_t size = offset + (rle ? s.rle.size() : BmpStride(s) * rows);
     std::string b(static_cast<size_t>(size), '\0');
     b[0] = 'B';
     b[1] = 'M';
@@ -43,9 +52,15 @@ inline std::string MakeBmp(const BmpLayout& s) {
     PutLe(b, 28, s.bitCount, 2);
     PutLe(b, 30, s.compression, 4);
     PutLe(b, 46, s.coloursUsed, 4);
+    for (int i = 0; bitfields && i < 3; ++i) PutLe(b, 54 + 4 * i, s.masks[i], 4);
     for (uint64_t i = 0; i < entries; ++i) {  // a grey ramp
         const uint8_t v = static_cast<uint8_t>(i);
         PutLe(b, static_cast<size_t>(14 + s.headerSize + 4 * i), v | (v << 8) | (v << 16), 4);
+    }
+    if (rle) {
+        PutLe(b, 34, s.rle.size(), 4);
+        b.replace(static_cast<size_t>(offset), s.rle.size(), s.rle);
+        return b;
     }
     for (uint64_t i = offset; i < size; ++i) b[static_cast<size_t>(i)] = static_cast<char>(s.fill);
     return b;

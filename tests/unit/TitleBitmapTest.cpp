@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <climits>
 
 #include "fakes/BmpBuilder.h"
@@ -86,16 +88,87 @@ std::string With(std::string file, size_t at, uint64_t value, int bytes) {
 }
 
 BmpLayout Layout(int32_t w, int32_t h, uint16_t bits = 24, uint32_t compression = 0,
-             uint32_t used = 0, uint32_t headerSize = 40) {
+                 uint32_t used = 0, uint32_t headerSize = 40) {
     BmpLayout s;
     s.width = w, s.height = h, s.bitCount = bits, s.compression = compression;
     s.coloursUsed = used, s.headerSize = headerSize;
     return s;
 }
 
+// Bytes from hex digits; blanks between bytes are ignored.
+std::string Hex(const char* digits) {
+    std::string bytes;
+    for (const char* p = digits; *p; ++p) {
+        if (*p != ' ') bytes += static_cast<char>(std::stoi(std::string(p++, 2), nullptr, 16));
+    }
+    return bytes;
+}
+
+// A run-length file, 4 pixels (8 bits) or 5 pixels (4 bits) wide.
+BmpLayout Rle(uint16_t bits, const char* stream, int32_t height = 3) {
+    BmpLayout s = Layout(bits == 8 ? 4 : 5, height, bits, bits == 8 ? 1 : 2);
+    s.rle = Hex(stream);
+    return s;
+}
+
+std::string Fields(uint16_t bits, std::array<uint32_t, 3> masks, uint32_t headerSize = 40) {
+    BmpLayout s = Layout(4, 3, bits, 3, 0, headerSize);
+    std::copy(masks.begin(), masks.end(), s.masks);
+    return MakeBmp(s);
+}
+
+TEST(ParseTitleBitmap, DecodesRunLengthStreamsAndStopsSafelyWhereTheyBreak) {
+    struct Case {
+        const char* name;
+        uint16_t bits;
+        const char* stream;
+        const char* rows;  // the decoded rows, bottom first
+    };
+    const Case cases[] = {
+        {"runs, lines, end", 8, "0201 0202 0000 0403 0001 0105", "01010202 03030303 00000000"},
+        {"absolute run, padded", 8, "0003 050607 00 0108 0001", "05060708 00000000 00000000"},
+        {"delta right and up", 8, "0101 0002 0201 0109", "01000000 00000009 00000000"},
+        {"run past the right edge", 8, "0201 0302 0000 0105", "01010000 00000000 00000000"},
+        {"absolute past the edge", 8, "0101 0004 01020304", "01000000 00000000 00000000"},
+        {"delta past the right edge", 8, "0101 0002 0400 0102", "01000000 00000000 00000000"},
+        {"delta past the top", 8, "0101 0002 0003 0102", "01000000 00000000 00000000"},
+        {"run past the top", 8, "0000 0000 0000 0101", "00000000 00000000 00000000"},
+        {"absolute past the top", 8, "0000 0000 0000 0003 010203", "00000000 00000000 00000000"},
+        {"ends inside a run", 8, "0101 01", "01000000 00000000 00000000"},
+        {"ends inside a delta", 8, "0101 0002 01", "01000000 00000000 00000000"},
+        {"ends inside an absolute run", 8, "0101 0003 0102", "01000000 00000000 00000000"},
+        {"ends in the padding", 8, "0003 050607", "05060700 00000000 00000000"},
+        {"4-bit runs, absolute", 4, "0512 0000 0003 1230 0245", "12121000 12345000 00000000"},
+        {"4-bit absolute, padded", 4, "0005 ABCDE000 0000 0190", "ABCDE000 90000000 00000000"},
+        {"4-bit delta", 4, "0002 0101 01F0", "00000000 0F000000 00000000"},
+        {"4-bit run past the edge", 4, "0211 0422", "11000000 00000000 00000000"},
+    };
+    for (const Case& c : cases) {
+        TitleBitmap bmp;
+        ASSERT_TRUE(ParseTitleBitmap(MakeBmp(Rle(c.bits, c.stream)), bmp)) << c.name;
+        EXPECT_EQ(std::string(bmp.pixels.begin(), bmp.pixels.end()), Hex(c.rows)) << c.name;
+        EXPECT_EQ(InfoField(bmp, 16), 0u) << c.name;  // GDI gets plain rows
+    }
+}
+
+TEST(ParseTitleBitmap, BitFieldsFollowAPlainHeaderWhereverTheFileKeptThem) {
+    for (uint16_t bits : {16, 32}) {
+        for (uint32_t headerSize : {40, 56, 108, 124}) {
+            TitleBitmap bmp;
+            ASSERT_TRUE(ParseTitleBitmap(Fields(bits, {0x7C00, 0x3E0, 0x1F}, headerSize), bmp));
+            ASSERT_EQ(bmp.info.size(), 52u);
+            EXPECT_EQ(InfoField(bmp, 40), 0x7C00u) << headerSize;
+            EXPECT_EQ(InfoField(bmp, 48), 0x1Fu) << headerSize;
+            EXPECT_EQ(bmp.pixels.front(), 0x5A) << headerSize;
+        }
+    }
+}
+
 TEST(ParseTitleBitmap, RefusesWhatItCannotTrust) {
     const std::string good = MakeBmp(BmpLayout{});
     const std::string good8 = MakeBmp(Layout(4, 3, 8));
+    const std::string rle = MakeBmp(Rle(8, "0101"));
+    const std::string fields = Fields(16, {0xF800, 0x7E0, 0x1F});
     const std::vector<Broken> cases = {
         {"empty", ""},
         {"shorter than its headers", good.substr(0, 53)},
@@ -108,8 +181,19 @@ TEST(ParseTitleBitmap, RefusesWhatItCannotTrust) {
         {"2 bits", MakeBmp(Layout(4, 3, 2))},
         {"0 bits", With(good, 28, 0, 2)},
         {"64 bits", With(good, 28, 64, 2)},
-        {"RLE8", MakeBmp(Layout(4, 3, 8, 1))},
-        {"bit fields", MakeBmp(Layout(4, 3, 32, 3))},
+        {"RLE8 without a stream", MakeBmp(Layout(4, 3, 8, 1))},
+        {"RLE8 top-down", MakeBmp(Rle(8, "0101", -3))},
+        {"RLE8 at 4 bits", With(MakeBmp(Rle(4, "0101")), 30, 1, 4)},
+        {"RLE4 at 8 bits", With(rle, 30, 2, 4)},
+        {"RLE stream past the end", With(rle, 34, 5, 4)},
+        {"RLE stream cut by the file size", With(rle, 2, rle.size() - 1, 4)},
+        {"bit fields at 24 bits", MakeBmp(Layout(4, 3, 24, 3))},
+        {"bit fields masks past the headers", With(fields, 10, 54 + 11, 4)},
+        {"bit fields zero mask", Fields(16, {0xF800, 0, 0x1F})},
+        {"bit fields overlapping", Fields(16, {0xF800, 0x0FE0, 0x1F})},
+        {"bit fields with a gap", Fields(32, {0xFF0000, 0xFF00, 0x8F})},
+        {"bit fields past the pixel", Fields(16, {0x1F0000, 0x7E0, 0x1F})},
+        {"JPEG inside", MakeBmp(Layout(4, 3, 24, 4))},
         {"PNG inside", MakeBmp(Layout(4, 3, 24, 5))},
         {"zero width", With(good, 18, 0, 4)},
         {"negative width", With(good, 18, static_cast<uint32_t>(-4), 4)},
@@ -170,8 +254,9 @@ TEST_F(LoadTitleBitmapTest, EachFailureHasItsMessage) {
 TEST_F(LoadTitleBitmapTest, AnEmptyNameNamesTheFolderWhichCannotBeOpened) {
     ctx.TITLE_BMP.clear();
     EXPECT_EQ(LoadTitleBitmap(env, bmp), 0);
-    EXPECT_EQ(ui.boxes, (std::vector<ShownBox>{
-                            AppBox("タイトル画像ファイルのオープンに失敗しました。", 48)}));
+    EXPECT_EQ(
+        ui.boxes,
+        (std::vector<ShownBox>{AppBox("タイトル画像ファイルのオープンに失敗しました。", 48)}));
 }
 
 }  // namespace
