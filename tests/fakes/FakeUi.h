@@ -4,38 +4,15 @@
 #include <deque>
 #include <functional>
 #include <memory>
-#include <ostream>
 #include <string>
 #include <vector>
 
 #include "core/SetupContext.h"
+#include "support/ShownBox.h"
 #include "ui/Progress.h"
 #include "ui/Ui.h"
 
 namespace setup {
-
-struct ShownBox {
-    enum Kind { App, Desktop } kind = App;
-    std::string text;
-    std::string caption;  // empty for App boxes (the program's name)
-    unsigned style = 0;
-
-    bool operator==(const ShownBox& o) const {
-        return kind == o.kind && text == o.text && caption == o.caption && style == o.style;
-    }
-};
-
-inline ShownBox AppBox(std::string text, unsigned style) {
-    return ShownBox{ShownBox::App, std::move(text), std::string(), style};
-}
-inline ShownBox DesktopBox(std::string text, std::string caption, unsigned style) {
-    return ShownBox{ShownBox::Desktop, std::move(text), std::move(caption), style};
-}
-
-inline std::ostream& operator<<(std::ostream& out, const ShownBox& box) {
-    return out << (box.kind == ShownBox::App ? "App" : "Desktop") << "Box(\"" << box.text
-               << "\", \"" << box.caption << "\", " << box.style << ")";
-}
 
 class FakeUi;
 
@@ -124,7 +101,7 @@ public:
     std::function<int(SetupContext&)> onLauncher;
     int launcherRuns = 0;
     int pumps = 0;
-    ProgressCounter bar;        // the last progress window's bar
+    ProgressCounter bar;  // the last progress window's bar
     int progressWindowsOpen = 0;
     int preparingWindowsOpen = 0;
 
@@ -147,7 +124,9 @@ inline int FakeProgressWindow::Create() {
     ++ui_.progressWindowsOpen;
     return 1;
 }
-inline void FakeProgressWindow::Show() { ui_.events.push_back("progress: show"); }
+inline void FakeProgressWindow::Show() {
+    ui_.events.push_back("progress: show");
+}
 inline void FakeProgressWindow::SetRange(int32_t lower, int32_t upper) {
     ui_.events.push_back("progress: range " + std::to_string(lower) + " " + std::to_string(upper));
     ui_.bar.SetRange(lower, upper);
@@ -185,7 +164,9 @@ inline int FakePreparingWindow::Create() {
     ++ui_.preparingWindowsOpen;
     return 1;
 }
-inline void FakePreparingWindow::Show() { ui_.events.push_back("preparing: show"); }
+inline void FakePreparingWindow::Show() {
+    ui_.events.push_back("preparing: show");
+}
 inline void FakePreparingWindow::DestroyWindow() {
     if (!exists_) return;
     ui_.events.push_back("preparing: destroy");

@@ -3,12 +3,9 @@
 
 #include <iconv.h>
 
-#include <memory>
 #include <stdexcept>
 #include <string>
 #include <string_view>
-
-#include "core/SetupContext.h"
 
 namespace setup {
 
@@ -26,20 +23,6 @@ inline std::string ToCp932(std::string_view utf8) {
     if (rc == static_cast<size_t>(-1)) throw std::runtime_error("not representable in CP932");
     out.resize(out.size() - outLeft);
     return out;
-}
-
-// A trace stream that keeps what is written to it.
-class CapturedTrace : public TextSink {
-public:
-    explicit CapturedTrace(std::string& into) : into_(into) {}
-    void Write(std::string_view text) override { into_.append(text); }
-
-private:
-    std::string& into_;
-};
-
-inline void AttachTrace(SetupContext& ctx, std::string& into) {
-    ctx.TraceStream = std::make_unique<CapturedTrace>(into);
 }
 
 }  // namespace setup

@@ -1,19 +1,16 @@
 #include <gtest/gtest.h>
 
-#include "fakes/FakeOs.h"
-#include "fakes/FakeUi.h"
-#include "fakes/TestText.h"
 #include "install/CopySourceTree.h"
 #include "resource.h"
+#include "support/SetupFixture.h"
 
 namespace setup {
 namespace {
 
-class CopySourceTreeTest : public ::testing::Test {
+class CopySourceTreeTest : public SetupFixture {
 protected:
     void SetUp() override {
-        os.AddFolder("C:\\Media");
-        os.SetCurrentDirectory("C:\\Media");
+        OpenMedium();
         ctx.InstallPath = "C:\\Games\\Hoshi";
         progress = ui.NewProgressWindow(IDS_INSTALLING);
         progress->Create();
@@ -30,11 +27,7 @@ protected:
         return n;
     }
 
-    FakeOs os;
-    FakeUi ui;
-    SetupContext ctx;
-    SetupEnv env{ctx, os, ui};
-    std::string base = "C:\\Media";
+    std::string base = kMedium;
     std::unique_ptr<ProgressWindow> progress;
 };
 
@@ -118,18 +111,18 @@ TEST_F(CopySourceTreeTest, AReadOnlyDestinationStopsTheCopyNamingTheFile) {
 
 TEST_F(CopySourceTreeTest, AMissingSourceNamesTheSearch) {
     EXPECT_EQ(Copy("Nothing\\*.dat", "", "C:\\Out"), 0);
-    EXPECT_EQ(ui.boxes, (std::vector<ShownBox>{AppBox(
-                            "ｲﾝｽﾄｰﾙに必要なﾌｧｲﾙもしくはﾃﾞｨﾚｸﾄﾘ\nC:\\Media\\Nothing\\*.dat\n"
-                            "が見つかりませんでした。",
-                            48)}));
+    EXPECT_EQ(ui.boxes, (std::vector<ShownBox>{
+                            AppBox("ｲﾝｽﾄｰﾙに必要なﾌｧｲﾙもしくはﾃﾞｨﾚｸﾄﾘ\nC:\\Media\\Nothing\\*.dat\n"
+                                   "が見つかりませんでした。",
+                                   48)}));
 }
 
 TEST_F(CopySourceTreeTest, AFolderThatCannotBeMadeNamesTheFolder) {
     os.AddFile("C:\\Media\\a.txt", "a");
     os.FailPath("CreateDirectory", "C:\\Games\\Hoshi\\Sub", win::ERROR_ACCESS_DENIED_);
     EXPECT_EQ(Copy("a.txt", "", "<INSTALL DIR>\\Sub"), 0);
-    EXPECT_EQ(ui.boxes, (std::vector<ShownBox>{AppBox(
-                            "C:\\Games\\Hoshi\\Subの作成に失敗しました。", 48)}));
+    EXPECT_EQ(ui.boxes,
+              (std::vector<ShownBox>{AppBox("C:\\Games\\Hoshi\\Subの作成に失敗しました。", 48)}));
 }
 
 TEST_F(CopySourceTreeTest, AnEmptyFolderCopiesNothingAndSucceeds) {
@@ -149,8 +142,7 @@ TEST_F(CopySourceTreeTest, ALargeFileKeepsTheWindowsPumpedWhileItCopies) {
 }
 
 TEST_F(CopySourceTreeTest, TracesEachFolderAndCopy) {
-    std::string trace;
-    AttachTrace(ctx, trace);
+    KeepTrace();
     os.AddFile("C:\\Media\\a.txt", "a");
     EXPECT_EQ(Copy("a.txt", "", "<INSTALL DIR>"), 1);
     EXPECT_EQ(trace,

@@ -1,10 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "core/ScriptReader.h"
-#include "fakes/FakeOs.h"
-#include "fakes/FakeUi.h"
-#include "fakes/TestText.h"
 #include "install/Installation.h"
+#include "support/SetupFixture.h"
 
 namespace setup {
 namespace {
@@ -18,16 +15,16 @@ const ShownBox kRegistryAborted =
     DesktopBox("ﾚｼﾞｽﾄﾘ作成時、ｴﾗｰによりｲﾝｽﾄｰﾙは異常終了しました。", "ｲﾝｽﾄｰﾙ", 48);
 const ShownBox kDone = DesktopBox("ｲﾝｽﾄｰﾙが正常に完了しました。", "ｲﾝｽﾄｰﾙ", 64);
 
-class InstallationTest : public ::testing::Test {
+class InstallationTest : public SetupFixture {
 protected:
     void SetUp() override {
-        os.AddFile("C:\\Media\\Game.exe", "game");
-        os.AddFile("C:\\Media\\Readme.txt", "readme");
-        os.AddFile("C:\\Media\\Data\\stage1.dat", "1");
-        os.AddFile("C:\\Media\\Data\\stage2.dat", "2");
-        os.AddFile("C:\\Media\\Save\\save.dat", "s", win::FILE_ATTRIBUTE_READONLY_);
+        OpenMedium("C:\\Media\\");
+        AddMediumFile("Game.exe", "game");
+        AddMediumFile("Readme.txt", "readme");
+        AddMediumFile("Data\\stage1.dat", "1");
+        AddMediumFile("Data\\stage2.dat", "2");
+        AddMediumFile("Save\\save.dat", "s", win::FILE_ATTRIBUTE_READONLY_);
         os.AddFolder("C:\\Users\\p\\Programs");
-        os.SetCurrentDirectory("C:\\Media\\");
         ctx.SourceDir = "C:\\Media";
         ctx.InstallPath = "C:\\Games\\Hoshi";
         ctx.UserProgramFolderDir = "C:\\Users\\p\\Programs";
@@ -37,7 +34,7 @@ protected:
         ctx.FileCounts[0] = 3;
         ctx.FileCounts[1] = 5;
         ctx.FileCounts[2] = 5;
-        Script(
+        ReadScript(
             "[Files]\n"
             "COPY:Game.exe:1:1:1:<INSTALL DIR>:星の旅路\n"
             "COPY:Readme.txt:1:1:1:<INSTALL DIR>:お読みください\n"
@@ -52,11 +49,6 @@ protected:
             "CREATE REG:Settings\\Twice:1:1:1:0:<INSTALL DIR>|<INSTALL DIR>\n"
             "NOTHING:Ignored:1:1:1:0:x\n");
     }
-    void Script(const std::string& text) {
-        os.AddFile("C:\\Media\\Setup.inf", ToCp932(text));
-        lists = ScriptLists();
-        ASSERT_EQ(ReadSetupScript(env, lists, kSectionAll), 1);
-    }
     std::vector<std::string> Phase(const char* status, int upper, int steps) {
         std::vector<std::string> e = {std::string("status ") + status,
                                       "range 0 " + std::to_string(upper), "step 1", "pos 0"};
@@ -70,20 +62,16 @@ protected:
     }
     const std::vector<std::string> kStart = {"create 116", "range 0 100", "step 1", "pos 0",
                                              "show"};
-
-    FakeOs os;
-    FakeUi ui;
-    SetupContext ctx;
-    SetupEnv env{ctx, os, ui};
-    ScriptLists lists;
 };
 
 TEST_F(InstallationTest, AFullRunCopiesWritesLinksAndReports) {
     EXPECT_EQ(RunInstallation(env, lists), 1);
 
-    EXPECT_EQ(ui.ProgressEvents(),
-              Join({kStart, Phase("ﾌｧｲﾙのｺﾋﾟｰ中...", 5, 5), Phase("ﾚｼﾞｽﾄﾘの設定中...", 1, 1),
-                    Phase("ｼｮｰﾄｶｯﾄの作成中...", 2, 2), {"destroy"}}));
+    EXPECT_EQ(ui.ProgressEvents(), Join({kStart,
+                                         Phase("ﾌｧｲﾙのｺﾋﾟｰ中...", 5, 5),
+                                         Phase("ﾚｼﾞｽﾄﾘの設定中...", 1, 1),
+                                         Phase("ｼｮｰﾄｶｯﾄの作成中...", 2, 2),
+                                         {"destroy"}}));
     EXPECT_EQ(ui.bar.Percent(), "100%");
     EXPECT_EQ(ui.boxes, (std::vector<ShownBox>{kDone}));
     // The success box comes while the progress window is still up.
@@ -132,12 +120,14 @@ TEST_F(InstallationTest, OnlyTheChosenTypesEntriesTakePart) {
 }
 
 TEST_F(InstallationTest, AnEmptySetupTypeRunsOnWithAnEmptyBar) {
-    Script("[Files]\nCOPY:Game.exe:0:0:1:<INSTALL DIR>:G\n[Registory]\n");
+    ReadScript("[Files]\nCOPY:Game.exe:0:0:1:<INSTALL DIR>:G\n[Registory]\n");
     ctx.FileCounts[1] = 0;
     EXPECT_EQ(RunInstallation(env, lists), 1);
-    EXPECT_EQ(ui.ProgressEvents(),
-              Join({kStart, Phase("ﾌｧｲﾙのｺﾋﾟｰ中...", 0, 0), Phase("ﾚｼﾞｽﾄﾘの設定中...", 1, 1),
-                    Phase("ｼｮｰﾄｶｯﾄの作成中...", 2, 2), {"destroy"}}));
+    EXPECT_EQ(ui.ProgressEvents(), Join({kStart,
+                                         Phase("ﾌｧｲﾙのｺﾋﾟｰ中...", 0, 0),
+                                         Phase("ﾚｼﾞｽﾄﾘの設定中...", 1, 1),
+                                         Phase("ｼｮｰﾄｶｯﾄの作成中...", 2, 2),
+                                         {"destroy"}}));
     EXPECT_TRUE(os.IsFolder(kMenu));  // the menu folder is made even without links
     EXPECT_FALSE(os.KeyExists(HKEY_CURRENT_USER_, kProductKey));
 }
@@ -158,8 +148,7 @@ TEST_F(InstallationTest, AMissingSourceStopsTheRunAfterTheFilesBefore) {
 
 TEST_F(InstallationTest, AProductKeyThatCannotBeMadeAbortsTheRegistryPhase) {
     os.FailNext("RegCreateKeyEx", win::ERROR_ACCESS_DENIED_);
-    std::string trace;
-    AttachTrace(ctx, trace);
+    KeepTrace();
     EXPECT_EQ(RunInstallation(env, lists), 0);
     EXPECT_EQ(ui.boxes, (std::vector<ShownBox>{kRegistryAborted,
                                                AppBox("Failed to create registery value", 0)}));
@@ -169,7 +158,8 @@ TEST_F(InstallationTest, AProductKeyThatCannotBeMadeAbortsTheRegistryPhase) {
 }
 
 TEST_F(InstallationTest, AValueUnderAKeyNotMadeYetFailsTheRun) {
-    Script("[Files]\n[Registory]\nCREATE REG:Later\\Value:1:1:1:0:x\nCREATE KEY:Later:1:1:1:0:\n");
+    ReadScript(
+        "[Files]\n[Registory]\nCREATE REG:Later\\Value:1:1:1:0:x\nCREATE KEY:Later:1:1:1:0:\n");
     EXPECT_EQ(RunInstallation(env, lists), 0);
     EXPECT_EQ(ui.boxes, (std::vector<ShownBox>{kRegistryAborted,
                                                AppBox("Failed to set registery value", 0)}));
@@ -192,7 +182,7 @@ TEST_F(InstallationTest, ShortcutFailuresAreNotFatal) {
     os.FailNext("CoInitialize", static_cast<uint32_t>(win::E_FAIL_));
     os.FailNext("SaveShellLink", static_cast<uint32_t>(win::HRESULT_ACCESS_DENIED_));
     EXPECT_EQ(RunInstallation(env, lists), 1);
-    EXPECT_FALSE(os.LinkAt(std::string(kMenu) + "\\星の旅路.lnk"));       // no COM
+    EXPECT_FALSE(os.LinkAt(std::string(kMenu) + "\\星の旅路.lnk"));        // no COM
     EXPECT_FALSE(os.LinkAt(std::string(kMenu) + "\\お読みください.lnk"));  // save failed
     EXPECT_TRUE(os.LinkAt(std::string(kMenu) + "\\データ.lnk"));
     EXPECT_EQ(ui.boxes, (std::vector<ShownBox>{kDone}));
@@ -201,7 +191,7 @@ TEST_F(InstallationTest, ShortcutFailuresAreNotFatal) {
 
 TEST_F(InstallationTest, ADriveRootMediumCopiesFromTheRoot) {
     os.AddFile("C:\\Game.exe", "root game");
-    Script("[Files]\nCOPY:Game.exe:1:1:1:<INSTALL DIR>:\n");
+    ReadScript("[Files]\nCOPY:Game.exe:1:1:1:<INSTALL DIR>:\n");
     os.SetCurrentDirectory("C:\\");
     EXPECT_EQ(RunInstallation(env, lists), 1);
     EXPECT_EQ(os.FileContent("C:\\Games\\Hoshi\\Game.exe"), "root game");

@@ -2,10 +2,9 @@
 
 #include "app/ProgramActions.h"
 #include "fakes/BmpBuilder.h"
-#include "fakes/FakeOs.h"
-#include "fakes/FakeUi.h"
-#include "fakes/TestText.h"
 #include "launch/Launch.h"
+#include "support/SetupFixture.h"
+#include "support/Utf16.h"
 #include "ui/Launcher.h"
 
 namespace setup {
@@ -13,12 +12,11 @@ namespace {
 
 constexpr char kProductKey[] = "SOFTWARE\\ﾃﾞﾓｿﾌﾄ\\Hoshi";
 
-class LauncherLogicTest : public ::testing::Test {
+class LauncherLogicTest : public SetupFixture {
 protected:
     void SetUp() override {
-        os.AddFolder("C:\\Media");
-        os.SetCurrentDirectory("C:\\Media");
-        os.AddFile("C:\\Media\\title.bmp", MakeBmp(BmpLayout{}));
+        OpenMedium();
+        AddMediumFile("title.bmp", MakeBmp(BmpLayout{}));
         ctx.TITLE_BMP = "title.bmp";
         ctx.GAME_NAME = "星の旅路";
         ctx.REG_ROOT_KEY_NAME = "ﾃﾞﾓｿﾌﾄ\\Hoshi";
@@ -31,10 +29,6 @@ protected:
         };
     }
 
-    FakeOs os;
-    FakeUi ui;
-    SetupContext ctx;
-    SetupEnv env{ctx, os, ui};
     LauncherState state;
     std::vector<ShownBox> asked;
 };
@@ -105,8 +99,10 @@ TEST_F(LauncherLogicTest, UninstallAsksAndOnlyYesChoosesIt) {
 
 TEST(InstalledProgramPath, JoinsWithExactlyOneBackslash) {
     EXPECT_EQ(InstalledProgramPath("C:\\Games\\Title", "Title.exe"), "C:\\Games\\Title\\Title.exe");
-    EXPECT_EQ(InstalledProgramPath("C:\\Games\\Title\\", "Title.exe"), "C:\\Games\\Title\\Title.exe");
-    EXPECT_EQ(InstalledProgramPath("C:\\Games\\Title", "\\Title.exe"), "C:\\Games\\Title\\Title.exe");
+    EXPECT_EQ(InstalledProgramPath("C:\\Games\\Title\\", "Title.exe"),
+              "C:\\Games\\Title\\Title.exe");
+    EXPECT_EQ(InstalledProgramPath("C:\\Games\\Title", "\\Title.exe"),
+              "C:\\Games\\Title\\Title.exe");
     // Where either side brings its backslash, the text is used as it stands.
     EXPECT_EQ(InstalledProgramPath("C:\\Games\\", "\\Title.exe"), "C:\\Games\\\\Title.exe");
     EXPECT_EQ(InstalledProgramPath("C:\\ソ", "ゲーム.exe"), "C:\\ソ\\ゲーム.exe");
@@ -128,10 +124,8 @@ TEST_F(LauncherLogicTest, TheInstallFolderIsReadSafelyWhateverTheValueHolds) {
         {"wrong type", win::REG_BINARY_, u"C:\\G", true, 0},
     };
     for (const Case& c : cases) {
-        std::vector<uint8_t> bytes;
-        for (char16_t u : c.text) bytes.push_back(u & 0xFF), bytes.push_back(u >> 8);
-        if (c.terminator) bytes.push_back(0), bytes.push_back(0);
-        os.SetValue(HKEY_CURRENT_USER_, kProductKey, "INSTALL", c.type, bytes);
+        os.SetValue(HKEY_CURRENT_USER_, kProductKey, "INSTALL", c.type,
+                    Utf16Bytes(c.text, c.terminator));
         ctx.TargetDir = "sentinel";
         EXPECT_EQ(ReadInstallFolder(env), c.installed) << c.name;
         if (!c.installed) {
@@ -152,8 +146,7 @@ TEST_F(LauncherLogicTest, AnExpandableFolderComesBackExpanded) {
 }
 
 TEST_F(LauncherLogicTest, AMissingFolderIsTraced) {
-    std::string trace;
-    AttachTrace(ctx, trace);
+    KeepTrace();
     EXPECT_EQ(ReadInstallFolder(env), 0);
     EXPECT_NE(trace.find("**Failed\n**Failed to get reg - <INSTALL>\n"), std::string::npos)
         << trace;
@@ -172,8 +165,8 @@ TEST_F(LauncherLogicTest, ARefusedLaunchNamesThePath) {
     ctx.TargetDir = "C:\\Games\\Hoshi\\";
     os.shellExecuteResult = 32;
     EXPECT_EQ(LaunchInstalledProgram(env), 0);
-    EXPECT_EQ(ui.boxes, (std::vector<ShownBox>{AppBox(
-                            "C:\\Games\\Hoshi\\Game.exe\nを実行できませんでした。", 48)}));
+    EXPECT_EQ(ui.boxes, (std::vector<ShownBox>{
+                            AppBox("C:\\Games\\Hoshi\\Game.exe\nを実行できませんでした。", 48)}));
 }
 
 TEST_F(LauncherLogicTest, RunWithoutAFolderSaysSoAndStartsNothing) {

@@ -3,9 +3,7 @@
 #include <climits>
 
 #include "core/ScriptReader.h"
-#include "fakes/FakeOs.h"
-#include "fakes/FakeUi.h"
-#include "fakes/TestText.h"
+#include "support/SetupFixture.h"
 
 namespace setup {
 namespace {
@@ -116,9 +114,10 @@ TEST(ScanLine, FewerDestinationsThanConversionsAreSafe) {
 }
 
 TEST(SplitScriptLines, TextModeLineEnds) {
-    EXPECT_EQ(SplitScriptLines("a\r\nb\rc\nd"),
-              (std::vector<std::string>{"a\n", "b\rc\n", "d"}));
-    EXPECT_EQ(SplitScriptLines("a\r\n\x1A" "b\r\n"), (std::vector<std::string>{"a\n"}));
+    EXPECT_EQ(SplitScriptLines("a\r\nb\rc\nd"), (std::vector<std::string>{"a\n", "b\rc\n", "d"}));
+    EXPECT_EQ(SplitScriptLines("a\r\n\x1A"
+                               "b\r\n"),
+              (std::vector<std::string>{"a\n"}));
     EXPECT_TRUE(SplitScriptLines("").empty());
 }
 
@@ -130,28 +129,15 @@ TEST(SplitScriptLines, LongLinesArriveInPiecesOf779Bytes) {
     EXPECT_EQ(pieces[1], std::string(21, 'x') + "\n");
 }
 
-class ReadSetupScriptTest : public ::testing::Test {
+class ReadSetupScriptTest : public SetupFixture {
 protected:
-    void WriteScript(const std::string& utf8) {
+    void SetUp() override { OpenMedium(); }
+    void WriteScript(const std::string& utf8) {  // with CRLF line ends, as on Windows
         std::string crlf;
-        for (char c : utf8) {
-            if (c == '\n') crlf += '\r';
-            crlf += c;
-        }
-        os.AddFile("C:\\Media\\Setup.inf", ToCp932(crlf));
+        for (char c : utf8) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
+        SetupFixture::WriteScript(crlf);
     }
     int Read(int section) { return ReadSetupScript(env, lists, section); }
-
-    FakeOs os;
-    FakeUi ui;
-    SetupContext ctx;
-    SetupEnv env{ctx, os, ui};
-    ScriptLists lists;
-
-    void SetUp() override {
-        os.AddFolder("C:\\Media");
-        os.SetCurrentDirectory("C:\\Media");
-    }
 };
 
 TEST_F(ReadSetupScriptTest, MissingFileFailsWithItsMessageAndChangesNothing) {
@@ -176,8 +162,8 @@ TEST_F(ReadSetupScriptTest, SetupValuesAreStoredAsJapaneseText) {
         "GAME_NAME=星の旅路\n"
         "BRAND_NAME=ﾃﾞﾓｿﾌﾄ\n"
         "MENU_NAME=first\n"
-        "MENU_NAME=メニュー\n"  // the last one wins
-        "INSTALL_DIR=a=b:c\n"  // "=" and ":" inside a value
+        "MENU_NAME=メニュー\n"          // the last one wins
+        "INSTALL_DIR=a=b:c\n"           // "=" and ":" inside a value
         "REG_ROOT_KEY_NAME =ignored\n"  // a blank before "=" is part of the key
         "UNKNOWN=ignored\n"
         "TITLE_BMP=\"title.bmp\"\n"
@@ -280,8 +266,7 @@ TEST_F(ReadSetupScriptTest, FieldsLongerThanTheOldBuffersAreKeptWhole) {
 }
 
 TEST_F(ReadSetupScriptTest, WritesItsTraceLines) {
-    std::string trace;
-    AttachTrace(ctx, trace);
+    KeepTrace();
     WriteScript(
         "[Setup]\nGAME_NAME=星\n"
         "[Files]\nCOPY:a:1:0:1:<INSTALL DIR>:L\n"

@@ -1,9 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "app/SetupApp.h"
-#include "fakes/FakeOs.h"
-#include "fakes/FakeUi.h"
-#include "fakes/TestText.h"
+#include "support/SetupFixture.h"
 
 namespace setup {
 namespace {
@@ -34,7 +32,7 @@ private:
     }
 };
 
-class SetupAppTest : public ::testing::Test {
+class SetupAppTest : public SetupFixture {
 protected:
     void SetUp() override {
         os.SetString(HKEY_LOCAL_MACHINE_, kCurrentVersion, "ProgramFilesDir", "C:\\Program Files");
@@ -43,15 +41,11 @@ protected:
         os.SetExpandString(HKEY_CURRENT_USER_, kUserShellFolders, "Programs",
                            "%USERPROFILE%\\Start Menu\\Programs");
         os.SetEnv("USERPROFILE", "C:\\users\\player");
-        os.AddFolder("C:\\Media");
-        os.SetCurrentDirectory("C:\\Media\\");
+        OpenMedium("C:\\Media\\");
         WriteScript(
             "[Setup]\nGAME_NAME=星の旅路\nBRAND_NAME=ﾃﾞﾓｿﾌﾄ\nMENU_NAME=星の旅路\n"
             "REG_ROOT_KEY_NAME=Hoshi\n");
         app.SetActions(&actions);
-    }
-    void WriteScript(const std::string& utf8) {
-        os.AddFile("C:\\Media\\Setup.inf", ToCp932(utf8));
     }
     int Run() {
         const int r = app.InitInstance();
@@ -59,9 +53,6 @@ protected:
         return r;
     }
 
-    FakeOs os;
-    FakeUi ui;
-    SetupContext ctx;
     FakeActions actions;
     SetupApp app{ctx, os, ui};
 };
@@ -187,8 +178,8 @@ INSTANTIATE_TEST_SUITE_P(
         LoopCase{"InstallDoneShowsTheLauncherAgain", {1, 0}, {1}, {"install"}, 2, {}},
         LoopCase{"InstallFailureEndsSilently", {1, 0}, {0}, {"install"}, 1, {}},
         LoopCase{"UninstallDoneShowsTheLauncherAgain", {2, 0}, {1}, {"uninstall"}, 2, {}},
-        LoopCase{"UninstallFailureEndsWithAMessage", {2, 0}, {0}, {"uninstall"}, 1,
-                 {kUninstallFailed}},
+        LoopCase{
+            "UninstallFailureEndsWithAMessage", {2, 0}, {0}, {"uninstall"}, 1, {kUninstallFailed}},
         LoopCase{"LaunchEndsTheProgram", {3, 0}, {1}, {"run"}, 1, {}},
         LoopCase{"FailedLaunchShowsTheLauncherAgain", {3, 3, 0}, {0, 1}, {"run", "run"}, 2, {}},
         LoopCase{"UnknownChoiceIsAnotherPass", {7, 1, 0}, {1}, {"install"}, 3, {}}),

@@ -3,9 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "fakes/FakeOs.h"
-#include "fakes/FakeUi.h"
-#include "fakes/TestText.h"
+#include "support/SetupFixture.h"
 #include "system/FileUtil.h"
 
 namespace setup {
@@ -36,19 +34,13 @@ public:
                                         totalClusters);
     }
 
-    bool noParentAnywhere = false;  // every CreateDirectory fails with 3
+    bool noParentAnywhere = false;         // every CreateDirectory fails with 3
     std::vector<std::string> createCalls;  // "+" created, "-" refused
     std::vector<std::string> roots;
     int setAttributeCalls = 0;
 };
 
-class FileUtilTest : public ::testing::Test {
-protected:
-    SetupContext ctx;
-    RecordingOs os;
-    FakeUi ui;
-    SetupEnv env{ctx, os, ui};
-};
+using FileUtilTest = BasicSetupFixture<RecordingOs>;
 
 TEST(FormatSizeTextTest, SwitchesUnitsAt1024And1048576WithoutRounding) {
     const std::vector<std::pair<int64_t, std::string>> table = {
@@ -67,9 +59,9 @@ TEST(FormatSizeTextTest, SwitchesUnitsAt1024And1048576WithoutRounding) {
 
 TEST(TrimTrailingBackslashesTest, RemovesOnlyTrailingBackslashes) {
     const std::vector<std::pair<std::string, std::string>> cases = {
-        {"C:\\", "C:"},           {"\\\\\\", ""},     {"", ""},
-        {"C:\\a\\\\", "C:\\a"},   {"C:\\a", "C:\\a"}, {"\\\\server\\share\\", "\\\\server\\share"},
-        {"C:\\ソ\\", "C:\\ソ"},   {"a/", "a/"},
+        {"C:\\", "C:"},         {"\\\\\\", ""},     {"", ""},
+        {"C:\\a\\\\", "C:\\a"}, {"C:\\a", "C:\\a"}, {"\\\\server\\share\\", "\\\\server\\share"},
+        {"C:\\ソ\\", "C:\\ソ"}, {"a/", "a/"},
     };
     for (auto [text, expected] : cases) {
         std::string& result = TrimTrailingBackslashes(text);
@@ -199,8 +191,7 @@ TEST_F(FileUtilTest, FallbackMultipliesClustersIn64Bits) {
 }
 
 TEST_F(FileUtilTest, ReadOnlyFlagIsSetAndClearedKeepingOtherBits) {
-    std::string trace;
-    AttachTrace(ctx, trace);
+    KeepTrace();
     const uint32_t others = win::FILE_ATTRIBUTE_ARCHIVE_ | win::FILE_ATTRIBUTE_HIDDEN_;
     os.AddFile("C:\\Game\\save.dat", "x", others);
     SetReadOnlyAttribute(env, "C:\\Game\\save.dat", true);

@@ -3,9 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "fakes/FakeOs.h"
-#include "fakes/FakeUi.h"
-#include "fakes/TestText.h"
+#include "support/SetupFixture.h"
 #include "system/SystemProbe.h"
 
 namespace setup {
@@ -26,9 +24,9 @@ ShownBox MissingBox(const char* field) {
     return AppBox(std::string("Failed to get registery value for ") + field, mb::OK);
 }
 
-class ProbeSystemTest : public ::testing::Test {
+class ProbeSystemTest : public SetupFixture {
 protected:
-    ProbeSystemTest() { AttachTrace(ctx, trace); }
+    ProbeSystemTest() { KeepTrace(); }
 
     void SetPlatform(uint32_t platform, uint32_t major, uint32_t minor) {
         os.SetVersion({major, minor, 1000, platform});
@@ -46,17 +44,11 @@ protected:
     }
     // Stale values, to see that a failed read leaves the field empty.
     void FillFolders() {
-        for (std::string* field : {&ctx.ProgramDir, &ctx.UserProgramFolderDir,
-                                   &ctx.ProgramFolderDir}) {
+        for (std::string* field :
+             {&ctx.ProgramDir, &ctx.UserProgramFolderDir, &ctx.ProgramFolderDir}) {
             *field = "stale";
         }
     }
-
-    SetupContext ctx;
-    FakeOs os;
-    FakeUi ui;
-    SetupEnv env{ctx, os, ui};
-    std::string trace;
 };
 
 TEST_F(ProbeSystemTest, RefusesNt351AndUnknownPlatforms) {
@@ -110,9 +102,9 @@ TEST_F(ProbeSystemTest, NtFailuresShowTheirBoxesInReadingOrderAndGoOn) {
     SetPlatform(win::VER_PLATFORM_WIN32_NT_, 5, 1);
     FillFolders();
     EXPECT_EQ(ProbeSystem(env), 1);
-    EXPECT_EQ(ui.boxes, (std::vector<ShownBox>{MissingBox("ProgramDir"),
-                                               MissingBox("ProgramFolderDir"),
-                                               MissingBox("UserProgramFolderDir")}));
+    EXPECT_EQ(ui.boxes,
+              (std::vector<ShownBox>{MissingBox("ProgramDir"), MissingBox("ProgramFolderDir"),
+                                     MissingBox("UserProgramFolderDir")}));
     EXPECT_EQ(ctx.ProgramDir, "");
     EXPECT_EQ(ctx.UserProgramFolderDir, "");
     EXPECT_EQ(ctx.ProgramFolderDir, "");
@@ -143,9 +135,9 @@ TEST_F(ProbeSystemTest, NineXFailuresShowTheirBoxesInReadingOrder) {
     os.SetExpandString(HKEY_CURRENT_USER_, kUserShellFolders, "Programs", "C:\\User");
     os.SetString(HKEY_LOCAL_MACHINE_, kCommonShellFolders, "Common Programs", "C:\\All");
     EXPECT_EQ(ProbeSystem(env), 1);
-    EXPECT_EQ(ui.boxes, (std::vector<ShownBox>{MissingBox("ProgramDir"),
-                                               MissingBox("UserProgramFolderDir"),
-                                               MissingBox("ProgramFolderDir")}));
+    EXPECT_EQ(ui.boxes,
+              (std::vector<ShownBox>{MissingBox("ProgramDir"), MissingBox("UserProgramFolderDir"),
+                                     MissingBox("ProgramFolderDir")}));
     EXPECT_EQ(ctx.UserProgramFolderDir, "");
     EXPECT_EQ(ctx.ProgramFolderDir, "");
     const std::string shellPrograms = std::string(kShellFolders) + "\\Programs";
@@ -154,15 +146,19 @@ TEST_F(ProbeSystemTest, NineXFailuresShowTheirBoxesInReadingOrder) {
               "Trying to get registery key: "
               "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\ProgramFilesDir **Failed\n"
               "**Failed to get Win95 Program dir\n"
-              "Trying to get registery key: " + shellPrograms + " **Failed\n"
-              "**Failed to get Win95 UserProgramFolder dir\n"
-              "Trying to get registery key: " + shellPrograms + " **Failed\n"
-              "**Failed to get Win95 ProgramFolder dir\n"
-              "ProgramDir           : \n"
-              "UserProgramFolderDir : \n"
-              "ProgramFolderDir     : \n"
-              "WinDir               : C:\\Windows\n"
-              "SystemDir            : C:\\Windows\\system32\n");
+              "Trying to get registery key: " +
+                  shellPrograms +
+                  " **Failed\n"
+                  "**Failed to get Win95 UserProgramFolder dir\n"
+                  "Trying to get registery key: " +
+                  shellPrograms +
+                  " **Failed\n"
+                  "**Failed to get Win95 ProgramFolder dir\n"
+                  "ProgramDir           : \n"
+                  "UserProgramFolderDir : \n"
+                  "ProgramFolderDir     : \n"
+                  "WinDir               : C:\\Windows\n"
+                  "SystemDir            : C:\\Windows\\system32\n");
 }
 
 }  // namespace

@@ -3,35 +3,18 @@
 #include <string>
 #include <vector>
 
-#include "fakes/FakeOs.h"
-#include "fakes/FakeUi.h"
-#include "fakes/TestText.h"
+#include "support/SetupFixture.h"
+#include "support/Utf16.h"
 #include "system/Registry.h"
 
 namespace setup {
 namespace {
 
-std::vector<uint8_t> Utf16Bytes(const std::u16string& text, bool terminator) {
-    std::vector<uint8_t> bytes;
-    for (const char16_t unit : text) {
-        bytes.push_back(static_cast<uint8_t>(unit & 0xFF));
-        bytes.push_back(static_cast<uint8_t>(unit >> 8));
-    }
-    if (terminator) bytes.insert(bytes.end(), {0, 0});
-    return bytes;
-}
-
-class RegistryTest : public ::testing::Test {
+class RegistryTest : public SetupFixture {
 protected:
-    RegistryTest() { AttachTrace(ctx, trace); }
+    RegistryTest() { KeepTrace(); }
     // Every operation closes what it opened, whatever happened.
     void TearDown() override { EXPECT_EQ(os.OpenKeyCount(), 0); }
-
-    SetupContext ctx;
-    FakeOs os;
-    FakeUi ui;
-    SetupEnv env{ctx, os, ui};
-    std::string trace;
 };
 
 constexpr RegKey HKCU = HKEY_CURRENT_USER_;
@@ -122,11 +105,11 @@ TEST_F(RegistryTest, ExpandableValueIsExpandedPlainStringIsNot) {
 
 TEST_F(RegistryTest, StringDataIsReadUpToTheFirstNulOrItsEnd) {
     const std::vector<std::pair<FakeOs::RegValue, std::string>> cases = {
-        {{win::REG_SZ_, {'A', 0, 'B', 0}}, "AB"},                  // no terminator
-        {{win::REG_SZ_, {'A', 0, 'B', 0, 'C'}}, "AB"},             // odd last byte
-        {{win::REG_SZ_, {'A', 0, 0, 0, 'B', 0, 0, 0}}, "A"},       // embedded NUL
-        {{win::REG_SZ_, {}}, ""},                                  // empty data
-        {{win::REG_EXPAND_SZ_, {'%'}}, ""},                        // a lone byte
+        {{win::REG_SZ_, {'A', 0, 'B', 0}}, "AB"},                        // no terminator
+        {{win::REG_SZ_, {'A', 0, 'B', 0, 'C'}}, "AB"},                   // odd last byte
+        {{win::REG_SZ_, {'A', 0, 0, 0, 'B', 0, 0, 0}}, "A"},             // embedded NUL
+        {{win::REG_SZ_, {}}, ""},                                        // empty data
+        {{win::REG_EXPAND_SZ_, {'%'}}, ""},                              // a lone byte
         {{win::REG_SZ_, {0x3D, 0xD8, 0x00, 0xDE, 0, 0}}, "\U0001F600"},  // a surrogate pair
     };
     for (size_t i = 0; i < cases.size(); ++i) {
@@ -162,8 +145,8 @@ TEST_F(RegistryTest, ValueLongerThanTheLimitIsAFailedRead) {
     std::string out;
     EXPECT_EQ(ReadRegistryString(env, HKCU, "Software\\Data\\Fits", out), 1);
     EXPECT_EQ(out, std::string(259, 'x'));
-    for (const char* name : {"Software\\Data\\Long", "Software\\Data\\Bare",
-                             "Software\\Data\\Huge"}) {
+    for (const char* name :
+         {"Software\\Data\\Long", "Software\\Data\\Bare", "Software\\Data\\Huge"}) {
         out = "sentinel";
         EXPECT_EQ(ReadRegistryString(env, HKCU, name, out), 0) << name;
         EXPECT_EQ(out, "") << name;

@@ -2,21 +2,15 @@
 
 #include <string>
 
-#include "fakes/FakeOs.h"
-#include "fakes/FakeUi.h"
+#include "support/SetupFixture.h"
 #include "system/ShellLink.h"
 
 namespace setup {
 namespace {
 
-class ShellLinkTest : public ::testing::Test {
+class ShellLinkTest : public SetupFixture {
 protected:
     ShellLinkTest() { os.AddFolder("C:\\Menu"); }
-
-    SetupContext ctx;
-    FakeOs os;
-    FakeUi ui;
-    SetupEnv env{ctx, os, ui};
 };
 
 TEST_F(ShellLinkTest, NullsArePassedAsAbsentFieldsAndMissingTargetsAreFine) {

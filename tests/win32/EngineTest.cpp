@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "WindowTestSupport.h"
 #include "core/ScriptReader.h"
 #include "core/SetupContext.h"
 #include "core/SetupEnv.h"
@@ -16,30 +17,15 @@
 #include "platform/win32/Win32Os.h"
 #include "platform/win32/Win32Text.h"
 #include "platform/win32/Win32Undef.h"
-#include "WindowTestSupport.h"
 #include "resource.h"
+#include "support/ShellLinkReader.h"
+#include "support/ShownBox.h"
+#include "support/TempTree.h"
+#include "support/Utf16.h"
 #include "ui/win32/Win32Ui.h"
 
 namespace setup {
 namespace {
-
-HWND FindProgressWindow() {
-    HWND found = nullptr;
-    while ((found = ::FindWindowExW(nullptr, found, MAKEINTATOM(32770), nullptr)) != nullptr) {
-        if (::GetDlgItem(found, IDC_PROGRESS_BAR) != nullptr && ::IsWindowVisible(found)) break;
-    }
-    return found;
-}
-
-struct Box {
-    bool app = false;  // AppMessageBox rather than DesktopMessageBox
-    std::string text;
-    std::string caption;
-    unsigned style = 0;
-    // What the progress window showed meanwhile ("" when none was up).
-    std::string status;
-    std::string percent;
-};
 
 // The real windows, but message boxes answered OK at once and recorded.
 class AnsweringUi final : public Win32Ui {
@@ -47,60 +33,26 @@ public:
     using Win32Ui::Win32Ui;
 
     int AppMessageBox(const std::string& text, unsigned style) override {
-        Record(true, text, "", style);
+        Record(AppBox(text, style));
         return mb::IDOK_;
     }
     int DesktopMessageBox(const std::string& text, const std::string& caption,
                           unsigned style) override {
-        Record(false, text, caption, style);
+        Record(DesktopBox(text, caption, style));
         return mb::IDOK_;
     }
 
-    std::vector<Box> boxes;
+    std::vector<ShownBox> boxes;
 
 private:
-    void Record(bool app, const std::string& text, const std::string& caption, unsigned style) {
-        Box box{app, text, caption, style, "", ""};
-        if (HWND progress = FindProgressWindow()) {
+    void Record(ShownBox box) {
+        if (HWND progress = FindThreadDialog(IDC_PROGRESS_BAR)) {
             box.status = TextOf(::GetDlgItem(progress, IDC_PROGRESS_STATUS));
             box.percent = TextOf(::GetDlgItem(progress, IDC_PROGRESS_PERCENT));
         }
         boxes.push_back(box);
     }
 };
-
-// Removes a folder tree, read-only entries included.
-void RemoveTree(const std::wstring& folder) {
-    WIN32_FIND_DATAW data;
-    HANDLE find = ::FindFirstFileW((folder + L"\\*").c_str(), &data);
-    if (find != INVALID_HANDLE_VALUE) {
-        do {
-            const std::wstring name = data.cFileName;
-            if (name == L"." || name == L"..") continue;
-            const std::wstring path = folder + L"\\" + name;
-            ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                RemoveTree(path);
-            } else {
-                ::DeleteFileW(path.c_str());
-            }
-        } while (::FindNextFileW(find, &data));
-        ::FindClose(find);
-    }
-    ::RemoveDirectoryW(folder.c_str());
-}
-
-std::string TempRoot() {
-    std::wstring temp(MAX_PATH + 1, L'\0');
-    temp.resize(::GetTempPathW(MAX_PATH + 1, &temp[0]));
-    // The engine compares found paths with the current directory's text:
-    // both must be the long form.
-    std::wstring longer(32768, L'\0');
-    const DWORD n = ::GetLongPathNameW(temp.c_str(), &longer[0], 32768);
-    if (n > 0 && n < 32768) temp.assign(longer.c_str(), n);
-    while (!temp.empty() && temp.back() == L'\\') temp.pop_back();
-    return Narrow(temp) + "\\setup_engine_test_" + std::to_string(::GetCurrentProcessId());
-}
 
 FileEntry File(const char* action, const char* source, int minimum, int standard,
                const char* target, const char* link) {
@@ -127,35 +79,33 @@ RegistryEntry Reg(const char* action, const char* path, int standard, const char
     return e;
 }
 
-class EngineTest : public ::testing::Test {
+class EngineTest : public WindowTestBase {
 protected:
     void SetUp() override {
-        if (!CanOpenWindows()) GTEST_SKIP() << "no display to open windows on";
+        WindowTestBase::SetUp();
+        if (HasFatalFailure()) return;
 
-        root = TempRoot();
-        RemoveTree(Widen(root));
-        medium = root + "\\medium";
-        install = root + "\\install";
-        for (const std::string& folder :
-             {root, medium, medium + "\\Data", medium + "\\Save", medium + "\\Save\\slot"}) {
-            ASSERT_TRUE(::CreateDirectoryW(Widen(folder).c_str(), nullptr)) << folder;
+        for (const char* folder :
+             {"medium", "medium\\Data", "medium\\Save", "medium\\Save\\slot"}) {
+            root.Folder(folder);
         }
-        Put(medium + "\\Game.exe", "game binary");
-        Put(medium + "\\Readme.txt", "お読みください");
+        root.Put("medium\\Game.exe", "game binary");
+        root.Put("medium\\Readme.txt", "お読みください");
         ASSERT_TRUE(
             ::SetFileAttributesW(Widen(medium + "\\Readme.txt").c_str(), FILE_ATTRIBUTE_READONLY));
-        Put(medium + "\\Data\\a.dat", "aaa");
-        Put(medium + "\\Data\\b.dat", "bbbb");
-        Put(medium + "\\Data\\notes.txt", "not matched");
+        root.Put("medium\\Data\\a.dat", "aaa");
+        root.Put("medium\\Data\\b.dat", "bbbb");
+        root.Put("medium\\Data\\notes.txt", "not matched");
         // Files on both sides of a subfolder, whatever order the disk gives.
-        Put(medium + "\\Save\\first.sav", "1st");
-        Put(medium + "\\Save\\slot\\1.sav", "slot");
-        Put(medium + "\\Save\\zlast.sav", "last");
+        root.Put("medium\\Save\\first.sav", "1st");
+        root.Put("medium\\Save\\slot\\1.sav", "slot");
+        root.Put("medium\\Save\\zlast.sav", "last");
+        ASSERT_FALSE(HasFailure());
 
         key = "SetupEngineTest\\" + std::to_string(::GetCurrentProcessId());
         ctx.REG_ROOT_KEY_NAME = key;
         ctx.MENU_NAME = "テスト\\ゲーム";
-        ctx.UserProgramFolderDir = root + "\\Programs";
+        ctx.UserProgramFolderDir = root.Path("Programs");
         ctx.InstallPath = install;
         ctx.SourceDir = medium;
         ctx.SetupTypeIndex = 1;
@@ -189,17 +139,6 @@ protected:
             ::RegDeleteTreeW(HKEY_CURRENT_USER, Widen("SOFTWARE\\" + key).c_str());
             ::RegDeleteKeyW(HKEY_CURRENT_USER, L"SOFTWARE\\SetupEngineTest");
         }
-        if (!root.empty()) RemoveTree(Widen(root));
-    }
-
-    static void Put(const std::string& path, const std::string& bytes) {
-        HANDLE file = ::CreateFileW(Widen(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr);
-        ASSERT_NE(INVALID_HANDLE_VALUE, file) << path;
-        DWORD written = 0;
-        ::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-        ::CloseHandle(file);
-        ASSERT_EQ(bytes.size(), written) << path;
     }
 
     // The copy's content, or "<missing>"; read-only copies are reported.
@@ -236,20 +175,15 @@ protected:
         ::RegCloseKey(k);
         return value;
     }
-    static std::vector<uint8_t> Utf16(const std::string& text) {
-        const std::wstring wide = Widen(text);
-        const auto* bytes = reinterpret_cast<const uint8_t*>(wide.data());
-        return std::vector<uint8_t>(bytes, bytes + wide.size() * sizeof(wchar_t));
-    }
 
     std::string LinkTarget(const std::string& name) {
-        const std::string link = root + "\\Programs\\テスト\\ゲーム\\" + name + ".lnk";
+        const std::string link = root.Path("Programs\\テスト\\ゲーム\\" + name + ".lnk");
         if (::GetFileAttributesW(Widen(link).c_str()) == INVALID_FILE_ATTRIBUTES) {
             return "<no link>";
         }
         std::string target;
         os.CoInitialize();
-        const int32_t hr = os.LoadShellLinkTarget(link, target);
+        const int32_t hr = LoadShellLinkTarget(link, target);
         os.CoUninitialize();
         EXPECT_EQ(0, hr) << link;
         return target;
@@ -260,7 +194,10 @@ protected:
     SetupContext ctx;
     SetupEnv env{ctx, os, ui};
     ScriptLists lists;
-    std::string root, medium, install, key;
+    TempTree root{"setup_engine_test_" + std::to_string(::GetCurrentProcessId())};
+    const std::string medium = root.Path("medium");
+    const std::string install = root.Path("install");
+    std::string key;
     std::wstring saved;
 };
 
@@ -283,10 +220,10 @@ TEST_F(EngineTest, InstallsFilesRegistryAndLinks) {
     // Strings are stored without their terminator.
     Value v = Read("", "INSTALL");
     EXPECT_EQ(static_cast<DWORD>(REG_SZ), v.type);
-    EXPECT_EQ(Utf16(install), v.data);
+    EXPECT_EQ(Utf16Bytes(install, false), v.data);
     v = Read("Settings", "Source");
     EXPECT_EQ(static_cast<DWORD>(REG_SZ), v.type);
-    EXPECT_EQ(Utf16(medium + "\\Data"), v.data);
+    EXPECT_EQ(Utf16Bytes(medium + "\\Data", false), v.data);
     v = Read("Settings", "Volume");
     EXPECT_EQ(static_cast<DWORD>(REG_DWORD), v.type);
     EXPECT_EQ((std::vector<uint8_t>{80, 0, 0, 0}), v.data);
@@ -300,15 +237,11 @@ TEST_F(EngineTest, InstallsFilesRegistryAndLinks) {
     EXPECT_EQ("<no link>", LinkTarget("音楽"));
 
     // One box, shown over the finished progress window, which then went.
-    ASSERT_EQ(1u, ui.boxes.size());
-    const Box& done = ui.boxes[0];
-    EXPECT_FALSE(done.app);
-    EXPECT_EQ("ｲﾝｽﾄｰﾙが正常に完了しました。", done.text);
-    EXPECT_EQ("ｲﾝｽﾄｰﾙ", done.caption);
-    EXPECT_EQ(mb::ICONINFORMATION, done.style);
-    EXPECT_EQ("ｼｮｰﾄｶｯﾄの作成中...", done.status);
-    EXPECT_EQ("100%", done.percent);
-    EXPECT_EQ(nullptr, FindProgressWindow());
+    EXPECT_EQ(ui.boxes,
+              (std::vector<ShownBox>{OverProgress(
+                  DesktopBox("ｲﾝｽﾄｰﾙが正常に完了しました。", "ｲﾝｽﾄｰﾙ", mb::ICONINFORMATION),
+                  "ｼｮｰﾄｶｯﾄの作成中...", "100%")}));
+    EXPECT_EQ(nullptr, FindThreadDialog(IDC_PROGRESS_BAR));
 }
 
 TEST_F(EngineTest, TreeCopyStepsOncePerFile) {
@@ -319,7 +252,7 @@ TEST_F(EngineTest, TreeCopyStepsOncePerFile) {
     progress->SetPos(0);
     ASSERT_EQ(1, CopySourceTree(env, medium, medium + "\\Save", "Save", install + "\\", *progress));
     EXPECT_EQ(3, progress->SetPos(3));
-    HWND window = FindProgressWindow();
+    HWND window = FindThreadDialog(IDC_PROGRESS_BAR);
     ASSERT_NE(nullptr, window);
     EXPECT_EQ("100%", TextOf(::GetDlgItem(window, IDC_PROGRESS_PERCENT)));
     EXPECT_EQ("1st", Copied("Save\\first.sav"));
@@ -330,23 +263,22 @@ TEST_F(EngineTest, TreeCopyStepsOncePerFile) {
 
 TEST_F(EngineTest, AReadOnlyDestinationStopsTheRun) {
     ASSERT_TRUE(::CreateDirectoryW(Widen(install).c_str(), nullptr));
-    Put(install + "\\Game.exe", "old");
+    root.Put("install\\Game.exe", "old");
     ASSERT_TRUE(
         ::SetFileAttributesW(Widen(install + "\\Game.exe").c_str(), FILE_ATTRIBUTE_READONLY));
 
     EXPECT_EQ(0, RunInstallation(env, lists));
 
-    ASSERT_EQ(2u, ui.boxes.size());
-    EXPECT_TRUE(ui.boxes[0].app);
-    EXPECT_EQ("Game.exeのコピーに失敗しました。", ui.boxes[0].text);
-    EXPECT_EQ(mb::ICONEXCLAMATION, ui.boxes[0].style);
-    EXPECT_EQ("ﾌｧｲﾙのｺﾋﾟｰ中...", ui.boxes[0].status);
-    EXPECT_FALSE(ui.boxes[1].app);
-    EXPECT_EQ("ﾌｧｲﾙｺﾋﾟｰ時、ｴﾗｰによりｲﾝｽﾄｰﾙは異常終了しました。", ui.boxes[1].text);
-    EXPECT_EQ("ｲﾝｽﾄｰﾙ", ui.boxes[1].caption);
-    EXPECT_EQ(mb::ICONEXCLAMATION, ui.boxes[1].style);
-    EXPECT_EQ("ﾌｧｲﾙのｺﾋﾟｰ中...", ui.boxes[1].status);
-    EXPECT_EQ(nullptr, FindProgressWindow());
+    // The bar stepped for Game.exe (1 of 7) before its copy was tried.
+    const char* copying = "ﾌｧｲﾙのｺﾋﾟｰ中...";
+    EXPECT_EQ(ui.boxes,
+              (std::vector<ShownBox>{
+                  OverProgress(AppBox("Game.exeのコピーに失敗しました。", mb::ICONEXCLAMATION),
+                               copying, "14%"),
+                  OverProgress(DesktopBox("ﾌｧｲﾙｺﾋﾟｰ時、ｴﾗｰによりｲﾝｽﾄｰﾙは異常終了しました。",
+                                          "ｲﾝｽﾄｰﾙ", mb::ICONEXCLAMATION),
+                               copying, "14%")}));
+    EXPECT_EQ(nullptr, FindThreadDialog(IDC_PROGRESS_BAR));
 
     // Nothing after the failure happened, and the locked file kept its bytes.
     std::string bytes;

@@ -1,21 +1,26 @@
 // The real Ui on Win32: the application box's name and style, the launcher
 // driven through its buttons and read back from the screen, the modeless
 // side of the dialog layer, and the message pump. The window tests need a
-// display (Xvfb under Wine) and are skipped where no window can be made.
+// display (Xvfb under Wine) and fail where no window can be made.
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "WindowTestSupport.h"
 #include "core/SetupContext.h"
+#include "fakes/BmpBuilder.h"
 #include "platform/win32/Win32Os.h"
 #include "platform/win32/Win32Text.h"
 #include "platform/win32/Win32Undef.h"
-#include "WindowTestSupport.h"
 #include "resource.h"
+#include "support/ShownBox.h"
+#include "support/TempTree.h"
+#include "support/Utf16.h"
 #include "ui/win32/Dialog.h"
 #include "ui/win32/Win32Ui.h"
 
@@ -48,30 +53,6 @@ TEST(Win32Ui, AppNameIsThisProgramsFileName) {
 }
 
 // --- driving real windows from a thread timer ---------------------------
-
-// A visible dialog of this thread that has the given control; null if none.
-HWND FindThreadDialog(int controlId) {
-    struct Search {
-        int id;
-        HWND found;
-    } search{controlId, nullptr};
-    struct Visit {
-        static BOOL CALLBACK Window(HWND h, LPARAM p) {
-            auto* s = reinterpret_cast<Search*>(p);
-            if (!::IsWindowVisible(h) || ::GetDlgItem(h, s->id) == nullptr) return TRUE;
-            s->found = h;
-            return FALSE;
-        }
-    };
-    ::EnumThreadWindows(::GetCurrentThreadId(), &Visit::Window, reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
-
-struct Shown {
-    std::string caption;
-    std::string text;
-    HWND owner = nullptr;
-};
 
 // Steps run one per timer tick, each until it returns true. A watchdog ends
 // any dialog still open after a few seconds so a failing test cannot hang.
@@ -122,40 +103,27 @@ Driver::Step Click(int controlId) {
     };
 }
 
-// Reads the message box on screen into `shown` and answers it.
-Driver::Step Answer(Shown& shown, int button) {
+// Reads the message box on screen (caption, text, owner) into `shown` and
+// answers it.
+Driver::Step Answer(ShownBox& shown, int button) {
     return [&shown, button] {
         HWND box = FindThreadDialog(0xFFFF);
         if (box == nullptr) return false;
         shown.caption = TextOf(box);
         shown.text = TextOf(::GetDlgItem(box, 0xFFFF));
-        shown.owner = ::GetWindow(box, GW_OWNER);
+        shown.owner = reinterpret_cast<uintptr_t>(::GetWindow(box, GW_OWNER));
         ::PostMessageW(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);
         return true;
     };
 }
 
-// The program's resources: this test's own when it was linked with them,
-// else those of Setup.exe built beside it, loaded as data.
+// The program's resources, linked into this test.
 HINSTANCE ProgramResources() {
-    static HINSTANCE module = [] {
-        HINSTANCE self = ::GetModuleHandleW(nullptr);
-        if (::FindResourceW(self, MAKEINTRESOURCEW(IDD_LAUNCHER), RT_DIALOG)) return self;
-        std::wstring path(MAX_PATH, L'\0');
-        path.resize(::GetModuleFileNameW(nullptr, &path[0], MAX_PATH));
-        path = path.substr(0, path.find_last_of(L'\\') + 1) + L"Setup.exe";
-        return static_cast<HINSTANCE>(
-            ::LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
-    }();
-    return module;
+    return ::GetModuleHandleW(nullptr);
 }
 
-class WindowTest : public ::testing::Test {
+class WindowTest : public WindowTestBase {
 protected:
-    void SetUp() override {
-        if (!CanOpenWindows()) GTEST_SKIP() << "no display to open windows on";
-    }
-
     Win32Os os;
     Win32Ui ui{os, ProgramResources()};
 };
@@ -173,59 +141,24 @@ COLORREF PictureAt(int x, int y, int width, int height) {
     return x < width / 2 ? kRed : kGreen;
 }
 
-void Put16(std::string& out, uint16_t v) {
-    out += static_cast<char>(v & 0xFF);
-    out += static_cast<char>(v >> 8);
-}
-
-void Put32(std::string& out, uint32_t v) {
-    Put16(out, static_cast<uint16_t>(v & 0xFFFF));
-    Put16(out, static_cast<uint16_t>(v >> 16));
-}
-
 // A 24-bit BMP file of the test picture; rows bottom-up unless topDown.
 std::string PictureBmp(int width, int height, bool topDown) {
-    const uint32_t stride = (static_cast<uint32_t>(width) * 3 + 3) & ~3u;
-    const uint32_t imageSize = stride * static_cast<uint32_t>(height);
-    std::string bmp = "BM";
-    Put32(bmp, 54 + imageSize);
-    Put32(bmp, 0);
-    Put32(bmp, 54);
-    Put32(bmp, 40);
-    Put32(bmp, static_cast<uint32_t>(width));
-    Put32(bmp, static_cast<uint32_t>(topDown ? -height : height));
-    Put16(bmp, 1);
-    Put16(bmp, 24);
-    Put32(bmp, 0);  // BI_RGB
-    Put32(bmp, imageSize);
-    Put32(bmp, 2835);
-    Put32(bmp, 2835);
-    Put32(bmp, 0);
-    Put32(bmp, 0);
+    BmpLayout layout;
+    layout.width = width;
+    layout.height = topDown ? -height : height;
+    std::string bmp = MakeBmp(layout);
+    const size_t stride = static_cast<size_t>(BmpStride(layout));
     for (int row = 0; row < height; ++row) {
         const int y = topDown ? row : height - 1 - row;
-        std::string line;
         for (int x = 0; x < width; ++x) {
             const COLORREF c = PictureAt(x, y, width, height);
-            line += static_cast<char>(GetBValue(c));
-            line += static_cast<char>(GetGValue(c));
-            line += static_cast<char>(GetRValue(c));
+            char* pixel = &bmp[14 + layout.headerSize + row * stride + x * 3];
+            pixel[0] = static_cast<char>(GetBValue(c));
+            pixel[1] = static_cast<char>(GetGValue(c));
+            pixel[2] = static_cast<char>(GetRValue(c));
         }
-        line.resize(stride, '\0');
-        bmp += line;
     }
     return bmp;
-}
-
-bool WriteWholeFile(const std::wstring& path, const std::string& bytes) {
-    HANDLE file = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    DWORD written = 0;
-    const BOOL ok =
-        ::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-    ::CloseHandle(file);
-    return ok && written == bytes.size();
 }
 
 constexpr char kProductKey[] = "SOFTWARE\\SetupWin32Test\\Launcher";
@@ -234,8 +167,7 @@ class LauncherTest : public WindowTest {
 protected:
     void SetUp() override {
         WindowTest::SetUp();
-        if (IsSkipped()) return;
-        if (ProgramResources() == nullptr) GTEST_SKIP() << "Setup.exe is not built";
+        if (HasFatalFailure()) return;
         ctx.GAME_NAME = "テスト・ゲーム";
         ctx.TITLE_BMP = "title.bmp";
         ctx.REG_ROOT_KEY_NAME = "SetupWin32Test\\Launcher";
@@ -244,29 +176,21 @@ protected:
 
         // The medium: a folder of its own, made the current one, with a title
         // bitmap in it.
-        std::wstring temp(MAX_PATH, L'\0');
-        temp.resize(::GetTempPathW(MAX_PATH, &temp[0]));
-        medium = temp + L"setup_win32_test_" + std::to_wstring(::GetCurrentProcessId());
-        ASSERT_TRUE(::CreateDirectoryW(medium.c_str(), nullptr) ||
-                    ::GetLastError() == ERROR_ALREADY_EXISTS);
+        medium = std::make_unique<TempTree>("setup_win32_test_" +
+                                            std::to_string(::GetCurrentProcessId()));
         startDir.resize(MAX_PATH);
         startDir.resize(::GetCurrentDirectoryW(MAX_PATH, &startDir[0]));
-        ASSERT_TRUE(::SetCurrentDirectoryW(medium.c_str()));
-        ASSERT_TRUE(WriteTitle(PictureBmp(40, 30, false)));
+        ASSERT_TRUE(::SetCurrentDirectoryW(medium->WidePath().c_str()));
+        ASSERT_NO_FATAL_FAILURE(WriteTitle(PictureBmp(40, 30, false)));
     }
 
     void TearDown() override {
         if (!startDir.empty()) ::SetCurrentDirectoryW(startDir.c_str());
-        if (!medium.empty()) {
-            ::DeleteFileW((medium + L"\\title.bmp").c_str());
-            ::RemoveDirectoryW(medium.c_str());
-        }
+        medium.reset();
         ForgetInstall();
     }
 
-    bool WriteTitle(const std::string& bytes) {
-        return WriteWholeFile(medium + L"\\title.bmp", bytes);
-    }
+    void WriteTitle(const std::string& bytes) { medium->Put("title.bmp", bytes); }
 
     // The product key's INSTALL value, written through the real Os as an
     // installation writes it.
@@ -275,10 +199,9 @@ protected:
         uint32_t disposition = 0;
         ASSERT_EQ(0, os.RegCreateKeyEx(HKEY_CURRENT_USER_, kProductKey, win::KEY_WRITE_, key,
                                        disposition));
-        const std::wstring value = Widen(folder);
-        const long set = os.RegSetValueEx(key, "INSTALL", win::REG_SZ_,
-                                          reinterpret_cast<const uint8_t*>(value.c_str()),
-                                          static_cast<uint32_t>((value.size() + 1) * 2));
+        const std::vector<uint8_t> value = Utf16Bytes(folder, true);
+        const long set = os.RegSetValueEx(key, "INSTALL", win::REG_SZ_, value.data(),
+                                          static_cast<uint32_t>(value.size()));
         os.RegCloseKey(key);
         ASSERT_EQ(0, set);
     }
@@ -302,7 +225,7 @@ protected:
     SetupContext ctx;
     std::string caption;
     int choiceWhenOpen = -1;
-    std::wstring medium;
+    std::unique_ptr<TempTree> medium;
     std::wstring startDir;
 };
 
@@ -362,7 +285,7 @@ TEST_F(LauncherTest, EscapeDoesNothing) {
 
 TEST_F(LauncherTest, UninstallAsksFirstAndNoKeepsTheLauncherOpen) {
     MarkInstalled("C:\\Game");
-    Shown no, yes;
+    ShownBox no, yes;
     HWND launcher = nullptr;
     Driver driver({Observe(), [&] { return (launcher = FindThreadDialog(IDC_INSTALL)) != nullptr; },
                    Click(IDC_UNINSTALL), Answer(no, mb::IDNO_),
@@ -376,15 +299,15 @@ TEST_F(LauncherTest, UninstallAsksFirstAndNoKeepsTheLauncherOpen) {
     EXPECT_TRUE(driver.Finished());
     EXPECT_EQ(2, ctx.MenuChoice);
     EXPECT_EQ(0, choiceWhenOpen);
-    for (const Shown* shown : {&no, &yes}) {
+    for (const ShownBox* shown : {&no, &yes}) {
         EXPECT_EQ("確認", shown->caption);
         EXPECT_EQ("テスト・ゲームのｱﾝｲﾝｽﾄｰﾙを行います。\n\nよろしいですか？", shown->text);
-        EXPECT_EQ(launcher, shown->owner);
+        EXPECT_EQ(reinterpret_cast<uintptr_t>(launcher), shown->owner);
     }
 }
 
 TEST_F(WindowTest, AppMessageBoxShowsTheProgramNameAndReturnsTheAnswer) {
-    Shown shown;
+    ShownBox shown;
     Driver driver({Answer(shown, mb::IDOK_)});
     EXPECT_EQ(mb::IDOK_, ui.AppMessageBox("この操作はまだ使用できません。", mb::OK));
     EXPECT_TRUE(driver.Finished());
@@ -393,7 +316,7 @@ TEST_F(WindowTest, AppMessageBoxShowsTheProgramNameAndReturnsTheAnswer) {
 }
 
 TEST_F(WindowTest, DesktopMessageBoxUsesItsCaption) {
-    Shown shown;
+    ShownBox shown;
     Driver driver({Answer(shown, mb::IDNO_)});
     EXPECT_EQ(mb::IDNO_, ui.DesktopMessageBox("続けますか？", "ｲﾝｽﾄｰﾙ", mb::YESNO));
     EXPECT_TRUE(driver.Finished());
@@ -446,7 +369,7 @@ TEST_F(LauncherTest, OpensCentredAndDrawsTheTitleBitmapAtItsSize) {
                                        {w / 2, 2}, {w, 0},     {0, h},     {w, h}};
     for (bool topDown : {false, true}) {
         SCOPED_TRACE(topDown ? "top-down" : "bottom-up");
-        ASSERT_TRUE(WriteTitle(PictureBmp(w, h, topDown)));
+        ASSERT_NO_FATAL_FAILURE(WriteTitle(PictureBmp(w, h, topDown)));
         Screen screen;
         Driver driver({Observe(), ReadScreen(screen, points), Click(IDC_EXIT)});
         EXPECT_EQ(mb::IDCANCEL_, ui.RunLauncher(ctx));
@@ -510,9 +433,9 @@ TEST_F(LauncherTest, ABitmapThatCannotBeLoadedClosesItAtOnce) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.message);
         ctx.TITLE_BMP = c.titleBmp;
-        ASSERT_TRUE(WriteTitle(c.content));
+        ASSERT_NO_FATAL_FAILURE(WriteTitle(c.content));
         ctx.MenuChoice = 7;
-        Shown shown;
+        ShownBox shown;
         bool launcherVisible = true;
         Driver driver({[&] {
                            launcherVisible = FindThreadDialog(IDC_INSTALL) != nullptr;

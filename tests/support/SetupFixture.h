@@ -1,0 +1,67 @@
+// The base of the host tests of the program's logic: a context, the fake
+// operating system and user interface, the environment that joins them, and
+// a medium at C:\Media to write a Setup.inf and the medium's files into.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "core/ScriptReader.h"
+#include "core/SetupContext.h"
+#include "core/SetupEnv.h"
+#include "fakes/FakeOs.h"
+#include "fakes/FakeUi.h"
+#include "fakes/TestText.h"
+
+namespace setup {
+
+constexpr char kMedium[] = "C:\\Media";
+
+// A trace stream that keeps what is written to it.
+class CapturedTrace : public TextSink {
+public:
+    explicit CapturedTrace(std::string& into) : into_(into) {}
+    void Write(std::string_view text) override { into_.append(text); }
+
+private:
+    std::string& into_;
+};
+
+// OsType: FakeOs or a FakeOs that records more.
+template <class OsType>
+class BasicSetupFixture : public ::testing::Test {
+protected:
+    // The medium's folder, made the current directory as `current` spells it.
+    void OpenMedium(const std::string& current = kMedium) {
+        os.AddFolder(kMedium);
+        os.SetCurrentDirectory(current);
+    }
+    // A file of the medium, by its path inside it.
+    void AddMediumFile(const std::string& relative, const std::string& bytes = "",
+                       uint32_t attributes = win::FILE_ATTRIBUTE_ARCHIVE_) {
+        os.AddFile(std::string(kMedium) + "\\" + relative, bytes, attributes);
+    }
+    // Setup.inf on the medium, saved in CP932 as the author's editor would.
+    void WriteScript(const std::string& utf8) { AddMediumFile("Setup.inf", ToCp932(utf8)); }
+    // Writes the script and reads every section of it into `lists`.
+    void ReadScript(const std::string& utf8) {
+        WriteScript(utf8);
+        lists = ScriptLists();
+        ASSERT_EQ(ReadSetupScript(env, lists, kSectionAll), 1);
+    }
+    // From here on the trace lines collect in `trace`.
+    void KeepTrace() { ctx.TraceStream = std::make_unique<CapturedTrace>(trace); }
+
+    SetupContext ctx;
+    OsType os;
+    FakeUi ui;
+    SetupEnv env{ctx, os, ui};
+    ScriptLists lists;
+    std::string trace;
+};
+
+using SetupFixture = BasicSetupFixture<FakeOs>;
+
+}  // namespace setup
