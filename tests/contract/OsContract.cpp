@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "core/Text.h"
+#include "support/Utf16.h"
 
 namespace setup::contract {
 namespace {
@@ -12,17 +13,6 @@ using namespace win;
 
 constexpr uint32_t SENTINEL = 0xDEADBEEF;
 constexpr uint32_t KEY_ALL = KEY_READ_ | KEY_WRITE_;
-
-std::vector<uint8_t> Utf16Bytes(const std::string& text, bool terminator) {
-    std::u16string wide = Utf8ToUtf16(text);
-    if (terminator) wide.push_back(u'\0');
-    std::vector<uint8_t> bytes;
-    for (char16_t c : wide) {
-        bytes.push_back(static_cast<uint8_t>(c & 0xFF));
-        bytes.push_back(static_cast<uint8_t>(c >> 8));
-    }
-    return bytes;
-}
 
 std::vector<std::string> Names(const std::vector<FindData>& found) {
     std::vector<std::string> names;

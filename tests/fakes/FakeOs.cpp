@@ -7,6 +7,7 @@
 #include <cstdlib>
 
 #include "core/Text.h"
+#include "support/Utf16.h"
 
 namespace setup {
 
@@ -97,18 +98,6 @@ bool WildcardMatch(const std::string& pattern, const std::string& name) {
 
 bool HasWildcard(std::string_view text) {
     return text.find_first_of("*?") != std::string_view::npos;
-}
-
-std::vector<uint8_t> Utf16Bytes(const std::string& text, bool terminator) {
-    std::u16string wide = Utf8ToUtf16(text);
-    if (terminator) wide.push_back(u'\0');
-    std::vector<uint8_t> bytes;
-    bytes.reserve(wide.size() * 2);
-    for (char16_t c : wide) {
-        bytes.push_back(static_cast<uint8_t>(c & 0xFF));
-        bytes.push_back(static_cast<uint8_t>(c >> 8));
-    }
-    return bytes;
 }
 
 std::vector<std::string> SplitKeyPath(const std::string& path) {
