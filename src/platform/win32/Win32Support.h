@@ -86,6 +86,7 @@ enum class TextCount {
     Length,         // the length written, or the size needed (with the NUL) when too small; 0 fails
     SizeWithNul,    // the size with the NUL, whether it fitted or not; 0 fails
     LengthOrEmpty,  // as Length, but 0 with last error 0 is the empty text
+    LengthOrCut,    // the length written; the whole size when the text was cut short
 };
 
 // Runs `call(buffer, size)` with a growing buffer until the text fits.
@@ -109,7 +110,8 @@ bool FetchText(Call call, std::wstring& out, TextCount count = TextCount::Length
             out = std::move(buffer);
             return true;
         }
-        buffer.assign(n, L'\0');
+        // A cut text says nothing of the size it needs: double the room.
+        buffer.assign(count == TextCount::LengthOrCut ? buffer.size() * 2 : n, L'\0');
     }
     return false;
 }

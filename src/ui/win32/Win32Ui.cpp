@@ -2,6 +2,7 @@
 
 #include "core/SetupContext.h"
 #include "core/SetupEnv.h"
+#include "platform/win32/Win32Support.h"
 #include "platform/win32/Win32Text.h"
 #include "resource.h"
 #include "ui/win32/LauncherWindow.h"
@@ -34,18 +35,11 @@ Win32Ui::Win32Ui(Os& os, HINSTANCE resources)
     : os_(os), resources_(resources != nullptr ? resources : ::GetModuleHandleW(nullptr)) {}
 
 std::string Win32Ui::AppName() {
-    std::wstring path(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD n = ::GetModuleFileNameW(nullptr, &path[0], static_cast<DWORD>(path.size()));
-        if (n == 0) return std::string();
-        if (n < path.size()) {
-            path.resize(n);
-            break;
-        }
-        if (path.size() >= 32768) return std::string();
-        path.resize(path.size() * 2);
-    }
-    return AppNameFromPath(Narrow(path));
+    std::string path;
+    win32::FetchUtf8(
+        [](wchar_t* buffer, DWORD size) { return ::GetModuleFileNameW(nullptr, buffer, size); },
+        path, win32::TextCount::LengthOrCut);
+    return AppNameFromPath(path);
 }
 
 int Win32Ui::AppMessageBox(const std::string& text, unsigned style) {
