@@ -1,5 +1,6 @@
 #include "app/ProgramActions.h"
 
+#include "install/Preparation.h"
 #include "launch/Launch.h"
 
 namespace setup {
@@ -16,7 +17,7 @@ int NotAvailableYet(SetupEnv& env) {
 }  // namespace
 
 int ProgramActions::PrepareInstallation() {
-    return NotAvailableYet(app_.Env());
+    return setup::PrepareInstallation(app_.Env(), app_.Lists());
 }
 
 int ProgramActions::RunUninstallation() {

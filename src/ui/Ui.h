@@ -21,9 +21,11 @@ constexpr int IDOK_ = 1;
 constexpr int IDCANCEL_ = 2;
 constexpr int IDYES_ = 6;
 constexpr int IDNO_ = 7;
+constexpr int kWizardFinish = 12325;  // ID_WIZFINISH: the wizard ended with Finish
 }  // namespace mb
 
 struct SetupContext;
+struct SetupEnv;
 
 // A titled box with a status line, a percentage and a bar. It keeps the
 // window that was active when it was created disabled until it is destroyed;
@@ -64,6 +66,10 @@ public:
     // Runs a new launcher window modally. It sets ctx.MenuChoice (0 on
     // construction) and returns IDOK or IDCANCEL.
     virtual int RunLauncher(SetupContext& ctx) = 0;
+    // Runs the install wizard modally (welcome, setup type, destination,
+    // ready). It sets SetupTypeIndex and InstallPath, and returns 12325
+    // (ID_WIZFINISH) when the user pressed Finish, IDCANCEL_ on Cancel.
+    virtual int RunInstallWizard(SetupEnv& env) = 0;
     // Drains the thread's message queue without waiting.
     virtual void PumpMessages() = 0;
     // A progress window titled by string resource IDS_INSTALLING or

@@ -8,9 +8,11 @@
 #include <vector>
 
 #include "core/SetupContext.h"
+#include "core/SetupEnv.h"
 #include "support/ShownBox.h"
 #include "ui/Progress.h"
 #include "ui/Ui.h"
+#include "ui/Wizard.h"
 
 namespace setup {
 
@@ -77,7 +79,24 @@ public:
         ctx.MenuChoice = choice;
         return choice == 0 ? mb::IDCANCEL_ : mb::IDOK_;
     }
-    void PumpMessages() override { ++pumps; }
+    // The wizard opens on its defaults (standard type, ProgramDir\INSTALL_DIR);
+    // onWizard may then choose as a user would and answer, else the next
+    // scripted result is returned, else Finish.
+    int RunInstallWizard(SetupEnv& env) override {
+        ++wizardRuns;
+        events.push_back("wizard");
+        std::string directory;
+        OpenInstallSheet(env.ctx, directory);
+        if (onWizard) return onWizard(env);
+        if (wizardResults.empty()) return mb::kWizardFinish;
+        const int result = wizardResults.front();
+        wizardResults.pop_front();
+        return result;
+    }
+    void PumpMessages() override {
+        ++pumps;
+        events.push_back("pump");
+    }
     std::unique_ptr<ProgressWindow> NewProgressWindow(int titleStringId) override {
         return std::make_unique<FakeProgressWindow>(*this, titleStringId);
     }
@@ -100,6 +119,9 @@ public:
     std::deque<int> launcherChoices;
     std::function<int(SetupContext&)> onLauncher;
     int launcherRuns = 0;
+    std::deque<int> wizardResults;
+    std::function<int(SetupEnv&)> onWizard;
+    int wizardRuns = 0;
     int pumps = 0;
     ProgressCounter bar;  // the last progress window's bar
     int progressWindowsOpen = 0;

@@ -1,0 +1,76 @@
+#include "install/Preparation.h"
+
+#include <cinttypes>
+#include <memory>
+
+#include "core/Text.h"
+#include "install/Installation.h"
+#include "system/FileUtil.h"
+#include "system/MeasureTree.h"
+
+namespace setup {
+
+int64_t MeasureSetupType(SetupEnv& env, const ScriptLists& lists, int32_t type) {
+    std::string base;
+    env.os.GetCurrentDirectory(base);
+    TrimTrailingBackslashes(base);
+
+    int64_t total = 0;
+    for (const FileEntry& entry : lists.Files) {
+        if (entry.TypeFlags[type] == 0) continue;
+        const int64_t size =
+            MeasureTree(env, Format("%s\\%s", base.c_str(), entry.Source.c_str()), type);
+        if (size < 0) return -1;
+        total += size;
+    }
+    return total;
+}
+
+int PrepareInstallation(SetupEnv& env, ScriptLists& lists) {
+    SetupContext& ctx = env.ctx;
+    lists = ScriptLists();
+    if (!ReadSetupScript(env, lists, kSectionFiles)) {
+        env.ui.AppMessageBox(
+            "2) Failed to load and analyze Inf file (Files Section). Install aborted.", mb::OK);
+        return 0;
+    }
+    if (!ReadSetupScript(env, lists, kSectionRegistory)) {
+        env.ui.AppMessageBox(
+            "3) Failed to load and analyze Inf file (Regist Section). Install aborted.", mb::OK);
+        return 0;
+    }
+
+    std::unique_ptr<PreparingWindow> preparing = env.ui.NewPreparingWindow();
+    preparing->Create();
+    preparing->Show();
+    env.ui.PumpMessages();
+
+    // Every type is measured before the wizard opens: a missing source stops
+    // the install whichever type the user would have chosen.
+    for (int32_t type = kSetupMinimum; type < kSetupTypeCount; ++type) {
+        ctx.FileCounts[type] = 0;
+        ctx.RequiredBytes[type] = MeasureSetupType(env, lists, type);
+        ctx.Trace("%d %" PRId64 " bytes\n", type, ctx.RequiredBytes[type]);
+        ctx.Trace("%d %d \n", type, ctx.FileCounts[type]);
+        if (ctx.RequiredBytes[type] < 0) {
+            preparing->DestroyWindow();
+            return 0;
+        }
+        env.ui.PumpMessages();
+    }
+
+    // The wizard's first guess is below ProgramDir, so that drive is asked;
+    // a failed query leaves 0.
+    int64_t freeBytes = 0;
+    GetDiskFreeBytes(env, GetPathDrive(ctx.ProgramDir), freeBytes);
+    ctx.FreeBytes = freeBytes;
+    ctx.Trace("HDD %" PRId64 " Bytes\n", ctx.FreeBytes);
+    env.ui.PumpMessages();
+    preparing->DestroyWindow();
+    preparing.reset();
+
+    if (env.ui.RunInstallWizard(env) == mb::kWizardFinish) RunInstallation(env, lists);
+    return 1;
+}
+
+}  // namespace setup

@@ -1,0 +1,24 @@
+// The install action: the script's [Files] and [Registory] sections read
+// afresh, every setup type measured under the preparing window, the free
+// space of the Program Files drive, the wizard, and the installation run
+// when the wizard ends with Finish.
+#pragma once
+
+#include <cstdint>
+
+#include "core/ScriptReader.h"
+#include "core/SetupEnv.h"
+
+namespace setup {
+
+// 1 when the wizard has been run (whatever it and the installation ended
+// with); 0 when a section cannot be read or a source is missing (its message
+// has been shown).
+int PrepareInstallation(SetupEnv& env, ScriptLists& lists);
+
+// Bytes every [Files] entry of setup type `type` reaches below the current
+// folder, each file counted into FileCounts[type]; -1 when a source is
+// missing.
+int64_t MeasureSetupType(SetupEnv& env, const ScriptLists& lists, int32_t type);
+
+}  // namespace setup

@@ -1,0 +1,183 @@
+// The wizard pages' decisions: texts, checks, buttons, Next on the
+// destination page and what a browse changes.
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include "support/SetupFixture.h"
+#include "ui/Wizard.h"
+
+namespace setup {
+namespace {
+
+using namespace win;
+
+// The string table as the resources hold it.
+std::string String(int id) {
+    static const std::map<int, std::string> table = {
+        {IDS_WELCOME,
+         "??? ｾｯﾄｱｯﾌﾟﾌﾟﾛｸﾞﾗﾑへようこそ。\nこのﾌﾟﾛｸﾞﾗﾑはｺﾝﾋﾟｭｰﾀに ??? をｲﾝｽﾄｰﾙします。"},
+        {IDS_FREE_SPACE, "約 ??? の空き容量があります。"},
+        {IDS_SPACE_REQUIRED, "約 ??? がｲﾝｽﾄｰﾙには必要です。"},
+        {IDS_SPACE_SHORTFALL, "約 ??? がｲﾝｽﾄｰﾙにはたりません。"},
+        {IDS_TYPE_SPACE, "約 ??? の空き容量が必要です。"},
+        {IDS_PATH_HEADING, "ｾｯﾄｱｯﾌﾟは次のﾌｫﾙﾀﾞに ??? をｲﾝｽﾄｰﾙします。"},
+    };
+    return table.at(id);
+}
+
+class WizardTest : public SetupFixture {
+protected:
+    // Answers the page's questions in turn and records them.
+    PageAsk Answers(std::vector<int> answers) {
+        return [this, answers](const std::string& text, const std::string& caption,
+                               unsigned style) mutable {
+            asked.push_back(DesktopBox(text, caption, style));
+            const int answer = answers.empty() ? mb::IDOK_ : answers.front();
+            if (!answers.empty()) answers.erase(answers.begin());
+            return answer;
+        };
+    }
+    std::vector<ShownBox> asked;
+};
+
+TEST_F(WizardTest, TheSheetOpensOnTheDefaults) {
+    ctx.ProgramDir = "C:\\Program Files";
+    ctx.INSTALL_DIR = "ﾃﾞﾓｿﾌﾄ\\星の旅路";
+    ctx.BRAND_NAME = "ﾃﾞﾓｿﾌﾄ";
+    ctx.SetupTypeIndex = kSetupFull;
+    std::string directory;
+    EXPECT_EQ("ﾃﾞﾓｿﾌﾄ", OpenInstallSheet(ctx, directory));
+    EXPECT_EQ(kSetupStandard, ctx.SetupTypeIndex);
+    EXPECT_EQ("C:\\Program Files\\ﾃﾞﾓｿﾌﾄ\\星の旅路", ctx.InstallPath);
+    EXPECT_EQ(ctx.InstallPath, directory);
+    ctx.INSTALL_DIR.clear();
+    OpenInstallSheet(ctx, directory);
+    EXPECT_EQ("C:\\Program Files\\", directory);
+}
+
+TEST_F(WizardTest, WelcomeAndTypePagesShowTheNameAndEachTypesSize) {
+    ctx.GAME_NAME = "A ??? B";  // a replacement is not scanned again
+    EXPECT_EQ("A ??? B ｾｯﾄｱｯﾌﾟﾌﾟﾛｸﾞﾗﾑへようこそ。\nこのﾌﾟﾛｸﾞﾗﾑはｺﾝﾋﾟｭｰﾀに A ??? B をｲﾝｽﾄｰﾙします。",
+              ShowWelcomePage(ctx, String).welcome);
+    EXPECT_EQ(kWizardNext, ShowWelcomePage(ctx, String).buttons);
+
+    ctx.RequiredBytes[kSetupMinimum] = 1023;
+    ctx.RequiredBytes[kSetupStandard] = 1048575;
+    ctx.RequiredBytes[kSetupFull] = 5LL << 30;
+    const struct {
+        int32_t type;
+        int checked;
+    } cases[] = {{kSetupMinimum, IDC_TYPE_MINIMUM},
+                 {kSetupStandard, IDC_TYPE_STANDARD},
+                 {kSetupFull, IDC_TYPE_FULL},
+                 {7, 0}};
+    for (const auto& c : cases) {
+        ctx.SetupTypeIndex = c.type;
+        const TypePage page = ShowTypePage(ctx, String);
+        EXPECT_EQ(c.checked, page.checked) << c.type;
+        EXPECT_EQ("約 1023 Bytes の空き容量が必要です。", page.minimumSize);
+        EXPECT_EQ("約 1023 KB の空き容量が必要です。", page.standardSize);
+        EXPECT_EQ("約 5120 MB の空き容量が必要です。", page.fullSize);
+        EXPECT_EQ(kWizardBack | kWizardNext, page.buttons);
+    }
+    for (int control : {IDC_TYPE_MINIMUM, IDC_TYPE_FULL, IDC_TYPE_STANDARD}) {
+        ASSERT_TRUE(ChooseSetupType(ctx, control));
+        EXPECT_EQ(control, ShowTypePage(ctx, String).checked);
+    }
+    EXPECT_FALSE(ChooseSetupType(ctx, IDC_TYPE_STANDARD_SIZE));
+    EXPECT_EQ(kSetupStandard, ctx.SetupTypeIndex);
+}
+
+// Next is offered only while the free space exceeds what the chosen type
+// needs; otherwise the shortfall is named, down to "0 Bytes".
+TEST_F(WizardTest, TheDestinationPageComparesFreeSpaceWithTheChosenType) {
+    ctx.GAME_NAME = "星の旅路";
+    ctx.RequiredBytes[kSetupMinimum] = 10;
+    ctx.RequiredBytes[kSetupStandard] = 3 << 20;
+    ctx.RequiredBytes[kSetupFull] = 6LL << 30;
+    const struct {
+        int32_t type;
+        int64_t freeBytes;
+        const char* freeSpace;
+        const char* required;
+        const char* shortfall;
+        int buttons;
+    } cases[] = {
+        {kSetupStandard, (3 << 20) + 1, "約 3 MB の空き容量があります。", "約 3 MB がｲﾝｽﾄｰﾙには必要です。", "",
+         kWizardBack | kWizardNext},
+        {kSetupStandard, 3 << 20, "約 3 MB の空き容量があります。", "約 3 MB がｲﾝｽﾄｰﾙには必要です。",
+         "約 0 Bytes がｲﾝｽﾄｰﾙにはたりません。", kWizardBack},
+        {kSetupFull, 5LL << 30, "約 5120 MB の空き容量があります。", "約 6144 MB がｲﾝｽﾄｰﾙには必要です。",
+         "約 1024 MB がｲﾝｽﾄｰﾙにはたりません。", kWizardBack},
+        {kSetupMinimum, 0, "約 0 Bytes の空き容量があります。", "約 10 Bytes がｲﾝｽﾄｰﾙには必要です。",
+         "約 10 Bytes がｲﾝｽﾄｰﾙにはたりません。", kWizardBack},
+    };
+    for (const auto& c : cases) {
+        ctx.SetupTypeIndex = c.type;
+        ctx.FreeBytes = c.freeBytes;
+        const SpaceTexts texts = UpdateSpaceTexts(ctx, String);
+        EXPECT_EQ("ｾｯﾄｱｯﾌﾟは次のﾌｫﾙﾀﾞに 星の旅路 をｲﾝｽﾄｰﾙします。", texts.heading);
+        EXPECT_EQ(c.freeSpace, texts.freeSpace) << c.freeBytes;
+        EXPECT_EQ(c.required, texts.required) << c.freeBytes;
+        EXPECT_EQ(c.shortfall, texts.shortfall) << c.freeBytes;
+        EXPECT_EQ(c.buttons, texts.buttons) << c.freeBytes;
+    }
+}
+
+TEST_F(WizardTest, NextNeedsAnExistingOrANewlyMadeFolder) {
+    const ShownBox question =
+        DesktopBox("C:\\Games\\Newﾌｫﾙﾀﾞは存在しません。\n\n作成しますか？", "新規ﾌｫﾙﾀﾞ作成", 0x124);
+    const ShownBox failed = DesktopBox("ﾌｫﾙﾀﾞの作成に失敗しました。", "新規ﾌｫﾙﾀﾞ作成", 0x30);
+    const struct {
+        const char* name;
+        const char* installPath;
+        std::vector<int> answers;
+        int result;
+        std::vector<ShownBox> asked;
+        bool madeFolder;
+    } cases[] = {
+        {"existing read-only folder", "C:\\Games\\Old", {}, 0, {}, true},
+        {"No stays", "C:\\Games\\New", {mb::IDNO_}, -1, {question}, false},
+        {"Yes makes the chain", "C:\\Games\\New", {mb::IDYES_}, 0, {question}, true},
+        {"a file in the way", "C:\\Games\\File", {mb::IDYES_}, -1,
+         {DesktopBox("C:\\Games\\Fileﾌｫﾙﾀﾞは存在しません。\n\n作成しますか？", "新規ﾌｫﾙﾀﾞ作成", 0x124),
+          failed},
+         false},
+        {"a drive that is not there", "Q:\\New", {mb::IDYES_}, -1,
+         {DesktopBox("Q:\\Newﾌｫﾙﾀﾞは存在しません。\n\n作成しますか？", "新規ﾌｫﾙﾀﾞ作成", 0x124), failed},
+         false},
+    };
+    os.AddFolder("C:\\Games\\Old");
+    os.SetFileAttributes("C:\\Games\\Old", FILE_ATTRIBUTE_READONLY_ | FILE_ATTRIBUTE_ARCHIVE_);
+    os.AddFile("C:\\Games\\File", "x");
+    for (const auto& c : cases) {  // in order: No leaves nothing for Yes to find
+        asked.clear();
+        ctx.InstallPath = c.installPath;
+        EXPECT_EQ(c.result, DestinationWizardNext(env, Answers(c.answers))) << c.name;
+        EXPECT_EQ(c.asked, asked) << c.name;
+        EXPECT_EQ(c.madeFolder, os.IsFolder(c.installPath)) << c.name;
+    }
+}
+
+TEST_F(WizardTest, ABrowsedFolderIsTakenAndItsDriveMeasured) {
+    os.AddDrive('D');
+    FakeOs::DiskSpace space;
+    space.freeBytesAvailable = 7LL << 30;
+    os.SetDiskSpace('D', space);
+    os.AddFolder("D:\\Spiele");
+    ctx.FreeBytes = 1;
+    std::string directory;
+    ApplyBrowsedFolder(env, "D:\\Spiele", directory);
+    EXPECT_EQ("D:\\Spiele", directory);
+    EXPECT_EQ("D:\\Spiele\\", ctx.InstallPath);
+    EXPECT_EQ(7LL << 30, ctx.FreeBytes);
+
+    os.FailNext("GetDiskFreeSpaceEx", ERROR_ACCESS_DENIED_);
+    ApplyBrowsedFolder(env, "D:\\", directory);
+    EXPECT_EQ("D:\\", ctx.InstallPath);
+    EXPECT_EQ(0, ctx.FreeBytes);
+}
+
+}  // namespace
+}  // namespace setup
