@@ -56,7 +56,7 @@ if(NOT SETUP_NO_TESTS)
     tests/e2e/driver/Script.cpp)
   target_compile_options(e2e_driver PRIVATE ${SETUP_WARNINGS} -municode)
   target_link_options(e2e_driver PRIVATE -municode)
-  target_link_libraries(e2e_driver PRIVATE comctl32 gdi32 user32 advapi32)
+  target_link_libraries(e2e_driver PRIVATE comctl32 gdi32 user32 advapi32 ole32 uuid)
 
   add_executable(e2e_game WIN32 tests/e2e/game/Game.cpp)
   target_compile_options(e2e_game PRIVATE ${SETUP_WARNINGS} -municode)

@@ -1,5 +1,11 @@
 #!/usr/bin/env python3
-"""Writes Setup.ico: a 16-colour icon, 32x32 and 16x16, a box with a down arrow."""
+"""Writes the program's 16-colour icons.
+
+Setup.ico (32x32 and 16x16): a tray with a down arrow. WizardWelcome.ico
+(32x32): a disc over a box. WizardReady.ico (32x32): a screen with a tick.
+make_icon.py [FOLDER] writes all three into FOLDER (default: beside this file).
+"""
+import os
 import struct
 import sys
 
@@ -10,11 +16,12 @@ PALETTE = [
     (128, 128, 128), (255, 0, 0), (0, 255, 0), (255, 255, 0),
     (0, 0, 255), (255, 0, 255), (0, 255, 255), (255, 255, 255),
 ]
-BLACK, NAVY, BLUE, YELLOW = 0, 4, 12, 11
+BLACK, GREEN, NAVY, SILVER, GREY, BLUE, YELLOW, WHITE = 0, 2, 4, 7, 8, 12, 11, 15
+TEAL, LIME = 6, 10
 TRANSPARENT = None
 
 
-def pixel(x, y, n):
+def setup_pixel(x, y, n):
     """Colour index of (x, y), top-down, in an n x n image; None is transparent."""
     u, v = x * 32 // n, y * 32 // n
     # Tray: a box in the lower half.
@@ -33,7 +40,43 @@ def pixel(x, y, n):
     return TRANSPARENT
 
 
-def image(n):
+def welcome_pixel(x, y, n):
+    """A silver disc with a hole, resting on a blue box."""
+    u, v = x * 32 // n, y * 32 // n
+    if 20 <= v <= 30 and 4 <= u <= 27:
+        if v in (20, 30) or u in (4, 27):
+            return BLACK
+        return BLUE if v < 25 else NAVY
+    d = (2 * u - 31) ** 2 + (2 * v - 21) ** 2  # centre (15.5, 10.5), in half units
+    if d <= 4 * 2 ** 2:
+        return BLACK if d > 4 * 1 ** 2 else TRANSPARENT
+    if d <= 4 * 10 ** 2:
+        return BLACK if d > 4 * 9 ** 2 else (WHITE if u < v else SILVER)
+    return TRANSPARENT
+
+
+def ready_pixel(x, y, n):
+    """A screen on a stand with a green tick on it."""
+    u, v = x * 32 // n, y * 32 // n
+    if 2 <= v <= 22 and 2 <= u <= 29:
+        if v in (2, 22) or u in (2, 29):
+            return BLACK
+        if v in (3, 21) or u in (3, 28):
+            return GREY
+        # The tick: a short stroke down to (13, 17), a long one up to (25, 6).
+        if 9 <= u <= 13 and abs((v - 13) - (u - 9)) <= 1:
+            return LIME
+        if 13 <= u <= 25 and abs((17 - v) - (u - 13) * 11 // 12) <= 1:
+            return LIME
+        return TEAL
+    if 23 <= v <= 26 and 13 <= u <= 18:
+        return GREY
+    if 27 <= v <= 29 and 8 <= u <= 23:
+        return BLACK if v == 29 or u in (8, 23) else SILVER
+    return TRANSPARENT
+
+
+def image(pixel, n):
     row_xor = ((n * 4 + 31) // 32) * 4
     row_and = ((n + 31) // 32) * 4
     xor, mask = bytearray(), bytearray()
@@ -53,9 +96,15 @@ def image(n):
     return header + palette + bytes(xor) + bytes(mask)
 
 
-def main(path):
-    sizes = [32, 16]
-    images = [image(n) for n in sizes]
+ICONS = [
+    ('Setup.ico', setup_pixel, [32, 16]),
+    ('WizardWelcome.ico', welcome_pixel, [32]),
+    ('WizardReady.ico', ready_pixel, [32]),
+]
+
+
+def write_icon(path, pixel, sizes):
+    images = [image(pixel, n) for n in sizes]
     out = struct.pack('<HHH', 0, 1, len(images))
     offset = 6 + 16 * len(images)
     for n, data in zip(sizes, images):
@@ -66,5 +115,10 @@ def main(path):
         f.write(out)
 
 
+def main(folder):
+    for name, pixel, sizes in ICONS:
+        write_icon(os.path.join(folder, name), pixel, sizes)
+
+
 if __name__ == '__main__':
-    main(sys.argv[1] if len(sys.argv) > 1 else 'Setup.ico')
+    main(sys.argv[1] if len(sys.argv) > 1 else os.path.dirname(os.path.abspath(__file__)))

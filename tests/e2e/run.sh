@@ -9,7 +9,8 @@
 # is a name from tests/e2e/scenarios (without .txt) or a path; default: all.
 # Each scenario gets a fresh copy of a template Wine prefix and its own Xvfb;
 # the medium is staged on C:\medium and Setup.exe is started there when the
-# driver asks for it. Screenshots and logs go to BUILD_DIR/e2e-out/<scenario>/.
+# driver asks for it; SCENARIO.stage.sh beside a scenario, when there is one,
+# is run with the medium folder first. Screenshots and logs go to BUILD_DIR/e2e-out/<scenario>/.
 # SETUP_E2E_KEEP=1 keeps each scenario's prefix for a look afterwards.
 set -uo pipefail
 
@@ -152,6 +153,12 @@ run_scenario() {  # scenario file
     cp "$build/e2e_game.exe" "$medium/Game.exe"
     # git keeps no read-only attribute; the demo's save file has it.
     chmod a-w "$medium/Save/save.dat"
+    # A scenario that needs a medium of its own changes it here.
+    local stage="${file%.txt}.stage.sh"
+    if [ -f "$stage" ] && ! bash "$stage" "$medium" >>"$out/runner.log" 2>&1; then
+        echo "e2e: $stage failed" >"$out/driver.log"
+        return 1
+    fi
 
     "$WINE" "$build/e2e_driver.exe" --requests "$(e2e_windows_path "$out/requests")" \
         "$(e2e_windows_path "$file")" >"$out/driver.log" 2>&1 &

@@ -13,6 +13,7 @@
 
 #include "WindowTestSupport.h"
 #include "core/SetupContext.h"
+#include "core/SetupEnv.h"
 #include "fakes/BmpBuilder.h"
 #include "platform/win32/Win32Os.h"
 #include "platform/win32/Win32Text.h"
@@ -54,6 +55,10 @@ TEST(Win32Ui, AppNameIsThisProgramsFileName) {
 
 // --- driving real windows from a thread timer ---------------------------
 
+constexpr int kWizardBackButton = 0x3023;
+constexpr int kWizardNextButton = 0x3024;
+constexpr int kWizardFinishId = 0x3025;
+
 // Steps run one per timer tick, each until it returns true. A watchdog ends
 // any dialog still open after a few seconds so a failing test cannot hang.
 class Driver {
@@ -78,6 +83,10 @@ private:
         if (++self->ticks_ > 250) {
             for (int id : {0xFFFF, IDC_INSTALL}) {
                 if (HWND h = FindThreadDialog(id)) ::EndDialog(h, 0);
+            }
+            // A wizard's own loop does not watch EndDialog.
+            if (HWND sheet = FindThreadDialog(kWizardNextButton)) {
+                ::PostMessageW(sheet, PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
             }
         } else if (!self->Finished() && self->steps_[self->next_]()) {
             ++self->next_;
@@ -586,6 +595,107 @@ TEST_F(WindowTest, PumpMessagesDispatchesWhatIsQueuedAndReturns) {
     ui.PumpMessages();  // an empty queue: returns at once
     EXPECT_EQ(2, g_received);
     ::DestroyWindow(target);
+}
+
+// --- the install wizard -----------------------------------------------------
+
+// What the sheet shows on one page: its buttons and its controls in
+// creation order with their styles.
+struct WizardScreen {
+    std::string caption;
+    bool back = false, next = false, finish = false;
+    std::vector<int> ids;
+    std::vector<LONG_PTR> styles;
+    std::string shortfall;
+};
+
+// Waits for the page holding `control` and reads it (the buttons it posted
+// have arrived by then: posted messages come before the timer's).
+Driver::Step ReadPage(int control, WizardScreen& screen) {
+    return [control, &screen] {
+        HWND sheet = FindThreadDialog(kWizardNextButton);
+        HWND page = reinterpret_cast<HWND>(::SendMessageW(sheet, PSM_GETCURRENTPAGEHWND, 0, 0));
+        if (page == nullptr || ::GetDlgItem(page, control) == nullptr) return false;
+        screen.caption = TextOf(sheet);
+        screen.back = ::IsWindowEnabled(::GetDlgItem(sheet, kWizardBackButton)) != FALSE;
+        screen.next = ::IsWindowEnabled(::GetDlgItem(sheet, kWizardNextButton)) != FALSE;
+        HWND finish = ::GetDlgItem(sheet, kWizardFinishId);
+        screen.finish = ::IsWindowVisible(finish) && ::IsWindowEnabled(finish);
+        for (HWND c = ::GetWindow(page, GW_CHILD); c != nullptr; c = ::GetWindow(c, GW_HWNDNEXT)) {
+            screen.ids.push_back(::GetDlgCtrlID(c));
+            screen.styles.push_back(::GetWindowLongPtrW(c, GWL_STYLE));
+        }
+        screen.shortfall = TextOf(::GetDlgItem(page, IDC_PATH_SHORTFALL));
+        return true;
+    };
+}
+
+Driver::Step PressWizard(int button) {
+    return [button] {
+        HWND sheet = FindThreadDialog(kWizardNextButton);
+        return sheet != nullptr && ::PostMessageW(sheet, PSM_PRESSBUTTON, button, 0);
+    };
+}
+
+TEST_F(WindowTest, WizardPagesAsCreatedAndTheirButtons) {
+    TempTree programs("setup_wizard_test_" + std::to_string(::GetCurrentProcessId()));
+    programs.Folder("ゲーム");
+    SetupContext ctx;
+    ctx.BRAND_NAME = "テスト社";
+    ctx.GAME_NAME = "テスト";
+    ctx.ProgramDir = programs.Path();
+    ctx.INSTALL_DIR = "ゲーム";
+    ctx.RequiredBytes[1] = 2048;
+    ctx.FreeBytes = 1 << 20;
+    SetupEnv env{ctx, os, ui};
+    WizardScreen welcome, type, path, ready;
+    Driver driver({ReadPage(IDC_WELCOME_TEXT, welcome), PressWizard(PSBTN_NEXT),
+                   ReadPage(IDC_TYPE_PROMPT, type), PressWizard(PSBTN_NEXT),
+                   ReadPage(IDC_PATH_BROWSE, path), PressWizard(PSBTN_NEXT), ReadPage(-1, ready),
+                   PressWizard(PSBTN_FINISH)});
+    EXPECT_EQ(mb::kWizardFinish, ui.RunInstallWizard(env));
+    ASSERT_TRUE(driver.Finished());
+    EXPECT_EQ(programs.Path("ゲーム"), ctx.InstallPath);
+
+    // The title on every page; the buttons each page posted.
+    const struct {
+        const WizardScreen& screen;
+        bool back, next, finish;
+    } pages[] = {{welcome, false, true, false},
+                 {type, true, true, false},
+                 {path, true, true, false},
+                 {ready, true, false, true}};
+    for (const auto& p : pages) {
+        EXPECT_EQ("テスト社", p.screen.caption);
+        EXPECT_EQ(p.back, p.screen.back);
+        EXPECT_EQ(p.next, p.screen.next);
+        EXPECT_EQ(p.finish, p.screen.finish);
+    }
+    // The radio buttons first, one group without tab stops; 1021 last.
+    const std::vector<int> order = {1010, 1013, 1014, 1015, 1016, 1017, 1018, 1019, 1020, 1021};
+    ASSERT_EQ(order, type.ids);
+    for (size_t i = 0; i < order.size(); ++i) {
+        SCOPED_TRACE(order[i]);
+        EXPECT_EQ(i == 0 || i == 3, (type.styles[i] & WS_GROUP) != 0);
+        // The button control gives the checked radio button the tab stop.
+        EXPECT_EQ(i == 0, (type.styles[i] & WS_TABSTOP) != 0);
+        EXPECT_EQ(i < 3, (type.styles[i] & BS_TYPEMASK) == BS_AUTORADIOBUTTON);
+    }
+    // The ready page's group box is never shown.
+    ASSERT_EQ(4u, ready.styles.size());
+    EXPECT_EQ(BS_GROUPBOX, ready.styles[3] & BS_TYPEMASK);
+    EXPECT_EQ(0, ready.styles[3] & WS_VISIBLE);
+
+    // Too little space: Back only, the shortfall shown; Cancel gives IDCANCEL.
+    ctx.FreeBytes = 2048;
+    WizardScreen full;
+    Driver cancel({PressWizard(PSBTN_NEXT), PressWizard(PSBTN_NEXT),
+                   ReadPage(IDC_PATH_BROWSE, full), PressWizard(PSBTN_CANCEL)});
+    EXPECT_EQ(mb::IDCANCEL_, ui.RunInstallWizard(env));
+    ASSERT_TRUE(cancel.Finished());
+    EXPECT_TRUE(full.back);
+    EXPECT_FALSE(full.next);
+    EXPECT_EQ("約 0 Bytes がｲﾝｽﾄｰﾙにはたりません。", full.shortfall);
 }
 
 }  // namespace

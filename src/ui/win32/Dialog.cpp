@@ -110,6 +110,15 @@ std::string WindowText(HWND window) {
     return Narrow(text);
 }
 
+std::string LoadResourceString(HINSTANCE resources, int id) {
+    const wchar_t* text = nullptr;
+    // With a zero buffer size LoadStringW hands out the resource itself.
+    const int length =
+        ::LoadStringW(resources, static_cast<UINT>(id), reinterpret_cast<LPWSTR>(&text), 0);
+    if (length <= 0 || text == nullptr) return std::string();
+    return Narrow(std::wstring(text, static_cast<size_t>(length)));
+}
+
 std::string Dialog::ItemText(int id) const {
     return WindowText(Item(id));
 }
@@ -226,8 +235,60 @@ INT_PTR Dialog::Dispatch(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) 
                    : FALSE;
     case WM_PAINT:
         return self->OnPaint() ? TRUE : FALSE;
+    case WM_NOTIFY: {
+        LRESULT result = 0;
+        if (!self->OnNotify(*reinterpret_cast<const NMHDR*>(lParam), result)) return FALSE;
+        // The only place a notification's answer is written.
+        ::SetWindowLongPtrW(hwnd, DWLP_MSGRESULT, result);
+        return TRUE;
+    }
     default:
         return self->OnMessage(message, wParam, lParam);
+    }
+}
+
+HPROPSHEETPAGE PropertyPage::CreatePage(HINSTANCE resources, int templateId,
+                                        const std::string& title) {
+    title_ = Widen(title);
+    PROPSHEETPAGEW page{};
+    page.dwSize = sizeof(page);
+    page.dwFlags = PSP_USETITLE;  // and not PSP_HASHELP
+    page.hInstance = resources;
+    page.pszTemplate = MAKEINTRESOURCEW(templateId);
+    page.pszTitle = title_.c_str();
+    page.pfnDlgProc = &PropertyPage::PageProc;
+    page.lParam = reinterpret_cast<LPARAM>(this);
+    return ::CreatePropertySheetPageW(&page);
+}
+
+INT_PTR CALLBACK PropertyPage::PageProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_INITDIALOG && lParam != 0) {
+        lParam = reinterpret_cast<const PROPSHEETPAGEW*>(lParam)->lParam;
+    }
+    return DialogProc(hwnd, message, wParam, lParam);
+}
+
+void PropertyPage::PostWizardButtons(int buttons) {
+    ::PostMessageW(Sheet(), PSM_SETWIZBUTTONS, 0, buttons);
+}
+
+bool PropertyPage::OnNotify(const NMHDR& header, LRESULT& result) {
+    switch (header.code) {
+    case PSN_SETACTIVE:
+        result = OnSetActive() ? 0 : -1;
+        return true;
+    case PSN_WIZNEXT:
+        result = OnWizardNext();
+        return true;
+    case PSN_WIZBACK:
+        result = OnWizardBack();
+        return true;
+    case PSN_WIZFINISH:
+        // Non-zero keeps the wizard open.
+        result = OnWizardFinish() ? 0 : 1;
+        return true;
+    default:
+        return false;
     }
 }
 

@@ -1,7 +1,7 @@
 // The one dialog class every window of the program derives from: a single
 // trampoline turns the dialog messages into virtual calls on the object.
 // Modal (DoModal) and modeless (Create) dialogs differ only in how EndDialog
-// ends them.
+// ends them. Property pages are dialogs too; the sheet creates their windows.
 #pragma once
 
 #include <string>
@@ -13,6 +13,9 @@ namespace setup {
 
 // A window's text in UTF-8; empty for a null window.
 std::string WindowText(HWND window);
+
+// String resource `id` of `resources` in UTF-8; empty when there is none.
+std::string LoadResourceString(HINSTANCE resources, int id);
 
 class Dialog {
 public:
@@ -65,6 +68,9 @@ protected:
     virtual bool OnCommand(int id, int notifyCode, HWND control);
     // WM_PAINT; false leaves it to the dialog's default painting.
     virtual bool OnPaint() { return false; }
+    // WM_NOTIFY. true when handled; `result` then becomes the message's
+    // result (DWLP_MSGRESULT).
+    virtual bool OnNotify(const NMHDR&, LRESULT&) { return false; }
     // Any message not handled above; its dialog-procedure result.
     virtual INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
     virtual void OnOK() { EndDialog(mb::IDOK_); }
@@ -74,8 +80,10 @@ protected:
     // an OnPaint that draws on top of it.
     void DefaultPaint();
 
-private:
+    // The one dialog procedure; WM_INITDIALOG's lParam is the object.
     static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+
+private:
     static INT_PTR Dispatch(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     static LRESULT CALLBACK MessageFilter(int code, WPARAM wParam, LPARAM lParam);
     BOOL InitDialog();
@@ -84,6 +92,45 @@ private:
     HINSTANCE resources_ = nullptr;
     bool modal_ = false;
     Dialog* outer_ = nullptr;  // the modal dialog running when this one started
+};
+
+// A page of a property sheet (here: of a wizard). The sheet makes its window
+// the first time the page is shown and destroys it with the sheet; the
+// page's notifications become the virtuals below.
+class PropertyPage : public Dialog {
+public:
+    // The page's sheet entry: template `templateId` of `resources`, the
+    // sheet's title shown while the page is (no Help button). Null on failure.
+    HPROPSHEETPAGE CreatePage(HINSTANCE resources, int templateId, const std::string& title);
+
+    // The sheet window; null before the page's window exists.
+    HWND Sheet() const { return ::GetParent(Window()); }
+
+    // Posts PSM_SETWIZBUTTONS (PSWIZB_BACK, _NEXT, _FINISH) to the sheet.
+    // Posted, not sent: the sheet applies it after the page change is done.
+    void PostWizardButtons(int buttons);
+
+protected:
+    // PSN_SETACTIVE: false keeps the page from being shown.
+    virtual bool OnSetActive() { return true; }
+    // PSN_WIZNEXT and PSN_WIZBACK: 0 goes on to the next (previous) page,
+    // -1 stays, a template id goes to that page.
+    virtual LRESULT OnWizardNext() { return 0; }
+    virtual LRESULT OnWizardBack() { return 0; }
+    // PSN_WIZFINISH: false keeps the wizard open.
+    virtual bool OnWizardFinish() { return true; }
+
+    bool OnNotify(const NMHDR& header, LRESULT& result) override;
+    // Return and Escape belong to the sheet; a page never ends itself.
+    void OnOK() override {}
+    void OnCancel() override {}
+
+private:
+    // The sheet calls the page's procedure with the PROPSHEETPAGE itself as
+    // WM_INITDIALOG's lParam; its lParam is the object.
+    static INT_PTR CALLBACK PageProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+
+    std::wstring title_;  // the sheet keeps a pointer to it while it runs
 };
 
 // Centres `window` over `owner` when that is a visible, not minimised window,

@@ -15,15 +15,6 @@ void RegisterProgressClass() {
     ::InitCommonControlsEx(&controls);
 }
 
-std::string LoadResourceString(HINSTANCE resources, int id) {
-    const wchar_t* text = nullptr;
-    // With a zero buffer size LoadStringW hands out the resource itself.
-    const int length =
-        ::LoadStringW(resources, static_cast<UINT>(id), reinterpret_cast<LPWSTR>(&text), 0);
-    if (length <= 0 || text == nullptr) return std::string();
-    return Narrow(std::wstring(text, static_cast<size_t>(length)));
-}
-
 }  // namespace
 
 Win32ProgressWindow::Win32ProgressWindow(Ui& ui, HINSTANCE resources, int titleStringId)

@@ -5,6 +5,7 @@
 #include "platform/win32/Win32Support.h"
 #include "platform/win32/Win32Text.h"
 #include "resource.h"
+#include "ui/win32/InstallWizard.h"
 #include "ui/win32/LauncherWindow.h"
 #include "ui/win32/ProgressWindows.h"
 
@@ -65,6 +66,12 @@ int Win32Ui::RunLauncher(SetupContext& ctx) {
         return mb::IDCANCEL_;
     }
     return mb::IDOK_;
+}
+
+int Win32Ui::RunInstallWizard(SetupEnv& env) {
+    // The launcher has closed by now: the wizard has no owner.
+    CInstallSheet sheet(env, resources_);
+    return sheet.DoModal(nullptr);
 }
 
 void Win32Ui::PumpMessages() {

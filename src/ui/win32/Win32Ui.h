@@ -1,4 +1,5 @@
-// The real Ui: message boxes, the message pump and the launcher on Win32.
+// The real Ui: message boxes, the message pump, the launcher and the wizard
+// on Win32.
 #pragma once
 
 #include <string>
@@ -29,6 +30,7 @@ public:
     int DesktopMessageBox(const std::string& text, const std::string& caption,
                           unsigned style) override;
     int RunLauncher(SetupContext& ctx) override;
+    int RunInstallWizard(SetupEnv& env) override;
     void PumpMessages() override;
     std::unique_ptr<ProgressWindow> NewProgressWindow(int titleStringId) override;
     std::unique_ptr<PreparingWindow> NewPreparingWindow() override;

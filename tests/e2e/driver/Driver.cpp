@@ -27,6 +27,32 @@ bool ParseInt(const std::string& word, int& value) {
     return true;
 }
 
+std::string ExpandVariables(const std::string& word) {
+    if (word.find('%') == std::string::npos) return word;
+    const std::wstring wide = Widen(word);
+    std::wstring expanded(32768, L'\0');
+    const DWORD length = ::ExpandEnvironmentStringsW(wide.c_str(), &expanded[0], 32768);
+    if (length == 0 || length > expanded.size()) return word;
+    expanded.resize(length - 1);
+    return Narrow(expanded);
+}
+
+// `text` as `pattern`, where each # stands for one or more decimal digits.
+bool MatchesDigits(const std::string& text, const std::string& pattern) {
+    size_t t = 0;
+    for (size_t p = 0; p < pattern.size(); ++p) {
+        if (pattern[p] != '#') {
+            if (t >= text.size() || text[t] != pattern[p]) return false;
+            ++t;
+            continue;
+        }
+        const size_t digits = t;
+        while (t < text.size() && text[t] >= '0' && text[t] <= '9') ++t;
+        if (t == digits) return false;
+    }
+    return t == text.size();
+}
+
 bool SplitRegistryPath(const std::string& path, HKEY& root, std::wstring& subKey) {
     const size_t slash = path.find('\\');
     const std::string head = path.substr(0, slash);
@@ -134,7 +160,11 @@ int Driver::Run(const std::vector<Step>& steps, const std::string& fileName) {
     return 0;
 }
 
-std::string Driver::Execute(const Words& w) {
+std::string Driver::Execute(const Words& words) {
+    // Folders below the user's profile differ by user: %USERPROFILE% and
+    // the like are expanded in every word (unknown names stay as written).
+    Words w;
+    for (const std::string& word : words) w.push_back(ExpandVariables(word));
     const std::string& verb = w[0];
     if (verb == "timeout" || verb == "sleep") {
         unsigned long ms = 0;
@@ -263,7 +293,9 @@ HWND Driver::NamedControl(const std::string& window, const std::string& id,
         error = "the window " + window + " no longer exists";
         return nullptr;
     }
-    HWND control = ::GetDlgItem(parent, number);
+    // A page the wizard is changing to may not be shown yet.
+    HWND control = nullptr;
+    Poll([&] { return (control = FindControl(parent, number)) != nullptr; });
     if (control == nullptr) error = "the window " + window + " has no control " + id;
     return control;
 }
@@ -465,14 +497,17 @@ std::string Driver::File(const Words& w) {
 std::string Driver::Expect(const Words& w) {
     if (w.size() < 2) return "usage: expect WHAT ...";
     const std::string& what = w[1];
-    if (what == "text" || what == "caption" || what == "enabled" || what == "disabled" ||
-        what == "checked" || what == "unchecked" || what == "gone" || what == "focus") {
+    if (what == "text" || what == "textlike" || what == "caption" || what == "enabled" ||
+        what == "disabled" || what == "checked" || what == "unchecked" || what == "gone" ||
+        what == "focus") {
         return ExpectControl(w);
     }
     if (what == "ended" || what == "running") return ExpectProcess(w);
     if (what == "reg" || what == "noreg") return ExpectRegistry(w);
     if (what == "file" || what == "nofile") return ExpectFile(w);
     if (what == "pixel") return ExpectPixel(w);
+    if (what == "colour") return ExpectColour(w);
+    if (what == "link") return ExpectLink(w);
     return "unknown expectation \"" + what + "\"";
 }
 
@@ -500,8 +535,8 @@ std::string Driver::ExpectControl(const Words& w) {
         }
         return "caption is " + Quote(seen) + ", expected " + Quote(expected);
     }
-    if (what == "text") {
-        if (w.size() != 5) return "usage: expect text NAME ID \"TEXT\"";
+    if (what == "text" || what == "textlike") {
+        if (w.size() != 5) return "usage: expect " + what + " NAME ID \"TEXT\"";
         HWND control = NamedControl(w[2], w[3], error);
         if (control == nullptr) return error;
         const std::string expected = Unescape(w[4]);
@@ -509,7 +544,7 @@ std::string Driver::ExpectControl(const Words& w) {
         if (Poll([&] {
                 std::wstring text;
                 seen = ControlText(control, text) ? Narrow(text) : "(no answer)";
-                return seen == expected;
+                return what == "text" ? seen == expected : MatchesDigits(seen, expected);
             })) {
             return "";
         }
@@ -672,6 +707,27 @@ std::string Driver::ExpectPixel(const Words& w) {
     }
     if (!read) return "cannot read the pixel";
     return "pixel (" + w[3] + ", " + w[4] + ") is " + Hex6(seen) + ", expected " + w[5];
+}
+
+std::string Driver::ExpectColour(const Words& w) {
+    unsigned long wanted = 0;
+    if (w.size() != 5 || w[4].size() != 6 || !ParseNumber("0x" + w[4], wanted)) {
+        return "usage: expect colour NAME ID RRGGBB";
+    }
+    std::string error;
+    HWND control = NamedControl(w[2], w[3], error);
+    if (control == nullptr) return error;
+    if (Poll([&] { return ControlShowsColour(control, wanted); })) return "";
+    return "no pixel of control " + w[3] + " is " + w[4];
+}
+
+std::string Driver::ExpectLink(const Words& w) {
+    if (w.size() != 4) return "usage: expect link \"PATH\" \"TARGET\"";
+    std::wstring target;
+    std::string error;
+    if (!Poll([&] { return ReadShellLink(Widen(w[2]), target, error); })) return error;
+    if (Narrow(target) == w[3]) return "";
+    return "the link leads to " + Quote(Narrow(target)) + ", expected " + Quote(w[3]);
 }
 
 }  // namespace e2e

@@ -33,7 +33,7 @@ private:
     };
     using Words = std::vector<std::string>;
 
-    std::string Execute(const Words& w);
+    std::string Execute(const Words& words);
     std::string Launch(const Words& w);
     std::string WaitWindow(const Words& w);
     std::string Click(const Words& w, bool asCommand);
@@ -49,6 +49,8 @@ private:
     std::string ExpectRegistry(const Words& w);
     std::string ExpectFile(const Words& w);
     std::string ExpectPixel(const Words& w);
+    std::string ExpectColour(const Words& w);
+    std::string ExpectLink(const Words& w);
 
     // Sends a request line to the runner and waits until it has been served.
     std::string Request(const std::string& line);

@@ -1,5 +1,7 @@
 #include "Remote.h"
 
+#include <objbase.h>
+#include <shlobj.h>
 #include <tlhelp32.h>
 
 #include <cstdio>
@@ -34,7 +36,26 @@ BOOL CALLBACK MatchDialog(HWND window, LPARAM param) {
     return FALSE;
 }
 
+struct ControlSearch {
+    int id;
+    HWND found;
+};
+
+BOOL CALLBACK MatchControl(HWND window, LPARAM param) {
+    auto& search = *reinterpret_cast<ControlSearch*>(param);
+    if (::GetDlgCtrlID(window) != search.id || !::IsWindowVisible(window)) return TRUE;
+    search.found = window;
+    return FALSE;
+}
+
 }  // namespace
+
+HWND FindControl(HWND window, int id) {
+    if (HWND child = ::GetDlgItem(window, id)) return child;
+    ControlSearch search{id, nullptr};
+    ::EnumChildWindows(window, &MatchControl, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
 
 std::set<DWORD> FindProcesses(const std::wstring& imageName) {
     std::set<DWORD> pids;
@@ -130,10 +151,70 @@ bool ClientPixel(HWND window, int x, int y, unsigned long& rgb) {
     return true;
 }
 
+bool ControlShowsColour(HWND control, unsigned long rgb) {
+    RECT rect{};
+    if (!::GetWindowRect(control, &rect)) return false;
+    const int width = rect.right - rect.left;
+    const int height = rect.bottom - rect.top;
+    if (width <= 0 || height <= 0) return false;
+    // One copy of the screen area, read as 32-bit pixels (blue, green, red, 0).
+    HDC screen = ::GetDC(nullptr);
+    if (screen == nullptr) return false;
+    HDC memory = ::CreateCompatibleDC(screen);
+    HBITMAP bitmap = ::CreateCompatibleBitmap(screen, width, height);
+    HGDIOBJ old = ::SelectObject(memory, bitmap);
+    const BOOL copied = ::BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
+    ::SelectObject(memory, old);
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    std::vector<DWORD> pixels(static_cast<size_t>(width) * static_cast<size_t>(height));
+    const int rows = copied ? ::GetDIBits(memory, bitmap, 0, static_cast<UINT>(height),
+                                          pixels.data(), &info, DIB_RGB_COLORS)
+                            : 0;
+    ::DeleteObject(bitmap);
+    ::DeleteDC(memory);
+    ::ReleaseDC(nullptr, screen);
+    if (rows != height) return false;
+    for (DWORD pixel : pixels) {
+        if ((pixel & 0xFFFFFFul) == (rgb & 0xFFFFFFul)) return true;
+    }
+    return false;
+}
+
 std::string Hex6(unsigned long rgb) {
     char text[8];
     std::snprintf(text, sizeof(text), "%06lx", rgb & 0xFFFFFFul);
     return text;
+}
+
+bool ReadShellLink(const std::wstring& path, std::wstring& target, std::string& error) {
+    const HRESULT com = ::CoInitialize(nullptr);
+    IShellLinkW* link = nullptr;
+    IPersistFile* file = nullptr;
+    HRESULT hr = ::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                    reinterpret_cast<void**>(&link));
+    if (SUCCEEDED(hr)) hr = link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file));
+    if (SUCCEEDED(hr)) hr = file->Load(path.c_str(), STGM_READ);
+    std::vector<wchar_t> buffer(MAX_PATH * 4, L'\0');
+    if (SUCCEEDED(hr)) {
+        hr = link->GetPath(buffer.data(), static_cast<int>(buffer.size()), nullptr, SLGP_RAWPATH);
+    }
+    if (file != nullptr) file->Release();
+    if (link != nullptr) link->Release();
+    if (SUCCEEDED(com)) ::CoUninitialize();
+    if (FAILED(hr)) {
+        char code[16];
+        std::snprintf(code, sizeof(code), "0x%08lx", static_cast<unsigned long>(hr));
+        error = std::string("the link cannot be loaded: HRESULT ") + code;
+        return false;
+    }
+    target = buffer.data();
+    return true;
 }
 
 }  // namespace e2e

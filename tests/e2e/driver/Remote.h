@@ -17,6 +17,10 @@ std::set<DWORD> FindProcesses(const std::wstring& imageName);
 // with this caption, or (when caption is null) holding control id.
 HWND FindDialog(DWORD pid, const std::wstring* caption, int controlId);
 
+// Control id of `window`: a child of its own, else a visible one further
+// down (a wizard's controls live on its current page).
+HWND FindControl(HWND window, int id);
+
 std::wstring WindowClass(HWND window);
 std::wstring WindowCaption(HWND window);
 
@@ -33,6 +37,14 @@ bool PostKey(HWND window, UINT virtualKey);
 // The colour at a client point, as 0xRRGGBB; false when it cannot be read.
 bool ClientPixel(HWND window, int x, int y, unsigned long& rgb);
 
+// Whether some pixel of the control on screen has the colour 0xRRGGBB;
+// false also when the screen cannot be read.
+bool ControlShowsColour(HWND control, unsigned long rgb);
+
 std::string Hex6(unsigned long rgb);
+
+// Loads a shortcut file with the shell's own link object; false with the
+// reason in `error`.
+bool ReadShellLink(const std::wstring& path, std::wstring& target, std::string& error);
 
 }  // namespace e2e

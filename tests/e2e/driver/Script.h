@@ -3,7 +3,10 @@
 // A line is split into words at blanks; a word in double quotes keeps its
 // blanks and backslashes exactly (Windows paths need no escaping). Texts that
 // are compared with what a window shows turn the two characters \n into a
-// line break. Control ids are decimal or 0x-hex; times are milliseconds.
+// line break. Control ids are decimal or 0x-hex; a control is looked for
+// among the window's children, then among its visible descendants (a
+// wizard's current page). Times are milliseconds. %VARIABLES% of the
+// environment are expanded in every word.
 //
 //   timeout MS                          wait limit of the steps that follow (default 10000)
 //   sleep MS
@@ -26,11 +29,14 @@
 //   file copy "FROM" "TO"               (creates the folders)
 //   file delete "PATH"
 //   expect text NAME ID "TEXT"          a control's text
+//   expect textlike NAME ID "TEXT"      the same, each # standing for a run of digits
 //   expect caption NAME "TEXT"
 //   expect enabled|disabled NAME ID...
 //   expect checked|unchecked NAME ID
 //   expect focus NAME ID                the control has the keyboard focus
 //   expect pixel NAME X Y RRGGBB        a pixel of the client area
+//   expect colour NAME ID RRGGBB        some pixel of the control has that colour
+//   expect link "PATH" "TARGET"         a shortcut file, loaded back by the shell
 //   expect gone NAME                    the window is destroyed or hidden
 //   expect ended [PROC]                 the process ends within the timeout
 //   expect running [PROC] [MS]          the process still runs, for MS more (default 0)
