@@ -52,6 +52,7 @@ public:
         return mb::IDOK_;
     }
     int RunLauncher(SetupContext&) override { return mb::IDCANCEL_; }
+    int RunInstallWizard(SetupEnv&) override { return mb::IDCANCEL_; }
     void PumpMessages() override {
         MSG msg;
         while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
