@@ -1,0 +1,50 @@
+// The places an uninstallation may never delete, whatever its script or a
+// tampered install folder value says.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "core/SetupEnv.h"
+
+namespace setup {
+
+// `path` made absolute and normalised as Windows resolves it: "/" read as
+// "\", "." and ".." resolved, repeated separators and each component's
+// trailing dots and blanks removed, no trailing separator (a drive root
+// stays "C:\", a share root "\\server\share"). Empty when the path is not
+// absolute (a drive letter with a colon and a separator, or a UNC share) or
+// cannot be resolved.
+std::string NormalisePath(const std::string& path);
+
+// The places no target may be: each folder of `folders` and every folder
+// above one (Program Files in both views, the user profile, the user's and
+// all users' shell folders, the medium), and each tree of `trees` with
+// everything in it (the Windows folder, the system folder). Normalised;
+// folders the system did not name are left out.
+struct ProtectedPlaces {
+    std::vector<std::string> folders;
+    std::vector<std::string> trees;
+};
+
+// Read once per run, before anything is deleted.
+ProtectedPlaces ProtectedFolders(SetupEnv& env);
+
+// Whether a DELETE FILE, DELETE DIR or DELETE MENU target (expanded and
+// trimmed) may be deleted. Refused: empty, relative and device paths, paths
+// longer than 259 UTF-16 units, drive and share roots, short (8.3) names, the
+// protected places. `brandFolder` (may be empty) is refused as well: it holds the
+// Start-menu folders of other products of the same maker.
+bool IsDeletableTarget(const std::string& path, const ProtectedPlaces& places,
+                       const std::string& brandFolder = std::string());
+
+// Whether a DELETE REG key (below HKEY_CURRENT_USER, after expansion and
+// trimming) may be deleted: only keys strictly below "SOFTWARE\", every part
+// named, and nothing of the system's shared keys (Microsoft, Classes,
+// Policies, Wow6432Node).
+bool IsDeletableKey(const std::string& key);
+
+// The message of a refused target or key.
+std::string RefusalMessage(const std::string& target);
+
+}  // namespace setup
