@@ -39,6 +39,7 @@ constexpr uint32_t FILE_ATTRIBUTE_SYSTEM_ = 0x04;
 constexpr uint32_t FILE_ATTRIBUTE_DIRECTORY_ = 0x10;
 constexpr uint32_t FILE_ATTRIBUTE_ARCHIVE_ = 0x20;
 constexpr uint32_t FILE_ATTRIBUTE_NORMAL_ = 0x80;
+constexpr uint32_t FILE_ATTRIBUTE_REPARSE_POINT_ = 0x400;
 
 constexpr uint32_t REG_NONE_ = 0;
 constexpr uint32_t REG_SZ_ = 1;

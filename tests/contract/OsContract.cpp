@@ -118,6 +118,42 @@ TEST_P(OsContract, DeleteFile) {
     EXPECT_TRUE(Exists(At("folder")));
 }
 
+// A junction or symbolic link goes as the link itself: what it leads to stays.
+TEST_P(OsContract, LinksAreRemovedThemselves) {
+    ASSERT_TRUE(os().CreateDirectory(At("outside")));
+    ASSERT_TRUE(os().CreateDirectory(At("empty")));
+    ASSERT_TRUE(os().CreateDirectory(At("tree")));
+    Write(At("outside\\sentinel.txt"), "keep");
+    if (!env().MakeLink(At("tree\\folder"), At("outside")) ||
+        !env().MakeLink(At("tree\\to-empty"), At("empty")) ||
+        !env().MakeLink(At("tree\\file.txt"), At("outside\\sentinel.txt"))) {
+        GTEST_SKIP() << "no links on this machine";
+    }
+
+    std::vector<FindData> found;
+    ASSERT_TRUE(os().FindFiles(At("tree\\*"), found));
+    ASSERT_TRUE(Entry(found, "folder"));
+    constexpr uint32_t FOLDER_LINK = FILE_ATTRIBUTE_DIRECTORY_ | FILE_ATTRIBUTE_REPARSE_POINT_;
+    EXPECT_EQ(FOLDER_LINK, Entry(found, "folder")->attributes & FOLDER_LINK);
+    EXPECT_EQ(FOLDER_LINK, os().GetFileAttributes(At("tree\\folder")) & FOLDER_LINK);
+    // Wine marks only folder links.
+    if (!env().OnWine()) {
+        EXPECT_EQ(FILE_ATTRIBUTE_REPARSE_POINT_, Entry(found, "file.txt")->attributes &
+                                                     (FOLDER_LINK | FILE_ATTRIBUTE_REPARSE_POINT_));
+    }
+    ASSERT_TRUE(os().FindFiles(At("tree\\folder\\*"), found));
+    EXPECT_TRUE(Entry(found, "sentinel.txt"));
+
+    EXPECT_FALSE(os().DeleteFile(At("tree\\folder")));
+    EXPECT_EQ(ERROR_ACCESS_DENIED_, os().GetLastError());
+    EXPECT_TRUE(os().RemoveDirectory(At("tree\\folder"))) << os().GetLastError();
+    EXPECT_TRUE(os().RemoveDirectory(At("tree\\to-empty"))) << os().GetLastError();
+    EXPECT_TRUE(os().DeleteFile(At("tree\\file.txt"))) << os().GetLastError();
+    EXPECT_TRUE(os().RemoveDirectory(At("tree"))) << os().GetLastError();
+    EXPECT_EQ("keep", Read(At("outside\\sentinel.txt")));
+    EXPECT_TRUE(Exists(At("empty")));
+}
+
 TEST_P(OsContract, CopyFile) {
     const std::string from = At("source.txt");
     const std::string to = At("コピー.txt");

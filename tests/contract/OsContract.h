@@ -38,6 +38,9 @@ public:
     // Reads a shortcut back through the shell (COM initialised); `target`
     // untouched on failure.
     virtual int32_t LoadShellLinkTarget(const std::string& linkPath, std::string& target) = 0;
+    // Makes `link` a junction or symbolic link to the existing folder or file
+    // `target`. false where this machine cannot.
+    virtual bool MakeLink(const std::string& link, const std::string& target) = 0;
 };
 
 using EnvFactory = std::unique_ptr<ContractEnv> (*)();

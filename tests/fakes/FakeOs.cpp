@@ -230,6 +230,7 @@ struct FakeOs::Node {
     std::optional<uint64_t> size;
     Node* parent = nullptr;
     std::vector<std::unique_ptr<Node>> children;
+    std::string linkTarget;  // a junction or symbolic link: the absolute path it points to
 
     Node* Child(std::string_view childName) const {
         for (const auto& child : children) {
@@ -446,7 +447,7 @@ FakeOs::Lookup FakeOs::Find(const std::string& path) const {
         return result;
     }
     for (size_t i = 0; i + 1 < parts.size(); ++i) {
-        Node* next = folder->Child(parts[i]);
+        Node* next = Resolve(folder->Child(parts[i]));
         if (!next || !next->folder) {
             result.error = win::ERROR_PATH_NOT_FOUND_;
             return result;
@@ -457,6 +458,14 @@ FakeOs::Lookup FakeOs::Find(const std::string& path) const {
     result.node = folder->Child(parts.back());
     if (!result.node) result.error = win::ERROR_FILE_NOT_FOUND_;
     return result;
+}
+
+// A link met on the way is walked through, as Windows walks a junction or a
+// symbolic link; a missing target (or a loop) ends the walk.
+FakeOs::Node* FakeOs::Resolve(Node* node, int depth) const {
+    if (!node || node->linkTarget.empty()) return node;
+    if (depth > 8) return nullptr;
+    return Resolve(Find(node->linkTarget).node, depth + 1);
 }
 
 FakeOs::Node* FakeOs::FileNode(const std::string& path) const {
@@ -470,7 +479,8 @@ FakeOs::Node* FakeOs::EnsureFolder(const Path& path) {
     for (const std::string& part : path.parts) {
         Node* next = folder->Child(part);
         if (!next) next = folder->AddChild(part, true, win::FILE_ATTRIBUTE_DIRECTORY_);
-        if (!next->folder) TestSetupError("a file is in the way of folder " + Display(path));
+        next = Resolve(next);
+        if (!next || !next->folder) TestSetupError("no folder at " + Display(path));
         folder = next;
     }
     return folder;
@@ -589,6 +599,7 @@ bool FakeOs::SetFileAttributes(const std::string& path, uint32_t attributes) {
     Lookup found = Find(path);
     if (!found.node) return Fail(found.error);
     uint32_t value = attributes & SETTABLE_ATTRIBUTES & ~win::FILE_ATTRIBUTE_NORMAL_;
+    value |= found.node->attributes & win::FILE_ATTRIBUTE_REPARSE_POINT_;
     if (found.node->folder) {
         value |= win::FILE_ATTRIBUTE_DIRECTORY_;
     } else if (value == 0) {
@@ -670,6 +681,7 @@ bool FakeOs::FindFiles(const std::string& pattern, std::vector<FindData>& out) {
         name = pattern;
     }
     Lookup folder = Find(folderText);
+    folder.node = Resolve(folder.node);
     if (!folder.node || !folder.node->folder) return Fail(win::ERROR_PATH_NOT_FOUND_);
     if (name.empty()) return Fail(win::ERROR_FILE_NOT_FOUND_);
 
@@ -1133,6 +1145,23 @@ void FakeOs::AddFile(const std::string& path, std::string_view content, uint32_t
     node->size.reset();
 }
 
+void FakeOs::AddLink(const std::string& path, const std::string& target) {
+    const Node* to = Resolve(Find(target).node);
+    Path parsed, targetPath;
+    if (!to || !Parse(path, parsed) || parsed.parts.empty() || Exists(path) ||
+        !Parse(target, targetPath)) {
+        TestSetupError("bad link " + path + " -> " + target);
+    }
+    Path folderPath = parsed;
+    folderPath.parts.pop_back();
+    const uint32_t kind =
+        to->folder ? win::FILE_ATTRIBUTE_DIRECTORY_ : win::FILE_ATTRIBUTE_ARCHIVE_;
+    Node* link =
+        EnsureFolder(folderPath)
+            ->AddChild(parsed.parts.back(), to->folder, kind | win::FILE_ATTRIBUTE_REPARSE_POINT_);
+    link->linkTarget = Display(targetPath);
+}
+
 void FakeOs::SetFileSize(const std::string& path, uint64_t size) {
     Node* node = FileNode(path);
     if (!node) TestSetupError("no file " + path);
@@ -1160,7 +1189,7 @@ uint32_t FakeOs::Attributes(const std::string& path) const {
 
 std::vector<std::string> FakeOs::List(const std::string& folder) const {
     std::vector<std::string> names;
-    const Node* node = Find(folder).node;
+    const Node* node = Resolve(Find(folder).node);
     if (!node) return names;
     for (const auto& child : node->children) names.push_back(child->name);
     return names;

@@ -19,6 +19,11 @@
 // NT does whatever version it reports); the 9x one is the fake's model of
 // the documented 9x behaviour, which the program's 9x path is tested with.
 //
+// Links: a junction or symbolic link (AddLink) is an entry of its own with
+// the reparse-point bit. A path through it reaches what it points to; the
+// calls on the link's own path (attributes, find, RemoveDirectory,
+// DeleteFile) act on the link, never on its target.
+//
 // Text sinks returned by CreateTextFile must not outlive the FakeOs.
 #pragma once
 
@@ -111,6 +116,9 @@ public:
     void AddFolder(const std::string& path);
     void AddFile(const std::string& path, std::string_view content = {},
                  uint32_t attributes = win::FILE_ATTRIBUTE_ARCHIVE_);
+    // A junction (target a folder) or file symbolic link at `path` to the
+    // existing `target`.
+    void AddLink(const std::string& path, const std::string& target);
     // The size FindFiles reports for a file, independent of its content.
     void SetFileSize(const std::string& path, uint64_t size);
     bool Exists(const std::string& path) const;
@@ -212,6 +220,7 @@ private:
     bool Fail(uint32_t error);
     bool Parse(const std::string& path, Path& out) const;
     Lookup Find(const std::string& path) const;
+    Node* Resolve(Node* node, int depth = 0) const;
     Node* EnsureFolder(const Path& path);
     Node* FileNode(const std::string& path) const;
     std::string Display(const Path& path) const;

@@ -1,12 +1,14 @@
 // A scratch folder for the Windows-side tests: <user temp>\<name>, in long-path
 // form (what the Os reports back for it), created on construction and removed
-// with everything in it, read-only entries included, on destruction.
+// with everything in it, read-only entries included, on destruction; links
+// inside go as links, what they lead to stays.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <string>
 
+#include "platform/win32/Win32Links.h"
 #include "platform/win32/Win32Text.h"
 #include "platform/win32/Win32Undef.h"
 
@@ -69,6 +71,16 @@ public:
                 const std::wstring name = data.cFileName;
                 if (name == L"." || name == L"..") continue;
                 const std::wstring path = folder + L"\\" + name;
+                uint32_t linkAttributes = 0;
+                if (win32::IsWineLink(path, linkAttributes)) {
+                    win32::RemoveWineLink(path);  // Wine would delete what it leads to
+                    continue;
+                }
+                if (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+                    ::RemoveDirectoryW(path.c_str());  // a link goes as itself, never followed
+                    ::DeleteFileW(path.c_str());
+                    continue;
+                }
                 ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
                 if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
                     Remove(path);

@@ -1,6 +1,7 @@
 // Files, folders, find and free space.
 #include <vector>
 
+#include "platform/win32/Win32Links.h"
 #include "platform/win32/Win32Os.h"
 #include "platform/win32/Win32Support.h"
 
@@ -110,11 +111,24 @@ bool Win32Os::CreateDirectory(const std::string& path) {
     return OnPath(path, create) != FALSE;
 }
 
+// Wine would remove what a link leads to; Windows removes the link itself.
 bool Win32Os::RemoveDirectory(const std::string& path) {
+    uint32_t attributes = 0;
+    if (IsWineLink(Widen(path), attributes)) {
+        if (attributes & FILE_ATTRIBUTE_DIRECTORY) return RemoveWineLink(Widen(path));
+        ::SetLastError(ERROR_DIRECTORY);
+        return false;
+    }
     return OnPath(path, ::RemoveDirectoryW) != FALSE;
 }
 
 bool Win32Os::DeleteFile(const std::string& path) {
+    uint32_t attributes = 0;
+    if (IsWineLink(Widen(path), attributes)) {
+        if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) return RemoveWineLink(Widen(path));
+        ::SetLastError(ERROR_ACCESS_DENIED);
+        return false;
+    }
     return OnPath(path, ::DeleteFileW) != FALSE;
 }
 

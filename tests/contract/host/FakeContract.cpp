@@ -37,6 +37,10 @@ public:
     int32_t LoadShellLinkTarget(const std::string& linkPath, std::string& target) override {
         return m_fake.LoadShellLinkTarget(linkPath, target);
     }
+    bool MakeLink(const std::string& link, const std::string& target) override {
+        m_fake.AddLink(link, target);
+        return true;
+    }
 
 private:
     FakeOs m_fake;

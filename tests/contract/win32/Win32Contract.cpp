@@ -4,11 +4,13 @@
 #include <optional>
 
 #include "OsContract.h"
+#include "platform/win32/Win32Links.h"
 #include "platform/win32/Win32Os.h"
 #include "platform/win32/Win32Text.h"
 #include "platform/win32/Win32Undef.h"
 #include "support/ShellLinkReader.h"
 #include "support/TempTree.h"
+#include "support/WineLinks.h"
 
 namespace setup::contract {
 namespace {
@@ -78,6 +80,14 @@ public:
     void FailNextCopyAfterFirstChunk(uint32_t error) override { m_os.failAfterChunk = error; }
     int32_t LoadShellLinkTarget(const std::string& linkPath, std::string& target) override {
         return setup::LoadShellLinkTarget(linkPath, target);
+    }
+    bool MakeLink(const std::string& link, const std::string& target) override {
+        if (win32::RunningOnWine()) return win32::MakeWineLink(Widen(link), Widen(target));
+        const DWORD attributes = GetFileAttributesW(Widen(target).c_str());
+        const DWORD flags =
+            SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE |
+            ((attributes & FILE_ATTRIBUTE_DIRECTORY) ? SYMBOLIC_LINK_FLAG_DIRECTORY : 0);
+        return CreateSymbolicLinkW(Widen(link).c_str(), Widen(target).c_str(), flags) != FALSE;
     }
 
 private:
