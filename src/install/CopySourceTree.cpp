@@ -30,6 +30,9 @@ int CopySourceTree(SetupEnv& env, const std::string& base, const std::string& se
         if (IsDots(match.name)) continue;
 
         if (match.attributes & win::FILE_ATTRIBUTE_DIRECTORY_) {
+            // As measuring does, a junction or folder link is not walked: it
+            // may point back up and never end.
+            if (match.attributes & win::FILE_ATTRIBUTE_REPARSE_POINT_) continue;
             std::string folder = match.fullPath;
             const std::string subSearch = TrimTrailingBackslashes(folder) + "\\*.*";
             const std::string subRelative = ReplaceAll(match.fullPath, base, "");

@@ -24,6 +24,9 @@ int64_t MeasureTree(SetupEnv& env, const std::string& search, int slot) {
         if (match.name == "." || match.name == "..") continue;
 
         if (match.attributes & win::FILE_ATTRIBUTE_DIRECTORY_) {
+            // A junction or folder link is not walked: what it points to is
+            // not below us, and a link back up would never end.
+            if (match.attributes & win::FILE_ATTRIBUTE_REPARSE_POINT_) continue;
             std::string folder = match.fullPath;
             const int64_t size = MeasureTree(env, TrimTrailingBackslashes(folder) + "\\*.*", slot);
             if (size < 0) return -1;

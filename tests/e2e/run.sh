@@ -106,6 +106,22 @@ copy_prefix() {  # target
         fi
     done
     shopt -u dotglob nullglob
+    seal_prefix "$to"
+}
+
+# Nothing a scenario deletes may reach the host: drive C: only (Wine's Z: is
+# the whole host), and user folders that are real folders, not links into a
+# home folder.
+seal_prefix() {  # prefix
+    local entry
+    for entry in "$1"/dosdevices/*; do
+        case "$(basename "$entry")" in c:) ;; *) rm -f "$entry" || return 1 ;; esac
+    done
+    for entry in "$1"/drive_c/users/*/* "$1"/drive_c/users/*/AppData/*; do
+        if [ -L "$entry" ]; then
+            rm -f "$entry" && mkdir "$entry" || return 1
+        fi
+    done
 }
 
 stop_scenario() {  # output folder
@@ -160,9 +176,13 @@ run_scenario() {  # scenario file
         return 1
     fi
 
-    "$WINE" "$build/e2e_driver.exe" --requests "$(e2e_windows_path "$out/requests")" \
-        "$(e2e_windows_path "$file")" >"$out/driver.log" 2>&1 &
-    e2e_serve_driver $! "$out/requests" "$out" "$medium" "$scenario_timeout"
+    # The driver, its scenario and its request folder live on C: too.
+    local e2e="$WINEPREFIX/drive_c/e2e"
+    mkdir -p "$e2e/requests"
+    cp "$build/e2e_driver.exe" "$file" "$e2e/"
+    (cd "$e2e" && exec "$WINE" e2e_driver.exe --requests 'C:\e2e\requests' \
+        "C:\\e2e\\$(basename "$file")") >"$out/driver.log" 2>&1 &
+    e2e_serve_driver $! "$e2e/requests" "$out" "$medium" "$scenario_timeout"
     local status=$?
 
     if [ "$status" -ne 0 ] && [ ! -f "$out/$name-failure.png" ]; then

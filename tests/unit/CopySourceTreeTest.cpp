@@ -39,6 +39,14 @@ TEST_F(CopySourceTreeTest, APlainFileLandsInTheDestinationRoot) {
     EXPECT_TRUE(ui.boxes.empty());
 }
 
+// A folder link back up the medium would never end: it is not walked.
+TEST_F(CopySourceTreeTest, AFolderLinkIsNotFollowed) {
+    os.AddFile("C:\\Media\\Data\\stage1.dat", "1");
+    os.AddLink("C:\\Media\\Data\\Loop", "C:\\Media");
+    EXPECT_EQ(Copy("Data", "Data", "<INSTALL DIR>\\"), 1);
+    EXPECT_EQ(os.List("C:\\Games\\Hoshi\\Data"), (std::vector<std::string>{"stage1.dat"}));
+}
+
 TEST_F(CopySourceTreeTest, TheSameFileUnderCopyDirLandsInRootAndSourceJoined) {
     os.AddFile("C:\\Media\\Readme.txt", "x");
     EXPECT_EQ(Copy("Readme.txt", "Readme.txt", "<INSTALL DIR>\\"), 1);

@@ -177,20 +177,25 @@ TEST_F(LauncherLogicTest, RunWithoutAFolderSaysSoAndStartsNothing) {
                   "ｲﾝｽﾄｰﾙされていないか、予期せぬｴﾗｰのため実行できません。", "実行", 48)}));
 }
 
-TEST_F(LauncherLogicTest, InstallRunsOnTheAppsListsAndUninstallIsNotBuiltYet) {
+TEST_F(LauncherLogicTest, EachActionRunsOnTheAppsLists) {
     SetupApp app(ctx, os, ui);
     ProgramActions actions(app);
     AddMediumFile("Game.exe", "game");
-    WriteScript("[Files]\nCOPY:Game.exe:1:1:1:<INSTALL DIR>:\n[Registory]\n");
+    WriteScript(
+        "[Files]\nCOPY:Game.exe:1:1:1:<INSTALL DIR>:\n[Registory]\n"
+        "[Uninstall]\nDELETE DIR:<INSTALL DIR>\n");
     ctx.ProgramDir = "C:\\Games";
     ctx.INSTALL_DIR = "Hoshi";
     EXPECT_EQ(actions.PrepareInstallation(), 1);
     EXPECT_EQ(app.Lists().Files.size(), 1u);
     EXPECT_EQ(os.FileContent("C:\\Games\\Hoshi\\Game.exe"), "game");
-    EXPECT_EQ(actions.RunUninstallation(), 1);
-    EXPECT_EQ(ui.boxes.back(), AppBox("この操作はまだ使用できません。", mb::ICONINFORMATION));
-    ctx.TargetDir = "C:\\Games";
+    ctx.TargetDir = "C:\\Games\\Hoshi";
     EXPECT_EQ(actions.LaunchInstalledProgram(), 1);
+    // Uninstalling reads its own section afresh into the app's lists.
+    EXPECT_EQ(actions.RunUninstallation(), 1);
+    EXPECT_TRUE(app.Lists().Files.empty());
+    EXPECT_EQ(app.Lists().Uninstall.size(), 1u);
+    EXPECT_FALSE(os.Exists("C:\\Games\\Hoshi"));
 }
 
 }  // namespace

@@ -188,6 +188,10 @@ std::string Driver::Execute(const Words& words) {
         if (w.size() != 2) return "usage: screenshot NAME";
         return Request("screenshot " + w[1] + ".png");
     }
+    if (verb == "snapshot") {
+        if (w.size() != 2) return "usage: snapshot NAME";
+        return Request("snapshot " + w[1]);
+    }
     if (verb == "reg") return Registry(w);
     if (verb == "file") return File(w);
     if (verb == "expect") return Expect(w);
@@ -508,6 +512,10 @@ std::string Driver::Expect(const Words& w) {
     if (what == "pixel") return ExpectPixel(w);
     if (what == "colour") return ExpectColour(w);
     if (what == "link") return ExpectLink(w);
+    if (what == "same") {
+        if (w.size() != 4) return "usage: expect same SNAPSHOT SNAPSHOT";
+        return Request("compare " + w[2] + " " + w[3]);
+    }
     return "unknown expectation \"" + what + "\"";
 }
 

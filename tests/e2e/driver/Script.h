@@ -22,6 +22,8 @@
 //   answer "CAPTION" "TEXT" ok|yes|no|cancel|ID [PROC|any]
 //                                       wait for a message box, check it, click, wait it away
 //   screenshot NAME                     the runner saves NAME.png
+//   snapshot NAME                       the runner lists the user folders, Program Files and
+//                                       HKCU\Software (names, sizes, values)
 //   reg set "HKCU\KEY" "VALUE" "DATA"   write a string value (creates the key)
 //   reg delete "HKCU\KEY"               delete a key tree (missing is fine)
 //   file write "PATH" hex "424D..."     write bytes (creates the folders)
@@ -44,6 +46,7 @@
 //   expect noreg "HKCU\KEY" ["VALUE"]   the key (or the value) does not exist
 //   expect file "PATH" [contains "TEXT"]
 //   expect nofile "PATH"
+//   expect same NAME NAME               two snapshots are equal
 //
 // Every expect polls until it holds or the timeout passes, so it also waits
 // for the state that follows a click.

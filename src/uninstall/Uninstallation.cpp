@@ -1,0 +1,299 @@
+#include "uninstall/Uninstallation.h"
+
+#include <memory>
+#include <vector>
+
+#include "core/Text.h"
+#include "resource.h"
+#include "system/FileUtil.h"
+#include "system/MeasureTree.h"
+#include "system/Registry.h"
+#include "uninstall/DeleteGuard.h"
+
+namespace setup {
+
+namespace {
+
+constexpr char kCaption[] = "ｱﾝｲﾝｽﾄｰﾙ";
+constexpr char kMenuDirPlaceholder[] = "<MENU DIR>";
+constexpr char kRegRootPlaceholder[] = "<REG ROOT>";
+// The uninstall's own slot in FileCounts, after the three setup types.
+constexpr int kUninstallSlot = 3;
+
+bool IsLink(uint32_t attributes) {
+    return attributes != win::INVALID_FILE_ATTRIBUTES_ &&
+           (attributes & win::FILE_ATTRIBUTE_REPARSE_POINT_) != 0;
+}
+
+// A junction or symbolic link goes as the link itself; what it points to is
+// not ours. Its attributes are left alone: setting them could reach the target.
+void RemoveLink(SetupEnv& env, const std::string& path, uint32_t attributes,
+                ProgressWindow& progress) {
+    if (attributes & win::FILE_ATTRIBUTE_DIRECTORY_) {
+        env.os.RemoveDirectory(path);
+        env.ctx.Trace("DELETE DIR %s\n", path.c_str());
+        return;
+    }
+    env.os.DeleteFile(path);
+    env.ctx.Trace("DELETE FILE %s\n", path.c_str());
+    progress.StepIt();
+}
+
+// DeleteTree below its link check: `folder` is no link, its trailing
+// backslashes trimmed.
+int DeleteFolderTree(SetupEnv& env, const std::string& folder, ProgressWindow& progress) {
+    std::vector<FindData> entries;
+    if (!env.os.FindFiles(folder + "\\*.*", entries)) return 0;
+
+    for (const FindData& entry : entries) {
+        if (entry.name == "." || entry.name == "..") continue;
+        const std::string child = folder + "\\" + entry.name;
+        if (IsLink(entry.attributes)) {
+            RemoveLink(env, child, entry.attributes, progress);
+            continue;
+        }
+        SetReadOnlyAttribute(env, child, false);
+        if (entry.attributes & win::FILE_ATTRIBUTE_DIRECTORY_) {
+            DeleteFolderTree(env, child, progress);
+            continue;
+        }
+        env.os.DeleteFile(child);
+        env.ctx.Trace("DELETE FILE %s\n", child.c_str());
+        progress.StepIt();
+    }
+
+    SetReadOnlyAttribute(env, folder, false);
+    env.os.RemoveDirectory(folder);
+    env.ctx.Trace("DELETE DIR %s\n", folder.c_str());
+    return 1;
+}
+
+char AsciiLower(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+// Whether `inner` is `outer` or lies below it, both normalised; compared
+// without regard to ASCII case, on a separator boundary.
+bool LiesWithin(const std::string& inner, const std::string& outer) {
+    if (inner.empty() || outer.empty() || inner.size() < outer.size()) return false;
+    for (size_t i = 0; i < outer.size(); ++i) {
+        if (AsciiLower(inner[i]) != AsciiLower(outer[i])) return false;
+    }
+    return inner.size() == outer.size() || outer.back() == '\\' || inner[outer.size()] == '\\';
+}
+
+class UninstallationRun {
+public:
+    UninstallationRun(SetupEnv& env, ScriptLists& lists)
+        : env_(env), ctx_(env.ctx), lists_(lists) {}
+
+    int Run() {
+        lists_ = ScriptLists();
+        if (!ReadSetupScript(env_, lists_, kSectionUninstall)) {
+            env_.ui.AppMessageBox(
+                "4) Failed to load and analyze Inf file (Files Section). Install aborted.", mb::OK);
+            return 0;
+        }
+        if (ctx_.TargetDir.empty()) {
+            env_.ui.DesktopMessageBox("ｲﾝｽﾄｰﾙされていないか、予期せぬｴﾗｰのためｱﾝｲﾝｽﾄｰﾙできません。",
+                                      kCaption, mb::ICONEXCLAMATION);
+            return 0;
+        }
+        // Every target is checked before the count: a refused one may be a
+        // whole drive, which is not even to be walked.
+        if (!PassesGuards() || !Count()) return 0;
+
+        const int32_t files = ctx_.FileCounts[kUninstallSlot];
+        progress_ = env_.ui.NewProgressWindow(IDS_UNINSTALLING);
+        progress_->Create();
+        progress_->SetRange(0, files);
+        progress_->SetStep(1);
+        progress_->SetPos(0);
+        progress_->Show();
+
+        if (!DeleteFiles(files) || !DeleteRegistry()) {
+            Close();
+            return 0;
+        }
+        DeleteMenus();
+        // The success box is shown while the progress window is still up.
+        env_.ui.DesktopMessageBox("ｱﾝｲﾝｽﾄｰﾙが正常に完了しました。", kCaption, mb::ICONINFORMATION);
+        Close();
+        return 1;
+    }
+
+private:
+    // Targets are used whole, never cut; the guards refuse what is too long.
+    static std::string Expand(const std::string& text, const char* placeholder,
+                              const std::string& value) {
+        std::string expanded = ReplaceAll(text, placeholder, value);
+        return TrimTrailingBackslashes(expanded);
+    }
+    std::string InstallTarget(const UninstallEntry& entry) const {
+        return Expand(entry.Target, kInstallDirPlaceholder, ctx_.TargetDir);
+    }
+    std::string RegistryKey(const UninstallEntry& entry) const {
+        return Expand(Format("SOFTWARE\\%s", entry.Target.c_str()), kRegRootPlaceholder,
+                      ctx_.REG_ROOT_KEY_NAME);
+    }
+    std::string MenuTarget(const UninstallEntry& entry) const {
+        const std::string menuFolder =
+            Format("%s\\%s", ctx_.UserProgramFolderDir.c_str(), ctx_.MENU_NAME.c_str());
+        return Expand(entry.Target, kMenuDirPlaceholder, menuFolder);
+    }
+    // The maker's folder above the Start-menu folders; none without a brand.
+    std::string BrandFolder() const {
+        if (ctx_.BRAND_NAME.empty()) return std::string();
+        std::string folder =
+            Format("%s\\%s", ctx_.UserProgramFolderDir.c_str(), ctx_.BRAND_NAME.c_str());
+        return TrimTrailingBackslashes(folder);
+    }
+
+    bool Refuse(const std::string& target) {
+        env_.ui.AppMessageBox(RefusalMessage(target), mb::ICONEXCLAMATION);
+        return false;
+    }
+
+    bool PassesGuards() {
+        protected_ = ProtectedFolders(env_);
+        const std::string brand = BrandFolder();
+        for (const UninstallEntry& entry : lists_.Uninstall) {
+            if (entry.Action == "DELETE FILE" || entry.Action == "DELETE DIR") {
+                const std::string path = InstallTarget(entry);
+                if (!IsDeletableTarget(path, protected_)) return Refuse(path);
+            } else if (entry.Action == "DELETE MENU") {
+                const std::string path = MenuTarget(entry);
+                if (!IsDeletableTarget(path, protected_, brand)) return Refuse(path);
+            } else if (entry.Action == "DELETE REG") {
+                const std::string key = RegistryKey(entry);
+                if (!IsDeletableKey(key)) return Refuse(key);
+            }
+        }
+        return true;
+    }
+
+    bool Count() {
+        ctx_.FileCounts[kUninstallSlot] = 0;
+        std::unique_ptr<PreparingWindow> preparing = env_.ui.NewPreparingWindow();
+        preparing->Create();
+        preparing->Show();
+        env_.ui.PumpMessages();
+
+        // A target missing now stops the run before anything is removed.
+        for (const UninstallEntry& entry : lists_.Uninstall) {
+            if (entry.Action != "DELETE DIR" && entry.Action != "DELETE FILE") continue;
+            if (MeasureTree(env_, InstallTarget(entry), kUninstallSlot) < 0) {
+                preparing->DestroyWindow();
+                return false;
+            }
+        }
+        preparing->DestroyWindow();
+        if (ctx_.FileCounts[kUninstallSlot] < 1) ctx_.FileCounts[kUninstallSlot] = 1;
+        return true;
+    }
+
+    void StartPhase(const char* status, int32_t upper) {
+        progress_->SetStatusText(status);
+        progress_->SetRange(0, upper);
+        progress_->SetStep(1);
+        progress_->SetPos(0);
+        env_.os.Sleep(300);
+    }
+
+    // A folder that is gone because an earlier line of this run removed a
+    // folder holding it is done, not a failure.
+    bool RemovedEarlier(const std::string& path, uint32_t error) const {
+        if (error != win::ERROR_FILE_NOT_FOUND_ && error != win::ERROR_PATH_NOT_FOUND_) {
+            return false;
+        }
+        const std::string normalised = NormalisePath(path);
+        for (const std::string& removed : removedFolders_) {
+            if (LiesWithin(normalised, removed)) return true;
+        }
+        return false;
+    }
+
+    bool DeleteFiles(int32_t files) {
+        StartPhase("ﾌｧｲﾙの削除中...", files);
+        for (const UninstallEntry& entry : lists_.Uninstall) {
+            if (entry.Action == "DELETE DIR") {
+                const std::string path = InstallTarget(entry);
+                if (DeleteTree(env_, path, *progress_)) {
+                    removedFolders_.push_back(NormalisePath(path));
+                } else if (!RemovedEarlier(path, env_.os.GetLastError())) {
+                    return false;
+                }
+            } else if (entry.Action == "DELETE FILE") {
+                const std::string path = InstallTarget(entry);
+                SetReadOnlyAttribute(env_, path, false);
+                env_.os.DeleteFile(path);
+                progress_->StepIt();
+            }
+        }
+        progress_->SetPos(files);
+        env_.os.Sleep(300);
+        return true;
+    }
+
+    // A key the registry refuses (one with subkeys, on NT) fails the run.
+    bool DeleteRegistry() {
+        StartPhase("ﾚｼﾞｽﾄﾘの削除中...", 1);
+        for (const UninstallEntry& entry : lists_.Uninstall) {
+            if (entry.Action != "DELETE REG") continue;
+            if (!DeleteRegistryKey(env_, HKEY_CURRENT_USER_, RegistryKey(entry))) return false;
+        }
+        progress_->StepIt();
+        env_.os.Sleep(300);
+        return true;
+    }
+
+    // A missing menu folder is no failure. The brand folder goes only when
+    // empty: it may hold the menus of the maker's other products.
+    void DeleteMenus() {
+        StartPhase("ｼｮｰﾄｶｯﾄの削除中...", 1);
+        const std::string brand = BrandFolder();
+        const bool brandRemovable = !brand.empty() && IsDeletableTarget(brand, protected_);
+        for (const UninstallEntry& entry : lists_.Uninstall) {
+            if (entry.Action != "DELETE MENU") continue;
+            DeleteTree(env_, MenuTarget(entry), *progress_);
+            if (!brandRemovable) continue;
+            SetReadOnlyAttribute(env_, brand, false);
+            env_.os.RemoveDirectory(brand);
+            ctx_.Trace("DELETE DIR %s\n", brand.c_str());
+        }
+        progress_->StepIt();
+        progress_->SetPos(1);
+        env_.os.Sleep(500);
+    }
+
+    void Close() {
+        progress_->DestroyWindow();
+        progress_.reset();
+    }
+
+    SetupEnv& env_;
+    SetupContext& ctx_;
+    ScriptLists& lists_;
+    ProtectedPlaces protected_;
+    std::vector<std::string> removedFolders_;
+    std::unique_ptr<ProgressWindow> progress_;
+};
+
+}  // namespace
+
+int RunUninstallation(SetupEnv& env, ScriptLists& lists) {
+    return UninstallationRun(env, lists).Run();
+}
+
+int DeleteTree(SetupEnv& env, const std::string& folder, ProgressWindow& progress) {
+    std::string path = folder;
+    TrimTrailingBackslashes(path);
+    const uint32_t attributes = env.os.GetFileAttributes(path);
+    if (IsLink(attributes)) {
+        RemoveLink(env, path, attributes, progress);
+        return 1;
+    }
+    return DeleteFolderTree(env, path, progress);
+}
+
+}  // namespace setup
