@@ -190,6 +190,9 @@ public:
     virtual long RegCreateKeyEx(RegKey root, const std::string& subKey, uint32_t access,
                                 RegKey& out, uint32_t& disposition) = 0;
     virtual long RegDeleteKey(RegKey root, const std::string& subKey) = 0;
+    // RegQueryInfoKey: how many subkeys and values the key holds (the key
+    // opened for KEY_QUERY_VALUE). Outputs untouched on failure.
+    virtual long RegQueryInfoKey(RegKey key, uint32_t& subKeys, uint32_t& values) = 0;
     virtual long RegCloseKey(RegKey key) = 0;
 
     // --- environment ---

@@ -189,6 +189,21 @@ int CreateRegistryKey(SetupEnv& env, RegKey root, const std::string& keyPath) {
     return 1;
 }
 
+int DeleteEmptyRegistryKey(SetupEnv& env, RegKey root, const std::string& keyPath) {
+    uint32_t subKeys = 1;
+    uint32_t values = 1;
+    {
+        ScopedKey key(env.os);
+        if (env.os.RegOpenKeyEx(root, keyPath, win::KEY_QUERY_VALUE_, key.Out()) != 0) {
+            key.Forget();
+            return 0;
+        }
+        if (env.os.RegQueryInfoKey(key.Get(), subKeys, values) != 0) return 0;
+    }
+    if (subKeys != 0 || values != 0) return 0;
+    return env.os.RegDeleteKey(root, keyPath) == 0 ? 1 : 0;
+}
+
 int DeleteRegistryKey(SetupEnv& env, RegKey root, const std::string& keyPath) {
     env.ctx.Trace("Trying to delete registery key: %s ", keyPath.c_str());
     if (env.os.RegDeleteKey(root, keyPath) != 0) return Failed(env);

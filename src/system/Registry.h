@@ -41,6 +41,11 @@ int CreateRegistryKey(SetupEnv& env, RegKey root, const std::string& keyPath);
 // rule (9x removes the subtree, NT refuses).
 int DeleteRegistryKey(SetupEnv& env, RegKey root, const std::string& keyPath);
 
+// Deletes the key only when it holds neither a subkey nor a value (so also
+// where RegDeleteKey would remove a whole subtree). 1 when it was deleted;
+// writes no trace line.
+int DeleteEmptyRegistryKey(SetupEnv& env, RegKey root, const std::string& keyPath);
+
 // The name written in trace lines; any unknown root is written as HKEY_USERS.
 const char* RegistryRootName(RegKey root);
 

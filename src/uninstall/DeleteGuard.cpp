@@ -242,6 +242,15 @@ bool IsDeletableKey(const std::string& key) {
     return true;
 }
 
+bool LiesBelow(const std::string& inner, const std::string& outer) {
+    const std::string normalisedInner = NormalisePath(inner);
+    const std::string normalisedOuter = NormalisePath(outer);
+    if (normalisedInner.empty() || normalisedOuter.empty()) return false;
+    const std::u16string foldedInner = Folded(normalisedInner);
+    const std::u16string foldedOuter = Folded(normalisedOuter);
+    return foldedInner != foldedOuter && IsSameOrBelow(foldedInner, foldedOuter);
+}
+
 std::string RefusalMessage(const std::string& target) {
     return Format("%s\nは削除できない場所のため、ｱﾝｲﾝｽﾄｰﾙを中止しました。", target.c_str());
 }

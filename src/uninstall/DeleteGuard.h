@@ -44,6 +44,10 @@ bool IsDeletableTarget(const std::string& path, const ProtectedPlaces& places,
 // Policies, Wow6432Node).
 bool IsDeletableKey(const std::string& key);
 
+// Whether `inner` lies strictly below `outer`, both compared normalised and
+// without case; false when either is not an absolute path.
+bool LiesBelow(const std::string& inner, const std::string& outer);
+
 // The message of a refused target or key.
 std::string RefusalMessage(const std::string& target);
 

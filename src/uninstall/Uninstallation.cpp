@@ -230,9 +230,28 @@ private:
                 progress_->StepIt();
             }
         }
+        RemoveEmptyFoldersAbove();
         progress_->SetPos(files);
         env_.os.Sleep(300);
         return true;
+    }
+
+    // The folders the installation made above a removed one, up to Program
+    // Files (the maker's folder), go when nothing else is left in them.
+    void RemoveEmptyFoldersAbove() {
+        for (const std::string& removed : removedFolders_) {
+            std::string folder = removed;
+            for (;;) {
+                const size_t slash = folder.find_last_of('\\');
+                if (slash == std::string::npos) break;
+                folder.resize(slash);
+                if (!LiesBelow(folder, ctx_.ProgramDir) || !IsDeletableTarget(folder, protected_) ||
+                    !env_.os.RemoveDirectory(folder)) {
+                    break;
+                }
+                ctx_.Trace("DELETE DIR %s\n", folder.c_str());
+            }
+        }
     }
 
     // A key the registry refuses (one with subkeys, on NT) fails the run.
@@ -240,11 +259,25 @@ private:
         StartPhase("ﾚｼﾞｽﾄﾘの削除中...", 1);
         for (const UninstallEntry& entry : lists_.Uninstall) {
             if (entry.Action != "DELETE REG") continue;
-            if (!DeleteRegistryKey(env_, HKEY_CURRENT_USER_, RegistryKey(entry))) return false;
+            const std::string key = RegistryKey(entry);
+            if (!DeleteRegistryKey(env_, HKEY_CURRENT_USER_, key)) return false;
+            deletedKeys_.push_back(key);
         }
+        for (const std::string& key : deletedKeys_) RemoveEmptyKeysAbove(key);
         progress_->StepIt();
         env_.os.Sleep(300);
         return true;
+    }
+
+    // The keys above a deleted one (the maker's key) go when they hold
+    // nothing else; never SOFTWARE itself or the system's shared keys.
+    void RemoveEmptyKeysAbove(std::string key) {
+        for (;;) {
+            const size_t slash = key.find_last_of('\\');
+            if (slash == std::string::npos) return;
+            key.resize(slash);
+            if (!IsDeletableKey(key) || !DeleteEmptyRegistryKey(env_, HKEY_CURRENT_USER_, key)) return;
+        }
     }
 
     // A missing menu folder is no failure. The brand folder goes only when
@@ -276,6 +309,7 @@ private:
     ScriptLists& lists_;
     ProtectedPlaces protected_;
     std::vector<std::string> removedFolders_;
+    std::vector<std::string> deletedKeys_;
     std::unique_ptr<ProgressWindow> progress_;
 };
 

@@ -646,6 +646,20 @@ TEST_P(OsContract, RegistryDeleteKey) {
     ASSERT_EQ(0, os().RegOpenKeyEx(HKEY_CURRENT_USER_, parent + "\\Child", KEY_READ_, key));
     EXPECT_EQ(0, os().RegCloseKey(key));
 
+    // What a key holds: subkeys and values counted; outputs untouched on failure.
+    ASSERT_EQ(0, os().RegOpenKeyEx(HKEY_CURRENT_USER_, parent, KEY_ALL, key));
+    const uint32_t one = 1;
+    ASSERT_EQ(0, os().RegSetValueEx(key, "v", REG_DWORD_, reinterpret_cast<const uint8_t*>(&one), 4));
+    uint32_t subKeys = SENTINEL, values = SENTINEL;
+    EXPECT_EQ(0, os().RegQueryInfoKey(key, subKeys, values));
+    EXPECT_EQ(1u, subKeys);
+    EXPECT_EQ(1u, values);
+    EXPECT_EQ(0, os().RegCloseKey(key));
+    subKeys = values = SENTINEL;
+    EXPECT_EQ(long(ERROR_INVALID_HANDLE_), os().RegQueryInfoKey(key, subKeys, values));
+    EXPECT_EQ(SENTINEL, subKeys);
+    EXPECT_EQ(SENTINEL, values);
+
     // Relative to an open key, then the now empty parent; a handle still
     // open on the deleted key reports it deleted.
     RegKey child = 0;

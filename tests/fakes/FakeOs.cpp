@@ -916,6 +916,20 @@ long FakeOs::RegDeleteKey(RegKey root, const std::string& subKey) {
     return 0;
 }
 
+long FakeOs::RegQueryInfoKey(RegKey key, uint32_t& subKeys, uint32_t& values) {
+    if (auto error = TakeFailure("RegQueryInfoKey")) return static_cast<long>(*error);
+    long error = 0;
+    Key* found = KeyOfHandle(key, error);
+    if (!found) return error;
+    auto open = m_openKeys.find(key);
+    if (open != m_openKeys.end() && !(open->second.access & win::KEY_QUERY_VALUE_)) {
+        return static_cast<long>(win::ERROR_ACCESS_DENIED_);
+    }
+    subKeys = static_cast<uint32_t>(found->subkeys.size());
+    values = static_cast<uint32_t>(found->values.size());
+    return 0;
+}
+
 long FakeOs::RegCloseKey(RegKey key) {
     if (auto error = TakeFailure("RegCloseKey")) return static_cast<long>(*error);
     if (RootKey(key)) return 0;

@@ -77,6 +77,7 @@ public:
     long RegCreateKeyEx(RegKey root, const std::string& subKey, uint32_t access, RegKey& out,
                         uint32_t& disposition) override;
     long RegDeleteKey(RegKey root, const std::string& subKey) override;
+    long RegQueryInfoKey(RegKey key, uint32_t& subKeys, uint32_t& values) override;
     long RegCloseKey(RegKey key) override;
     bool ExpandEnvironmentStrings(const std::string& text, std::string& out) override;
     bool GetEnvironmentVariable(const std::string& name, std::string& out) override;

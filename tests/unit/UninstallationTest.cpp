@@ -88,7 +88,30 @@ TEST_F(UninstallationTest, AFullRunRemovesEverythingPhaseByPhase) {
     EXPECT_FALSE(os.Exists(kInstall));
     EXPECT_FALSE(os.Exists(kBrand));  // empty once its only menu went
     EXPECT_FALSE(Key(kKey));
-    EXPECT_TRUE(Key("SOFTWARE\\ﾃﾞﾓｿﾌﾄ"));
+    EXPECT_FALSE(Key("SOFTWARE\\ﾃﾞﾓｿﾌﾄ"));  // nothing else of the maker's was in it
+    EXPECT_TRUE(Key("SOFTWARE"));
+}
+
+// The maker's folder in Program Files and its key go with the last of its
+// products, and stay while another one is there.
+TEST_F(UninstallationTest, TheMakersFolderAndKeyGoWhenNothingElseIsInThem) {
+    const std::string maker = "C:\\Program Files\\ﾃﾞﾓｿﾌﾄ";
+    ctx.TargetDir = maker + "\\星の旅路";
+    WriteScript("[Uninstall]\nDELETE DIR:<INSTALL DIR>\nDELETE REG:<REG ROOT>\\Settings\n"
+                "DELETE REG:<REG ROOT>\n");
+    for (bool another : {false, true}) {
+        os.AddFile(ctx.TargetDir + "\\Game.exe");
+        os.AddKey(HKEY_CURRENT_USER_, kKey + "\\Settings");
+        if (another) {
+            os.AddFolder(maker + "\\月の庭");
+            os.SetString(HKEY_CURRENT_USER_, "SOFTWARE\\ﾃﾞﾓｿﾌﾄ", "Shared", "x", true);
+        }
+        EXPECT_EQ(RunUninstallation(env, lists), 1) << another;
+        EXPECT_EQ(another, os.Exists(maker)) << another;
+        EXPECT_EQ(another, Key("SOFTWARE\\ﾃﾞﾓｿﾌﾄ")) << another;
+        EXPECT_TRUE(os.Exists("C:\\Program Files"));
+        EXPECT_TRUE(Key("SOFTWARE"));
+    }
 }
 
 TEST_F(UninstallationTest, TheBrandFolderGoesOnlyWhenEmptyAndNeverWithoutABrand) {

@@ -54,6 +54,7 @@ public:
     long RegCreateKeyEx(RegKey root, const std::string& subKey, uint32_t access, RegKey& out,
                         uint32_t& disposition) override;
     long RegDeleteKey(RegKey root, const std::string& subKey) override;
+    long RegQueryInfoKey(RegKey key, uint32_t& subKeys, uint32_t& values) override;
     long RegCloseKey(RegKey key) override;
 
     // Win32Shell.cpp

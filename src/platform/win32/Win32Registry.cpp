@@ -80,6 +80,18 @@ long Win32Os::RegDeleteKey(RegKey root, const std::string& subKey) {
     return ::RegDeleteKeyW(ToHkey(root), wide.c_str());
 }
 
+long Win32Os::RegQueryInfoKey(RegKey key, uint32_t& subKeys, uint32_t& values) {
+    DWORD keyCount = 0;
+    DWORD valueCount = 0;
+    const LONG result = ::RegQueryInfoKeyW(ToHkey(key), nullptr, nullptr, nullptr, &keyCount,
+                                           nullptr, nullptr, &valueCount, nullptr, nullptr,
+                                           nullptr, nullptr);
+    if (result != ERROR_SUCCESS) return result;
+    subKeys = keyCount;
+    values = valueCount;
+    return result;
+}
+
 long Win32Os::RegCloseKey(RegKey key) {
     return ::RegCloseKey(ToHkey(key));
 }

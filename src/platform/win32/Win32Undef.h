@@ -29,6 +29,7 @@
 #undef RegCreateKeyEx
 #undef RegDeleteKey
 #undef RegOpenKeyEx
+#undef RegQueryInfoKey
 #undef RegQueryValueEx
 #undef RegSetValueEx
 #undef RemoveDirectory
