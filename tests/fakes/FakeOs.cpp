@@ -806,6 +806,17 @@ FakeOs::Key* FakeOs::KeyOfHandle(RegKey handle, long& error) const {
     return key;
 }
 
+FakeOs::Key* FakeOs::KeyFor(RegKey handle, uint32_t access, long& error) const {
+    Key* key = KeyOfHandle(handle, error);
+    if (!key) return nullptr;
+    auto open = m_openKeys.find(handle);
+    if (open != m_openKeys.end() && !(open->second.access & access)) {
+        error = static_cast<long>(win::ERROR_ACCESS_DENIED_);
+        return nullptr;
+    }
+    return key;
+}
+
 long FakeOs::RegOpenKeyEx(RegKey root, const std::string& subKey, uint32_t access, RegKey& out) {
     if (auto error = TakeFailure("RegOpenKeyEx")) return static_cast<long>(*error);
     long error = 0;
@@ -831,12 +842,8 @@ long FakeOs::RegQueryValueEx(RegKey key, const std::string& valueName, uint32_t&
     data.clear();
     if (auto error = TakeFailure("RegQueryValueEx")) return static_cast<long>(*error);
     long error = 0;
-    Key* found = KeyOfHandle(key, error);
+    Key* found = KeyFor(key, win::KEY_QUERY_VALUE_, error);
     if (!found) return error;
-    auto open = m_openKeys.find(key);
-    if (open != m_openKeys.end() && !(open->second.access & win::KEY_QUERY_VALUE_)) {
-        return static_cast<long>(win::ERROR_ACCESS_DENIED_);
-    }
     const RegValue* value = found->Value(valueName);
     if (!value) return static_cast<long>(win::ERROR_FILE_NOT_FOUND_);
     type = value->type;
@@ -849,12 +856,8 @@ long FakeOs::RegSetValueEx(RegKey key, const std::string& valueName, uint32_t ty
                            const uint8_t* data, uint32_t size) {
     if (auto error = TakeFailure("RegSetValueEx")) return static_cast<long>(*error);
     long error = 0;
-    Key* found = KeyOfHandle(key, error);
+    Key* found = KeyFor(key, win::KEY_SET_VALUE_, error);
     if (!found) return error;
-    auto open = m_openKeys.find(key);
-    if (open != m_openKeys.end() && !(open->second.access & win::KEY_SET_VALUE_)) {
-        return static_cast<long>(win::ERROR_ACCESS_DENIED_);
-    }
     RegValue value{type, std::vector<uint8_t>(data, data + (data ? size : 0))};
     if (RegValue* existing = found->Value(valueName)) {
         *existing = std::move(value);
@@ -919,12 +922,8 @@ long FakeOs::RegDeleteKey(RegKey root, const std::string& subKey) {
 long FakeOs::RegQueryInfoKey(RegKey key, uint32_t& subKeys, uint32_t& values) {
     if (auto error = TakeFailure("RegQueryInfoKey")) return static_cast<long>(*error);
     long error = 0;
-    Key* found = KeyOfHandle(key, error);
+    Key* found = KeyFor(key, win::KEY_QUERY_VALUE_, error);
     if (!found) return error;
-    auto open = m_openKeys.find(key);
-    if (open != m_openKeys.end() && !(open->second.access & win::KEY_QUERY_VALUE_)) {
-        return static_cast<long>(win::ERROR_ACCESS_DENIED_);
-    }
     subKeys = static_cast<uint32_t>(found->subkeys.size());
     values = static_cast<uint32_t>(found->values.size());
     return 0;

@@ -229,6 +229,8 @@ private:
 
     Key* RootKey(RegKey root) const;
     Key* KeyOfHandle(RegKey key, long& error) const;
+    // KeyOfHandle, refused with 5 when the handle was not opened for `access`.
+    Key* KeyFor(RegKey key, uint32_t access, long& error) const;
     Key* WalkKey(Key* from, const std::string& subKey, bool create, bool* created);
     Key* WalkKeyConst(RegKey root, const std::string& keyPath) const;
 
