@@ -82,8 +82,8 @@ SpaceTexts UpdateSpaceTexts(const SetupContext& ctx, const StringLoader& strings
     const int64_t required = RequiredFor(ctx, ctx.SetupTypeIndex);
     texts.required = SizeText(strings, IDS_SPACE_REQUIRED, required);
     // Computed unsigned so that no figure can overflow; read back as signed.
-    const int64_t spare =
-        static_cast<int64_t>(static_cast<uint64_t>(ctx.FreeBytes) - static_cast<uint64_t>(required));
+    const int64_t spare = static_cast<int64_t>(static_cast<uint64_t>(ctx.FreeBytes) -
+                                               static_cast<uint64_t>(required));
     if (spare > 0) {
         texts.buttons = kWizardBack | kWizardNext;
     } else {
@@ -101,8 +101,7 @@ int DestinationWizardNext(SetupEnv& env, const PageAsk& ask) {
         (attributes & win::FILE_ATTRIBUTE_DIRECTORY_) != 0) {
         return 0;
     }
-    const std::string question =
-        Format("%sﾌｫﾙﾀﾞは存在しません。\n\n作成しますか？", path.c_str());
+    const std::string question = Format("%sﾌｫﾙﾀﾞは存在しません。\n\n作成しますか？", path.c_str());
     if (ask(question, kCreateCaption, mb::YESNO | mb::ICONQUESTION | mb::DEFBUTTON2) !=
         mb::IDYES_) {
         return -1;

@@ -19,11 +19,11 @@ constexpr char kUserShellFolders[] =
     "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders\\";
 constexpr char kShellFolders[] =
     "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders\\";
-const char* const kUserFolderValues[] = {"Desktop",       "Personal", "AppData", "Local AppData",
-                                         "Start Menu",    "Programs", "Startup"};
-const char* const kCommonFolderValues[] = {"Common Desktop",    "Common Documents",
-                                           "Common AppData",    "Common Start Menu",
-                                           "Common Programs",   "Common Startup"};
+const char* const kUserFolderValues[] = {"Desktop",    "Personal", "AppData", "Local AppData",
+                                         "Start Menu", "Programs", "Startup"};
+const char* const kCommonFolderValues[] = {"Common Desktop",  "Common Documents",
+                                           "Common AppData",  "Common Start Menu",
+                                           "Common Programs", "Common Startup"};
 const char* const kFolderVariables[] = {"ProgramFiles", "ProgramFiles(x86)", "ProgramW6432",
                                         "USERPROFILE",  "ALLUSERSPROFILE",   "PUBLIC",
                                         "APPDATA",      "LOCALAPPDATA",      "ProgramData"};
@@ -31,8 +31,8 @@ const char* const kTreeVariables[] = {"SystemRoot", "windir"};
 
 // Keys below SOFTWARE that hold the system's and every program's settings:
 // neither they nor anything in them is a product's own.
-const char* const kSharedKeys[] = {"SOFTWARE\\Microsoft", "SOFTWARE\\Classes",
-                                   "SOFTWARE\\Policies", "SOFTWARE\\Wow6432Node"};
+const char* const kSharedKeys[] = {"SOFTWARE\\Microsoft", "SOFTWARE\\Classes", "SOFTWARE\\Policies",
+                                   "SOFTWARE\\Wow6432Node"};
 
 bool IsSeparator(char c) {
     return c == '\\' || c == '/';
@@ -75,7 +75,8 @@ bool IsSameOrBelow(const std::u16string& inner, const std::u16string& outer) {
 bool IsDoubtfulName(const std::string& name) {
     if (name.find_first_not_of(". ") == std::string::npos) return true;
     for (unsigned char c : name) {
-        if (c < 0x20 || std::string_view("<>:\"|").find(static_cast<char>(c)) != std::string::npos) {
+        if (c < 0x20 ||
+            std::string_view("<>:\"|").find(static_cast<char>(c)) != std::string::npos) {
             return true;
         }
     }
@@ -126,13 +127,14 @@ std::string NormalisePath(const std::string& path) {
     } else if (path.size() >= 2 && IsSeparator(path[0]) && IsSeparator(path[1])) {
         // "\\server\share"; the device forms "\\?\" and "\\.\" are not for us.
         const size_t serverEnd = path.find_first_of("\\/", 2);
-        const std::string server = path.substr(2, serverEnd == std::string::npos ? std::string::npos
-                                                                                 : serverEnd - 2);
+        const std::string server =
+            path.substr(2, serverEnd == std::string::npos ? std::string::npos : serverEnd - 2);
         if (server.empty() || server == "?" || server == "." || IsDoubtfulName(server)) return "";
         if (serverEnd == std::string::npos) return "\\\\" + server;
         const size_t shareEnd = path.find_first_of("\\/", serverEnd + 1);
-        const std::string share = path.substr(
-            serverEnd + 1, shareEnd == std::string::npos ? std::string::npos : shareEnd - serverEnd - 1);
+        const std::string share =
+            path.substr(serverEnd + 1, shareEnd == std::string::npos ? std::string::npos
+                                                                     : shareEnd - serverEnd - 1);
         if (share.empty() || IsDoubtfulName(share)) return "";
         root = "\\\\" + server + "\\" + share;
         at = shareEnd == std::string::npos ? path.size() : shareEnd;

@@ -83,9 +83,9 @@ long Win32Os::RegDeleteKey(RegKey root, const std::string& subKey) {
 long Win32Os::RegQueryInfoKey(RegKey key, uint32_t& subKeys, uint32_t& values) {
     DWORD keyCount = 0;
     DWORD valueCount = 0;
-    const LONG result = ::RegQueryInfoKeyW(ToHkey(key), nullptr, nullptr, nullptr, &keyCount,
-                                           nullptr, nullptr, &valueCount, nullptr, nullptr,
-                                           nullptr, nullptr);
+    const LONG result =
+        ::RegQueryInfoKeyW(ToHkey(key), nullptr, nullptr, nullptr, &keyCount, nullptr, nullptr,
+                           &valueCount, nullptr, nullptr, nullptr, nullptr);
     if (result != ERROR_SUCCESS) return result;
     subKeys = keyCount;
     values = valueCount;
