@@ -1,72 +1,25 @@
 // Copy benchmark: copies a folder tree with the installation's tree copy on
-// the real Os and prints the throughput. A progress window stand-in only
-// counts the steps, so the figure is the copy's own cost.
+// the real Os and prints the throughput. A progress window stand-in counts
+// the steps and pumps the messages as the program's own does, but draws
+// nothing, so the figure is the copy's own cost.
 //
 //   bench_copy <source folder> <destination folder>
 //
-// Prints one line: "files=N bytes=B seconds=S mb_per_s=X files_per_s=Y".
+// Prints one line: "files=N bytes=B seconds=S mb_per_s=X files_per_s=Y
+// pumps=P max_gap_ms=G gap_after_pump=K peak_ws_mib=M": P message pumps during
+// the copy, G the longest time without one (ending after K pumps), M the
+// process's peak working set.
 #include <cstdio>
-#include <memory>
 #include <string>
 
+#include "BenchUi.h"
 #include "core/SetupContext.h"
 #include "core/SetupEnv.h"
 #include "install/CopySourceTree.h"
-#include "platform/win32/Win32Os.h"
 #include "platform/win32/Win32Text.h"
-#include "platform/win32/Win32Undef.h"
 
 namespace setup {
 namespace {
-
-class CountingProgress final : public ProgressWindow {
-public:
-    int Create() override { return 1; }
-    void Show() override {}
-    void SetRange(int32_t, int32_t) override {}
-    void SetStep(int32_t) override {}
-    int32_t SetPos(int32_t) override { return 0; }
-    int32_t StepIt() override { return steps++; }
-    void SetStatusText(const std::string&) override {}
-    void DestroyWindow() override {}
-
-    int32_t steps = 0;
-};
-
-class NoPreparing final : public PreparingWindow {
-public:
-    int Create() override { return 1; }
-    void Show() override {}
-    void DestroyWindow() override {}
-};
-
-// Messages go to the console; the pump runs as in the program, over no window.
-class ConsoleUi final : public Ui {
-public:
-    int AppMessageBox(const std::string& text, unsigned) override {
-        std::fprintf(stderr, "box: %s\n", text.c_str());
-        return mb::IDOK_;
-    }
-    int DesktopMessageBox(const std::string& text, const std::string&, unsigned) override {
-        std::fprintf(stderr, "box: %s\n", text.c_str());
-        return mb::IDOK_;
-    }
-    int RunLauncher(SetupContext&) override { return mb::IDCANCEL_; }
-    int RunInstallWizard(SetupEnv&) override { return mb::IDCANCEL_; }
-    void PumpMessages() override {
-        MSG msg;
-        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            ::TranslateMessage(&msg);
-            ::DispatchMessageW(&msg);
-        }
-    }
-    std::unique_ptr<ProgressWindow> NewProgressWindow(int) override {
-        return std::make_unique<CountingProgress>();
-    }
-    std::unique_ptr<PreparingWindow> NewPreparingWindow() override {
-        return std::make_unique<NoPreparing>();
-    }
-};
 
 // Files and bytes below `folder`, to report against.
 void Measure(const std::wstring& folder, long long& files, long long& bytes) {
@@ -95,15 +48,18 @@ int Run(const std::wstring& source, const std::wstring& destination) {
     Win32Os os;
     ConsoleUi ui;
     SetupEnv env{ctx, os, ui};
-    CountingProgress progress;
+    CountingProgress progress(&ui);
     const std::string base = Narrow(source);
     // Everything below the source lands below the destination, subfolders
-    // keeping their paths relative to it.
-    LARGE_INTEGER frequency{}, start{}, end{};
-    ::QueryPerformanceFrequency(&frequency);
-    ::QueryPerformanceCounter(&start);
-    const int ok = CopySourceTree(env, base, base + "\\*.*", "", Narrow(destination), progress);
-    ::QueryPerformanceCounter(&end);
+    // keeping their paths relative to it; one run's folder cache, as the
+    // installation keeps one.
+    FolderCache made;
+    ui.Start();
+    const double start = Now();
+    const int ok =
+        CopySourceTree(env, base, base + "\\*.*", "", Narrow(destination), progress, &made);
+    const double seconds = Now() - start;
+    ui.Stop();
     if (!ok) {
         std::fprintf(stderr, "copy failed\n");
         return 1;
@@ -112,11 +68,12 @@ int Run(const std::wstring& source, const std::wstring& destination) {
         std::fprintf(stderr, "copied %d files of %lld\n", progress.steps, files);
         return 1;
     }
-    const double seconds = static_cast<double>(end.QuadPart - start.QuadPart) /
-                           static_cast<double>(frequency.QuadPart);
-    std::printf("files=%lld bytes=%lld seconds=%.3f mb_per_s=%.1f files_per_s=%.0f\n", files, bytes,
-                seconds, static_cast<double>(bytes) / 1048576.0 / seconds,
-                static_cast<double>(files) / seconds);
+    std::printf(
+        "files=%lld bytes=%lld seconds=%.3f mb_per_s=%.1f files_per_s=%.0f pumps=%lld "
+        "max_gap_ms=%.1f gap_after_pump=%lld peak_ws_mib=%.1f\n",
+        files, bytes, seconds, static_cast<double>(bytes) / 1048576.0 / seconds,
+        static_cast<double>(files) / seconds, ui.pumps, ui.longestGap * 1000.0, ui.longestGapEnd,
+        PeakWorkingSetMiB());
     return 0;
 }
 

@@ -1,81 +1,233 @@
 #!/usr/bin/env bash
-# Copy benchmark: the installation's tree copy under Wine against `cp -r` on
-# the host, over the same generated tree.
+# Copy and measuring benchmark: the installation's tree copy under Wine
+# against its peers over the same generated trees, and the measuring walk
+# against `du -sb` and `dir /s`.
 #
-#   bench/run.sh [build dir]        (default: build/mingw64; needs bench_copy.exe)
+#   bench/run.sh [build dir]   (default: build/mingw64; needs bench_copy.exe
+#                               and bench_measure.exe, targets of the same names)
 #
-# Tree size, from the environment:
-#   BENCH_BIG_FILES   (2000)   files sharing BENCH_BIG_MB
-#   BENCH_BIG_MB      (1024)   total size of the big files, MiB
-#   BENCH_SMALL_FILES (20000)  small files, in folders of 1000
-#   BENCH_SMALL_BYTES (1024)   size of each small file
-# A quick run: BENCH_BIG_FILES=20 BENCH_BIG_MB=64 BENCH_SMALL_FILES=1000 bench/run.sh
+# Peers of the copy, each run several rounds on a fresh destination, wall time
+# of the whole command (a Wine process start included, as for the engine):
+#   engine  bench_copy.exe (the installation's tree copy on the real Os)
+#   xcopy   Wine's `xcopy /E /I`
+#   nsis    an installer made here by makensis (stub amd64-unicode,
+#           `SetCompress off`), run with /S; the nsis package is installed
+#           when makensis is missing (needs root)
+#   cp      `cp -r` on the host
+# Then: MeasureTree over many files against `du -sb` (host) and `dir /s`
+# (Wine); the longest gap between two message pumps while one huge file is
+# copied and while the many files are measured; the engine's peak working set
+# during the small-file copy.
+#
+# Sizes, from the environment (a quick run: BENCH_ROUNDS=1
+# BENCH_MEASURE_FILES=5000 BENCH_HUGE_MB=256 bench/run.sh):
+#   BENCH_ROUNDS        (5)       rounds per peer; the median is printed
+#   BENCH_SMALL_FILES   (3000)    small files, in folders of 100
+#   BENCH_SMALL_BYTES   (4096)    size of each small file
+#   BENCH_LARGE_FILES   (16)      large files, in one folder
+#   BENCH_LARGE_MB      (16)      size of each large file, MiB
+#   BENCH_MEASURE_FILES (100000)  files to measure, in folders of 1000
+#   BENCH_HUGE_MB       (2048)    the one file copied for the pump gaps, MiB
+#   BENCH_WINE_PREFIX   (bench)   name of the Wine prefix (scripts/wine-env.sh)
 set -euo pipefail
 
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 root="$(cd "$here/.." && pwd)"
 build="$(cd "${1:-$root/build/mingw64}" && pwd)"
-exe="$build/bench_copy.exe"
-[ -f "$exe" ] || { echo "bench: $exe not built (target bench_copy)" >&2; exit 1; }
+for exe in bench_copy bench_measure; do
+    [ -f "$build/$exe.exe" ] || { echo "bench: $build/$exe.exe not built (target $exe)" >&2; exit 1; }
+done
 
-big_files="${BENCH_BIG_FILES:-2000}"
-big_mb="${BENCH_BIG_MB:-1024}"
-small_files="${BENCH_SMALL_FILES:-20000}"
-small_bytes="${BENCH_SMALL_BYTES:-1024}"
+rounds="${BENCH_ROUNDS:-5}"
+small_files="${BENCH_SMALL_FILES:-3000}"
+small_bytes="${BENCH_SMALL_BYTES:-4096}"
+large_files="${BENCH_LARGE_FILES:-16}"
+large_mb="${BENCH_LARGE_MB:-16}"
+measure_files="${BENCH_MEASURE_FILES:-100000}"
+huge_mb="${BENCH_HUGE_MB:-2048}"
+
+if ! command -v makensis >/dev/null; then
+    echo "bench: installing makensis (Debian package nsis)" >&2
+    sudo=""
+    [ "$(id -u)" -eq 0 ] || sudo="sudo"
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends nsis >/dev/null
+fi
 
 scratch="$build/bench-scratch"
 rm -rf "$scratch"
 mkdir -p "$scratch"
-cleanup() { rm -rf "$scratch"; }
+cleanup() {
+    bash "$root/scripts/wine-env.sh" stop "${BENCH_WINE_PREFIX:-bench}" >/dev/null 2>&1 || true
+    rm -rf "$scratch"
+}
 trap cleanup EXIT
 
-echo "bench: generating $big_files files ($big_mb MiB) + $small_files files of $small_bytes bytes"
-python3 - "$scratch/src" "$big_files" "$big_mb" "$small_files" "$small_bytes" <<'PY'
-import os, sys
-src, big_files, big_mb, small_files, small_bytes = sys.argv[1], *map(int, sys.argv[2:])
-big_size = big_mb * 1048576 // max(big_files, 1)
-# One random block, rotated per file, so no two files are the same.
-block = os.urandom(max(big_size, small_bytes, 1))
-os.makedirs(os.path.join(src, "big"), exist_ok=True)
-for i in range(big_files):
-    k = (i * 7919) % len(block)
-    data = (block[k:] + block[:k])[:big_size]
-    with open(os.path.join(src, "big", "data%05d.bin" % i), "wb") as f:
-        f.write(data)
-for i in range(small_files):
-    folder = os.path.join(src, "small", "set%03d" % (i // 1000))
-    if i % 1000 == 0:
-        os.makedirs(folder, exist_ok=True)
-    k = (i * 104729) % len(block)
-    with open(os.path.join(folder, "file%05d.txt" % i), "wb") as f:
-        f.write((block[k:] + block[:k])[:small_bytes])
-PY
-files=$(find "$scratch/src" -type f | wc -l)
-bytes=$(du -sb --apparent-size "$scratch/src" | cut -f1)
-sync
-
-# Windows side: the program's copy, in a prefix of its own.
-source "$root/scripts/wine-env.sh" bench >/dev/null
-sync
+payload() { python3 "$here/payload.py" "$@"; }
 winpath() { echo "Z:${1//\//\\}"; }
-win_line=$("$WINE" "$exe" "$(winpath "$scratch/src")" "$(winpath "$scratch/win")" | tr -d '\r')
-bash "$root/scripts/wine-env.sh" stop bench >/dev/null 2>&1 || true
-echo "wine:  $win_line"
-win_seconds=$(sed -n 's/.*seconds=\([0-9.]*\).*/\1/p' <<<"$win_line")
+now() { date +%s.%N; }
+median() { python3 -c 'import statistics,sys; print("%.3f" % statistics.median(map(float, sys.argv[1:])))' "$@"; }
 
-# Host side: cp -r of the same tree onto the same file system.
+# The set-up tolerates a server that already runs; -e would not.
+set +e
+source "$root/scripts/wine-env.sh" "${BENCH_WINE_PREFIX:-bench}" >/dev/null
+set -e
+
+# An installer that puts the tree below /D=<folder>, stored, not compressed.
+make_nsis() {
+    local src="$1" exe="$2"
+    cat >"$scratch/peer.nsi" <<NSI
+Unicode true
+Target amd64-unicode
+SetCompress off
+SilentInstall silent
+RequestExecutionLevel user
+Name "bench"
+OutFile "$exe"
+InstallDir "\$TEMP\\bench"
+Section
+  SetOutPath "\$INSTDIR"
+  File /r "$src/*.*"
+SectionEnd
+NSI
+    makensis -V1 "$scratch/peer.nsi" >/dev/null
+}
+
+# One round of one peer: prints its wall time in seconds.
+run_peer() {
+    local peer="$1" src="$2" out="$3" start end
+    rm -rf "$out"
+    sync
+    start=$(now)
+    case "$peer" in
+        engine) "$WINE" "$build/bench_copy.exe" "$(winpath "$src")" "$(winpath "$out")" |
+                    tr -d '\r' >"$scratch/engine.line" ;;
+        xcopy) "$WINE" xcopy /E /I "$(winpath "$src")" "$(winpath "$out")" >/dev/null 2>&1 ;;
+        nsis) "$WINE" "$scratch/peer.exe" /S "/D=$(winpath "$out")" ;;
+        cp) cp -r "$src" "$out" ;;
+    esac
+    end=$(now)
+    local copied
+    copied=$(find "$out" -type f | wc -l)
+    [ "$copied" -eq "$(find "$src" -type f | wc -l)" ] ||
+        { echo "bench: $peer copied $copied files" >&2; exit 1; }
+    python3 -c 'import sys; print("%.3f" % (float(sys.argv[2]) - float(sys.argv[1])))' "$start" "$end"
+}
+
+field() { sed -n "s/.*$1=\([0-9.]*\).*/\1/p" "$2"; }
+
+# What starting a Wine process costs, part of every Wine peer's wall time.
+starts=()
+for ((r = 1; r <= rounds; r++)); do
+    start=$(now)
+    "$WINE" cmd /c exit
+    starts+=("$(python3 -c 'import sys,time; print(time.time() - float(sys.argv[1]))' "$start")")
+done
+wine_start=$(median "${starts[@]}")
+
+results="$scratch/results"
+: >"$results"
+for set in small large; do
+    src="$scratch/$set"
+    if [ "$set" = small ]; then
+        payload "$src" "$small_files" "$small_bytes" 100
+        label="$small_files files of $((small_bytes / 1024)) KiB"
+    else
+        payload "$src" "$large_files" $((large_mb * 1048576)) 0
+        label="$large_files files of $large_mb MiB"
+    fi
+    make_nsis "$src" "$scratch/peer.exe"
+    declare -A times=()
+    inner=()
+    peers=(engine xcopy nsis cp)
+    for ((r = 1; r <= rounds; r++)); do
+        # Each round starts with another peer, so none always runs first
+        # after the generation (the shared machine's noise varies).
+        for ((p = 0; p < 4; p++)); do
+            peer=${peers[$(((p + r) % 4))]}
+            times[$peer]="${times[$peer]:-} $(run_peer "$peer" "$src" "$scratch/out")"
+        done
+        inner+=("$(field seconds "$scratch/engine.line")")
+        if [ "$set" = small ]; then cp "$scratch/engine.line" "$scratch/engine-small.line"; fi
+    done
+    # shellcheck disable=SC2086
+    echo "$label|$(median ${times[engine]})|$(median "${inner[@]}")|$(median ${times[xcopy]})|$(median ${times[nsis]})|$(median ${times[cp]})" >>"$results"
+    unset times
+    rm -rf "$src" "$scratch/out" "$scratch/peer.exe"
+done
+
+# Measuring many files.
+src="$scratch/many"
+payload "$src" "$measure_files" 16 1000
 sync
-start=$(date +%s.%N)
-cp -r "$scratch/src" "$scratch/host"
-end=$(date +%s.%N)
+m_engine=() m_inner=() m_dir=() m_du=()
+for ((r = 1; r <= rounds; r++)); do
+    start=$(now)
+    "$WINE" "$build/bench_measure.exe" "$(winpath "$src")" | tr -d '\r' >"$scratch/measure.line"
+    m_engine+=("$(python3 -c 'import sys,time; print(time.time() - float(sys.argv[1]))' "$start")")
+    m_inner+=("$(field seconds "$scratch/measure.line")")
+    start=$(now)
+    "$WINE" cmd /c dir /s /a "$(winpath "$src")" >/dev/null 2>&1
+    m_dir+=("$(python3 -c 'import sys,time; print(time.time() - float(sys.argv[1]))' "$start")")
+    start=$(now)
+    du -sb "$src" >/dev/null
+    m_du+=("$(python3 -c 'import sys,time; print(time.time() - float(sys.argv[1]))' "$start")")
+done
+rm -rf "$src"
 
-python3 - "$files" "$bytes" "$win_seconds" "$start" "$end" <<'PY'
-import sys
-files, size = int(sys.argv[1]), int(sys.argv[2])
-win, host = float(sys.argv[3]), float(sys.argv[5]) - float(sys.argv[4])
-mb = size / 1048576
-print("tree:  %d files, %.1f MiB" % (files, mb))
-print("wine:  %.3f s  %8.1f MB/s  %8.0f files/s" % (win, mb / win, files / win))
-print("host:  %.3f s  %8.1f MB/s  %8.0f files/s  (cp -r)" % (host, mb / host, files / host))
-print("ratio: wine/host throughput %.2f" % (host / win))
+# One huge file, for the pump gaps of a long copy.
+src="$scratch/huge"
+payload "$src" 1 $((huge_mb * 1048576)) 0
+sync
+"$WINE" "$build/bench_copy.exe" "$(winpath "$src")" "$(winpath "$scratch/out")" |
+    tr -d '\r' >"$scratch/huge.line"
+rm -rf "$src" "$scratch/out"
+
+python3 - "$results" "$scratch" "$measure_files" "$huge_mb" "$rounds" "$wine_start" \
+    "$(median "${m_engine[@]}")" "$(median "${m_inner[@]}")" "$(median "${m_dir[@]}")" \
+    "$(median "${m_du[@]}")" <<'PY'
+import re, sys
+results, scratch, measure_files, huge_mb, rounds = sys.argv[1:6]
+start = float(sys.argv[6])
+m_engine, m_inner, m_dir, m_du = map(float, sys.argv[7:11])
+
+def fields(name):
+    with open("%s/%s" % (scratch, name)) as f:
+        return {k: float(v) for k, v in re.findall(r"(\w+)=([0-9.]+)", f.read())}
+
+print("Copy, wall time of each command, median of %s rounds (seconds):" % rounds)
+print("| Payload | engine | (engine, copy alone) | Wine's `xcopy /E /I` | NSIS `/S` | host `cp -r` |"
+      " engine/xcopy | engine/NSIS | engine/cp |")
+print("|---|---|---|---|---|---|---|---|---|")
+net = []
+for line in open(results):
+    label, engine, inner, xcopy, nsis, cp = line.strip().split("|")
+    e, i, x, n, c = map(float, (engine, inner, xcopy, nsis, cp))
+    print("| %s | %.2f | %.2f | %.2f | %.2f | %.2f | %.2f | %.2f | %.1f |" %
+          (label, e, i, x, n, c, e / x, e / n, e / c))
+    net.append((label, i, x - start, n - start))
+print()
+print("Without the start of a Wine process (%.2f s, `wine64 cmd /c exit`): the engine's copy"
+      " alone against each Wine peer's wall time less that start:" % start)
+print("| Payload | engine/xcopy | engine/NSIS |")
+print("|---|---|---|")
+for label, i, x, n in net:
+    print("| %s | %.2f | %.2f |" % (label, i / max(x, 1e-3), i / max(n, 1e-3)))
+print()
+print("Measuring %s files, median of %s rounds (seconds):" % (measure_files, rounds))
+print("| MeasureTree under Wine | (the walk alone) | `dir /s` under Wine | host `du -sb` |"
+      " MeasureTree/du | MeasureTree/dir |")
+print("|---|---|---|---|---|---|")
+print("| %.2f | %.2f | %.2f | %.2f | %.1f | %.2f |" %
+      (m_engine, m_inner, m_dir, m_du, m_engine / m_du, m_engine / m_dir))
+print()
+small, measure, huge = fields("engine-small.line"), fields("measure.line"), fields("huge.line")
+print("Responsiveness and memory:")
+print("| What | message pumps | longest gap between pumps (ms) | peak working set (MiB) |")
+print("|---|---|---|---|")
+print("| copy of one %s MiB file | %d | %.1f | %.1f |" %
+      (huge_mb, huge["pumps"], huge["max_gap_ms"], huge["peak_ws_mib"]))
+print("| measuring %s files | %d | %.1f | %.1f |" %
+      (measure_files, measure["pumps"], measure["max_gap_ms"], measure["peak_ws_mib"]))
+print("| copy of the small files | %d | %.1f | %.1f |" %
+      (small["pumps"], small["max_gap_ms"], small["peak_ws_mib"]))
 PY

@@ -67,8 +67,10 @@ if(NOT SETUP_NO_TESTS)
   set_tests_properties(e2e_launcher PROPERTIES TIMEOUT 900)
 endif()
 
-# ---- Copy benchmark: not a test; bench/run.sh builds a tree and runs it -------
-add_executable(bench_copy bench/bench_copy.cpp)
-target_link_libraries(bench_copy PRIVATE setup_win32)
-target_compile_options(bench_copy PRIVATE ${SETUP_WARNINGS} -municode)
-target_link_options(bench_copy PRIVATE -municode)
+# ---- Benchmarks: not tests; bench/run.sh builds the trees and runs them ------
+foreach(bench bench_copy bench_measure)
+  add_executable(${bench} bench/${bench}.cpp)
+  target_link_libraries(${bench} PRIVATE setup_win32 psapi)
+  target_compile_options(${bench} PRIVATE ${SETUP_WARNINGS} -municode)
+  target_link_options(${bench} PRIVATE -municode)
+endforeach()

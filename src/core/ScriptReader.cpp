@@ -130,8 +130,11 @@ int ReadSetupScript(SetupEnv& env, ScriptLists& lists, int section) {
     int current = kSectionNone;
     for (const std::string& raw : SplitScriptLines(bytes)) {
         // Lines are cut on the raw bytes; only then is the text decoded, so
-        // every rule below sees characters, never half of one.
-        const std::string line = env.os.DecodeCp932(raw);
+        // every rule below sees characters, never half of one. A NUL byte
+        // ends the line: past it no path or name could reach the system as
+        // it was checked here.
+        const std::string line =
+            env.os.DecodeCp932(std::string_view(raw).substr(0, raw.find('\0')));
         if (line.empty() || line[0] == '\n' || line[0] == ';') continue;
         if (line[0] == '[') {
             std::string name;

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "core/SetupEnv.h"
+#include "system/FileUtil.h"
 #include "ui/Ui.h"
 
 namespace setup {
@@ -12,9 +13,10 @@ namespace setup {
 // base: the start directory without trailing backslashes; search: the path
 // or pattern to enumerate; relative: the folder below destRoot that receives
 // the files found here; destRoot: the entry's target ("<INSTALL DIR>"
-// allowed). 1 when everything found was copied, 0 after a message.
+// allowed). 1 when everything found was copied, 0 after a message. made:
+// the folders already made in this run (one of its own when null).
 int CopySourceTree(SetupEnv& env, const std::string& base, const std::string& search,
                    const std::string& relative, const std::string& destRoot,
-                   ProgressWindow& progress);
+                   ProgressWindow& progress, FolderCache* made = nullptr);
 
 }  // namespace setup

@@ -7,6 +7,7 @@
 #include "install/CopySourceTree.h"
 #include "resource.h"
 #include "system/FileUtil.h"
+#include "system/PathCheck.h"
 #include "system/Registry.h"
 #include "system/ShellLink.h"
 
@@ -22,6 +23,7 @@ public:
         : env_(env), ctx_(env.ctx), lists_(lists) {}
 
     int Run() {
+        if (!PassesGuards()) return 0;
         progress_ = env_.ui.NewProgressWindow(IDS_INSTALLING);
         progress_->Create();
         progress_->SetRange(0, 100);
@@ -46,6 +48,46 @@ private:
         return type >= kSetupMinimum && type < kSetupTypeCount && entry.TypeFlags[type] != 0;
     }
 
+    std::string BaseDirectory() {
+        std::string base;
+        env_.os.GetCurrentDirectory(base);
+        return TrimTrailingBackslashes(base);
+    }
+    std::string MenuFolder() const {
+        std::string folder =
+            Format("%s\\%s", ctx_.UserProgramFolderDir.c_str(), ctx_.MENU_NAME.c_str());
+        return TrimTrailingBackslashes(folder);
+    }
+
+    bool Refuse(const std::string& place) {
+        env_.ui.AppMessageBox(
+            Format("%s\nはｲﾝｽﾄｰﾙできない場所のため、ｲﾝｽﾄｰﾙを中止しました。", place.c_str()),
+            mb::ICONEXCLAMATION);
+        return false;
+    }
+
+    // Every entry of the chosen type is checked before anything is made: a
+    // script line reads only from the medium, copies only into the install
+    // folder and makes its shortcut only in the Start-menu folder, whatever
+    // "..", absolute path or device name it holds.
+    bool PassesGuards() {
+        const std::string base = BaseDirectory();
+        const std::string menuFolder = MenuFolder();
+        for (const FileEntry& entry : lists_.Files) {
+            if (!TakesPart(entry)) continue;
+            const std::string source = Format("%s\\%s", base.c_str(), entry.Source.c_str());
+            if (!LiesWithin(source, base + "\\")) return Refuse(source);
+            const std::string destination =
+                ReplaceAll(entry.Target + (entry.Action == "COPY DIR" ? entry.Source : ""),
+                           kInstallDirPlaceholder, ctx_.InstallPath);
+            if (!LiesWithin(destination, ctx_.InstallPath)) return Refuse(destination);
+            if (!entry.LinkName.empty() && !IsPlainFileName(entry.LinkName)) {
+                return Refuse(Format("%s\\%s.lnk", menuFolder.c_str(), entry.LinkName.c_str()));
+            }
+        }
+        return true;
+    }
+
     void StartPhase(const char* status, int32_t upper) {
         progress_->SetStatusText(status);
         progress_->SetRange(0, upper);
@@ -58,15 +100,14 @@ private:
         const int32_t type = ctx_.SetupTypeIndex;
         StartPhase("ﾌｧｲﾙのｺﾋﾟｰ中...",
                    type >= kSetupMinimum && type < kSetupTypeCount ? ctx_.FileCounts[type] : 0);
-        std::string base;
-        env_.os.GetCurrentDirectory(base);
-        TrimTrailingBackslashes(base);
+        const std::string base = BaseDirectory();
 
         for (const FileEntry& entry : lists_.Files) {
             if (!TakesPart(entry)) continue;
             const std::string source = Format("%s\\%s", base.c_str(), entry.Source.c_str());
             const std::string relative = entry.Action == "COPY DIR" ? entry.Source : std::string();
-            if (!CopySourceTree(env_, base, source, relative, entry.Target, *progress_)) {
+            if (!CopySourceTree(env_, base, source, relative, entry.Target, *progress_,
+                                &madeFolders_)) {
                 env_.ui.DesktopMessageBox("ﾌｧｲﾙｺﾋﾟｰ時、ｴﾗｰによりｲﾝｽﾄｰﾙは異常終了しました。",
                                           kCaption, mb::ICONEXCLAMATION);
                 return false;
@@ -89,7 +130,8 @@ private:
         for (const RegistryEntry& entry : lists_.Registry) {
             if (!TakesPart(entry)) continue;
             // The product key is made again for every entry; it may exist.
-            if (!CreateRegistryKey(env_, HKEY_CURRENT_USER_, Format("SOFTWARE\\%s", root.c_str()))) {
+            if (!CreateRegistryKey(env_, HKEY_CURRENT_USER_,
+                                   Format("SOFTWARE\\%s", root.c_str()))) {
                 return RegistryFailed("Failed to create registery value");
             }
             const std::string name =
@@ -104,8 +146,8 @@ private:
                     const std::string value =
                         ReplaceAll(ReplaceAll(entry.Text, kInstallDirPlaceholder, ctx_.InstallPath),
                                    kCurrentDirPlaceholder, ctx_.SourceDir);
-                    written = WriteRegistryString(env_, HKEY_CURRENT_USER_, name, value,
-                                                  value.size());
+                    written =
+                        WriteRegistryString(env_, HKEY_CURRENT_USER_, name, value, value.size());
                 } else {
                     written = WriteRegistryDword(env_, HKEY_CURRENT_USER_, name, entry.Number, 4);
                 }
@@ -119,9 +161,7 @@ private:
 
     bool MakeShortcuts() {
         StartPhase("ｼｮｰﾄｶｯﾄの作成中...", 2);
-        std::string menuFolder = Format("%s\\%s", ctx_.UserProgramFolderDir.c_str(),
-                                        ctx_.MENU_NAME.c_str());
-        TrimTrailingBackslashes(menuFolder);
+        const std::string menuFolder = MenuFolder();
         if (!CreateDirectoryPath(env_, menuFolder)) {
             env_.ui.AppMessageBox(Format("ｽﾀｰﾄﾒﾆｭｰ%sの作成に失敗しました。", menuFolder.c_str()),
                                   mb::ICONEXCLAMATION);
@@ -162,6 +202,8 @@ private:
     SetupContext& ctx_;
     const ScriptLists& lists_;
     std::unique_ptr<ProgressWindow> progress_;
+    // Entries that copy into one folder make it once.
+    FolderCache madeFolders_;
 };
 
 }  // namespace

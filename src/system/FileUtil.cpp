@@ -138,6 +138,13 @@ int CreateDirectoryPath(SetupEnv& env, const std::string& path) {
     return MakeFolder(env, path, error);
 }
 
+int CreateDirectoryPath(SetupEnv& env, const std::string& path, FolderCache& made) {
+    if (made.Has(path)) return 1;
+    const int result = CreateDirectoryPath(env, path);
+    if (result == 1) made.Add(path);
+    return result;
+}
+
 std::string& TrimTrailingBackslashes(std::string& text) {
     while (!text.empty() && text.back() == '\\') text.pop_back();
     return text;
@@ -152,6 +159,14 @@ void SetReadOnlyAttribute(SetupEnv& env, const std::string& path, bool readOnly)
                                      : attributes & ~win::FILE_ATTRIBUTE_READONLY_;
     // Every copied file passes here: skip the write when nothing changes.
     if (wanted != attributes) env.os.SetFileAttributes(path, wanted);
+}
+
+void ClearCopiedReadOnly(SetupEnv& env, const std::string& path, uint32_t sourceAttributes) {
+    if (sourceAttributes & win::FILE_ATTRIBUTE_READONLY_) {
+        SetReadOnlyAttribute(env, path, false);
+        return;
+    }
+    env.ctx.Trace("Set Attributes -> %s\n", path.c_str());
 }
 
 std::string FormatSizeText(int64_t bytes) {

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <unordered_set>
 
 #include "core/SetupEnv.h"
 
@@ -24,12 +25,33 @@ std::string GetPathDrive(const std::string& path);
 // (183) or a missing root (drive, "\" or "\\server\share") ends with 0.
 int CreateDirectoryPath(SetupEnv& env, const std::string& path);
 
+// The folders one run has made (or found in place) with CreateDirectoryPath,
+// so that copying many files into one folder makes it only once. Paths are
+// kept as spelt; another spelling of the same folder is simply made again.
+class FolderCache {
+public:
+    bool Has(const std::string& path) const { return made_.count(path) != 0; }
+    void Add(const std::string& path) { made_.insert(path); }
+
+private:
+    std::unordered_set<std::string> made_;
+};
+
+// CreateDirectoryPath, asking the operating system only for a folder the
+// cache does not hold yet; a folder that exists afterwards is added to it.
+int CreateDirectoryPath(SetupEnv& env, const std::string& path, FolderCache& made);
+
 // Removes every trailing backslash; "C:\" becomes "C:". Returns text.
 std::string& TrimTrailingBackslashes(std::string& text);
 
 // Sets or clears FILE_ATTRIBUTE_READONLY, keeping the other bits. A file whose
 // attributes cannot be read is left alone; nothing is reported.
 void SetReadOnlyAttribute(SetupEnv& env, const std::string& path, bool readOnly);
+
+// SetReadOnlyAttribute(path, false) for a fresh copy of a file whose
+// attributes were sourceAttributes. A copy takes its source's attributes, so
+// only the copy of a read-only file has its attributes read and written.
+void ClearCopiedReadOnly(SetupEnv& env, const std::string& path, uint32_t sourceAttributes);
 
 // "<n> MB", "<n> KB" or "<n> Bytes", truncated, no fraction. A negative count
 // prints as its unsigned 64-bit reading in Bytes.

@@ -6,16 +6,9 @@
 #include <vector>
 
 #include "core/SetupEnv.h"
+#include "system/PathCheck.h"
 
 namespace setup {
-
-// `path` made absolute and normalised as Windows resolves it: "/" read as
-// "\", "." and ".." resolved, repeated separators and each component's
-// trailing dots and blanks removed, no trailing separator (a drive root
-// stays "C:\", a share root "\\server\share"). Empty when the path is not
-// absolute (a drive letter with a colon and a separator, or a UNC share) or
-// cannot be resolved.
-std::string NormalisePath(const std::string& path);
 
 // The places no target may be: each folder of `folders` and every folder
 // above one (Program Files in both views, the user profile, the user's and
@@ -43,10 +36,6 @@ bool IsDeletableTarget(const std::string& path, const ProtectedPlaces& places,
 // named, and nothing of the system's shared keys (Microsoft, Classes,
 // Policies, Wow6432Node).
 bool IsDeletableKey(const std::string& key);
-
-// Whether `inner` lies strictly below `outer`, both compared normalised and
-// without case; false when either is not an absolute path.
-bool LiesBelow(const std::string& inner, const std::string& outer);
 
 // The message of a refused target or key.
 std::string RefusalMessage(const std::string& target);

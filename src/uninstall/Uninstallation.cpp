@@ -68,20 +68,6 @@ int DeleteFolderTree(SetupEnv& env, const std::string& folder, ProgressWindow& p
     return 1;
 }
 
-char AsciiLower(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-// Whether `inner` is `outer` or lies below it, both normalised; compared
-// without regard to ASCII case, on a separator boundary.
-bool LiesWithin(const std::string& inner, const std::string& outer) {
-    if (inner.empty() || outer.empty() || inner.size() < outer.size()) return false;
-    for (size_t i = 0; i < outer.size(); ++i) {
-        if (AsciiLower(inner[i]) != AsciiLower(outer[i])) return false;
-    }
-    return inner.size() == outer.size() || outer.back() == '\\' || inner[outer.size()] == '\\';
-}
-
 class UninstallationRun {
 public:
     UninstallationRun(SetupEnv& env, ScriptLists& lists)
@@ -276,7 +262,8 @@ private:
             const size_t slash = key.find_last_of('\\');
             if (slash == std::string::npos) return;
             key.resize(slash);
-            if (!IsDeletableKey(key) || !DeleteEmptyRegistryKey(env_, HKEY_CURRENT_USER_, key)) return;
+            if (!IsDeletableKey(key) || !DeleteEmptyRegistryKey(env_, HKEY_CURRENT_USER_, key))
+                return;
         }
     }
 

@@ -140,6 +140,18 @@ TEST_F(CopySourceTreeTest, AnEmptyFolderCopiesNothingAndSucceeds) {
     EXPECT_FALSE(os.Exists("C:\\Out"));
 }
 
+TEST_F(CopySourceTreeTest, AFolderMadeOnceInARunIsNotMadeAgain) {
+    os.AddFile("C:\\Media\\a.txt", "a");
+    os.AddFile("C:\\Media\\b.txt", "b");
+    FolderCache made;
+    EXPECT_EQ(CopySourceTree(env, base, "C:\\Media\\a.txt", "", "C:\\Out", *progress, &made), 1);
+    // Asking for the folder again would fail now; the run does not ask.
+    os.FailPath("CreateDirectory", "C:\\Out", win::ERROR_ACCESS_DENIED_);
+    EXPECT_EQ(CopySourceTree(env, base, "C:\\Media\\b.txt", "", "C:\\Out", *progress, &made), 1);
+    EXPECT_EQ(os.FileContent("C:\\Out\\b.txt"), "b");
+    EXPECT_EQ(Copy("b.txt", "", "C:\\Out"), 0);  // a new run asks, and fails
+}
+
 TEST_F(CopySourceTreeTest, ALargeFileKeepsTheWindowsPumpedWhileItCopies) {
     os.AddFile("C:\\Media\\movie.bin", "m");
     os.SetFileSize("C:\\Media\\movie.bin", 5u << 20);

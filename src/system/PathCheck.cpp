@@ -1,0 +1,143 @@
+#include "system/PathCheck.h"
+
+#include <algorithm>
+#include <string_view>
+#include <vector>
+
+#include "core/Text.h"
+
+namespace setup {
+
+namespace {
+
+bool IsSeparator(char c) {
+    return c == '\\' || c == '/';
+}
+
+// A name Windows would not keep as it is written: nothing but dots and
+// blanks, or characters no file name may hold.
+bool IsDoubtfulName(const std::string& name) {
+    if (name.find_first_not_of(". ") == std::string::npos) return true;
+    for (unsigned char c : name) {
+        if (c < 0x20 ||
+            std::string_view("<>:\"|").find(static_cast<char>(c)) != std::string::npos) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// Simple case folding of the letters Windows compares without case: ASCII,
+// Latin-1, Latin Extended-A, Greek, Cyrillic and the full-width forms.
+char16_t FoldUnit(char16_t c) {
+    if (c >= u'a' && c <= u'z') return c - 0x20;
+    if ((c >= 0xE0 && c <= 0xFE && c != 0xF7)) return c - 0x20;
+    if (c == 0xFF) return 0x178;
+    if (c >= 0x100 && c <= 0x17F) {
+        const bool oddUpper = (c >= 0x139 && c <= 0x148) || (c >= 0x179 && c <= 0x17E);
+        if (oddUpper ? (c % 2 == 0) : (c % 2 == 1 && c != 0x131 && c != 0x138 && c != 0x149)) {
+            return c - 1;
+        }
+        return c;
+    }
+    if (c >= 0x3B1 && c <= 0x3C9 && c != 0x3C2) return c - 0x20;
+    if (c >= 0x430 && c <= 0x44F) return c - 0x20;
+    if (c >= 0x450 && c <= 0x45F) return c - 0x50;
+    if (c >= 0xFF41 && c <= 0xFF5A) return c - 0x20;
+    return c;
+}
+
+}  // namespace
+
+std::u16string FoldedPath(const std::string& text) {
+    std::u16string units = Utf8ToUtf16(text);
+    for (char16_t& c : units) c = FoldUnit(c);
+    return units;
+}
+
+bool FoldedSameOrBelow(const std::u16string& inner, const std::u16string& outer) {
+    if (inner.size() < outer.size() || inner.compare(0, outer.size(), outer) != 0) return false;
+    return inner.size() == outer.size() || outer.back() == u'\\' || inner[outer.size()] == u'\\';
+}
+
+std::string NormalisePath(const std::string& path) {
+    std::string root;
+    size_t at = 0;
+    if (path.size() >= 3 && path[1] == ':' && IsSeparator(path[2]) &&
+        ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z'))) {
+        root = std::string(1, static_cast<char>(path[0] & ~0x20)) + ":\\";
+        at = 3;
+    } else if (path.size() >= 2 && IsSeparator(path[0]) && IsSeparator(path[1])) {
+        // "\\server\share"; the device forms "\\?\" and "\\.\" are not for us.
+        const size_t serverEnd = path.find_first_of("\\/", 2);
+        const std::string server =
+            path.substr(2, serverEnd == std::string::npos ? std::string::npos : serverEnd - 2);
+        if (server.empty() || server == "?" || server == "." || IsDoubtfulName(server)) return "";
+        if (serverEnd == std::string::npos) return "\\\\" + server;
+        const size_t shareEnd = path.find_first_of("\\/", serverEnd + 1);
+        const std::string share =
+            path.substr(serverEnd + 1, shareEnd == std::string::npos ? std::string::npos
+                                                                     : shareEnd - serverEnd - 1);
+        if (share.empty() || IsDoubtfulName(share)) return "";
+        root = "\\\\" + server + "\\" + share;
+        at = shareEnd == std::string::npos ? path.size() : shareEnd;
+    } else {
+        return "";
+    }
+
+    std::vector<std::string> parts;
+    while (at < path.size()) {
+        const size_t end = std::min(path.find_first_of("\\/", at), path.size());
+        std::string part = path.substr(at, end - at);
+        at = end + 1;
+        if (part.empty() || part == ".") continue;
+        if (part == "..") {
+            if (!parts.empty()) parts.pop_back();
+            continue;
+        }
+        if (IsDoubtfulName(part)) return "";
+        part.erase(part.find_last_not_of(". ") + 1);
+        parts.push_back(part);
+    }
+    std::string out = root;
+    for (const std::string& part : parts) {
+        if (!out.empty() && out.back() != '\\') out += '\\';
+        out += part;
+    }
+    return out;
+}
+
+bool LiesBelow(const std::string& inner, const std::string& outer) {
+    const std::string normalisedInner = NormalisePath(inner);
+    const std::string normalisedOuter = NormalisePath(outer);
+    if (normalisedInner.empty() || normalisedOuter.empty()) return false;
+    const std::u16string foldedInner = FoldedPath(normalisedInner);
+    const std::u16string foldedOuter = FoldedPath(normalisedOuter);
+    return foldedInner != foldedOuter && FoldedSameOrBelow(foldedInner, foldedOuter);
+}
+
+bool LiesWithin(const std::string& inner, const std::string& outer) {
+    const std::string normalisedInner = NormalisePath(inner);
+    const std::string normalisedOuter = NormalisePath(outer);
+    if (normalisedInner.empty() || normalisedOuter.empty()) return false;
+    return FoldedSameOrBelow(FoldedPath(normalisedInner), FoldedPath(normalisedOuter));
+}
+
+bool IsPlainFileName(const std::string& name) {
+    if (name.empty() || IsDoubtfulName(name) || name.find_first_of("\\/?*") != std::string::npos) {
+        return false;
+    }
+    // The device names are reserved with any extension, and with blanks
+    // before it.
+    std::string device = name.substr(0, name.find('.'));
+    device.erase(device.find_last_not_of(' ') + 1);
+    for (char& c : device) {
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    }
+    if (device == "CON" || device == "PRN" || device == "AUX" || device == "NUL") return false;
+    return !(device.size() == 4 &&
+             (device.compare(0, 3, "COM") == 0 || device.compare(0, 3, "LPT") == 0) &&
+             device[3] >= '1' && device[3] <= '9');
+}
+
+}  // namespace setup

@@ -1,0 +1,38 @@
+// Where a path really leads, as Windows resolves it, and whether one path lies
+// in another. Every place a script line names is held to the folders that are
+// the product's own with these, so that neither "..", another spelling nor an
+// absolute path leads out of them.
+#pragma once
+
+#include <string>
+
+namespace setup {
+
+// `path` made absolute and normalised as Windows resolves it: "/" read as
+// "\", "." and ".." resolved, repeated separators and each component's
+// trailing dots and blanks removed, no trailing separator (a drive root
+// stays "C:\", a share root "\\server\share"). Empty when the path is not
+// absolute (a drive letter with a colon and a separator, or a UNC share) or
+// cannot be resolved.
+std::string NormalisePath(const std::string& path);
+
+// UTF-16 units of `text` with the case folding Windows applies to names.
+std::u16string FoldedPath(const std::string& text);
+
+// Whether folded `inner` is folded `outer` or lies below it, both normalised.
+bool FoldedSameOrBelow(const std::u16string& inner, const std::u16string& outer);
+
+// Whether `inner` lies strictly below `outer`, both compared normalised and
+// without case; false when either is not an absolute path.
+bool LiesBelow(const std::string& inner, const std::string& outer);
+
+// Whether `inner` is `outer` or lies below it, as LiesBelow compares them.
+bool LiesWithin(const std::string& inner, const std::string& outer);
+
+// Whether `name` can only name a file in the folder it is put in: not empty,
+// no separator, drive colon, wildcard or control character, not only dots and
+// blanks, and no device name (CON, PRN, AUX, NUL, COM1-9, LPT1-9, with or
+// without an extension).
+bool IsPlainFileName(const std::string& name);
+
+}  // namespace setup

@@ -1,0 +1,220 @@
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <set>
+
+#include "install/Preparation.h"
+#include "support/SetupFixture.h"
+#include "support/Snapshot.h"
+#include "uninstall/Uninstallation.h"
+
+namespace setup {
+namespace {
+
+const std::string kInstall = "C:\\Program Files\\ﾃﾞﾓｿﾌﾄ\\星の旅路";
+const std::string kMenu = "C:\\Users\\p\\Programs\\ﾃﾞﾓｿﾌﾄ\\星の旅路";
+const std::string kKey = "SOFTWARE\\ﾃﾞﾓｿﾌﾄ\\Hoshi";
+const OwnPlaces kOwn{{kInstall, kMenu}, {kKey}};
+
+// A FakeOs that records every call of the methods the two runs use, and
+// makes the call numbered failAt fail once with an error that call could
+// plausibly meet.
+class FaultyOs : public FakeOs {
+public:
+    std::vector<std::string> calls;  // method and path of each call, in order
+    int failAt = -1;
+    bool recording = true;
+
+#define SETUP_FAULTY(Ret, Method, error, path, Params, ...) \
+    Ret Method Params override {                            \
+        Note(#Method, static_cast<uint32_t>(error), path);  \
+        return FakeOs::Method(__VA_ARGS__);                 \
+    }
+    SETUP_FAULTY(bool, CreateDirectory, 5, p, (const std::string& p), p)
+    SETUP_FAULTY(bool, RemoveDirectory, 145, p, (const std::string& p), p)
+    SETUP_FAULTY(bool, DeleteFile, 32, p, (const std::string& p), p)
+    SETUP_FAULTY(bool, CopyFileWithProgress, 112, t,
+                 (const std::string& f, const std::string& t, bool x,
+                  const std::function<void()>& progress),
+                 f, t, x, progress)
+    SETUP_FAULTY(uint32_t, GetFileAttributes, 5, p, (const std::string& p), p)
+    SETUP_FAULTY(bool, SetFileAttributes, 5, p, (const std::string& p, uint32_t a), p, a)
+    SETUP_FAULTY(bool, ReadFile, 32, p, (const std::string& p, std::string& b), p, b)
+    SETUP_FAULTY(bool, GetCurrentDirectory, 8, "", (std::string & o), o)
+    SETUP_FAULTY(bool, FindFiles, 5, p, (const std::string& p, std::vector<FindData>& o), p, o)
+    SETUP_FAULTY(bool, GetDiskFreeSpaceEx, 21, p, (const std::string& p, uint64_t& a, uint64_t& t),
+                 p, a, t)
+    SETUP_FAULTY(long, RegOpenKeyEx, 5, s, (RegKey r, const std::string& s, uint32_t a, RegKey& o),
+                 r, s, a, o)
+    SETUP_FAULTY(long, RegQueryValueEx, 5, n,
+                 (RegKey k, const std::string& n, uint32_t& t, std::vector<uint8_t>& d, uint32_t m),
+                 k, n, t, d, m)
+    SETUP_FAULTY(long, RegSetValueEx, 5, n,
+                 (RegKey k, const std::string& n, uint32_t t, const uint8_t* d, uint32_t s), k, n,
+                 t, d, s)
+    SETUP_FAULTY(long, RegCreateKeyEx, 5, s,
+                 (RegKey r, const std::string& s, uint32_t a, RegKey& o, uint32_t& d), r, s, a, o,
+                 d)
+    SETUP_FAULTY(long, RegDeleteKey, 5, s, (RegKey r, const std::string& s), r, s)
+    SETUP_FAULTY(long, RegQueryInfoKey, 5, "", (RegKey k, uint32_t& s, uint32_t& v), k, s, v)
+    SETUP_FAULTY(long, RegCloseKey, 6, "", (RegKey k), k)
+    SETUP_FAULTY(bool, GetEnvironmentVariable, 203, n, (const std::string& n, std::string& o), n, o)
+    SETUP_FAULTY(int32_t, CoInitialize, 0x8007000Eu, "", ())
+    SETUP_FAULTY(int32_t, SaveShellLink, win::HRESULT_ACCESS_DENIED_, p,
+                 (const std::string& p, const ShellLinkData& l), p, l)
+#undef SETUP_FAULTY
+
+private:
+    void Note(const char* method, uint32_t error, const std::string& path) {
+        if (!recording) return;
+        if (static_cast<int>(calls.size()) == failAt) FailNext(method, error);
+        calls.push_back(std::string(method) + " " + path);
+    }
+};
+
+// A fresh machine with the product's medium, another product of the same
+// maker beside it, and the product installed or not.
+struct Machine {
+    explicit Machine(bool installed) {
+        os.recording = false;
+        os.AddFile(std::string(kMedium) + "\\Setup.inf",
+                   ToCp932("[Files]\nCOPY:Game.exe:1:1:1:<INSTALL DIR>:星の旅路\n"
+                           "COPY DIR:Save:1:1:1:<INSTALL DIR>\\:セーブ\n"
+                           "[Registory]\nCREATE REG:INSTALL:1:1:1:0:<INSTALL DIR>\n"
+                           "CREATE KEY:Settings:1:1:1:0:\nCREATE REG:Settings\\Volume:1:1:1:80:\n"
+                           "[Uninstall]\nDELETE FILE:<INSTALL DIR>\\Game.exe\n"
+                           "DELETE DIR:<INSTALL DIR>\nDELETE REG:<REG ROOT>\\Settings\n"
+                           "DELETE REG:<REG ROOT>\nDELETE MENU:<MENU DIR>\n"));
+        os.AddFile(std::string(kMedium) + "\\Game.exe", "game");
+        os.AddFile(std::string(kMedium) + "\\Save\\a.dat", "a", win::FILE_ATTRIBUTE_READONLY_);
+        os.AddFile(std::string(kMedium) + "\\Save\\Sub\\b.dat", "b");
+        os.SetCurrentDirectory(kMedium);
+        os.AddFile("C:\\Program Files\\ﾃﾞﾓｿﾌﾄ\\月の庭\\Game.exe", "other");
+        os.AddFile("C:\\Users\\p\\Programs\\ﾃﾞﾓｿﾌﾄ\\月の庭\\a.lnk", "other");
+        os.SetString(HKEY_CURRENT_USER_, "SOFTWARE\\ﾃﾞﾓｿﾌﾄ\\Tsuki", "INSTALL", "other");
+        ctx.SourceDir = kMedium;
+        ctx.ProgramDir = "C:\\Program Files";
+        ctx.UserProgramFolderDir = "C:\\Users\\p\\Programs";
+        ctx.BRAND_NAME = "ﾃﾞﾓｿﾌﾄ";
+        ctx.MENU_NAME = "ﾃﾞﾓｿﾌﾄ\\星の旅路";
+        ctx.REG_ROOT_KEY_NAME = "ﾃﾞﾓｿﾌﾄ\\Hoshi";
+        ctx.INSTALL_DIR = "ﾃﾞﾓｿﾌﾄ\\星の旅路";
+        ctx.TargetDir = kInstall;
+        if (installed) {
+            PrepareInstallation(env, lists);
+            ui = FakeUi();
+        }
+        outside = Snapshot(os, kOwn);
+        os.recording = true;
+    }
+    // The product's files and settings as a run left them; attributes and
+    // shortcuts aside.
+    std::vector<std::string> Product() {
+        std::vector<std::string> product;
+        std::function<void(const std::string&)> walk = [&](const std::string& folder) {
+            for (const std::string& name : os.List(folder)) {
+                const std::string path = folder + "\\" + name;
+                if (path.size() < 4 || path.compare(path.size() - 4, 4, ".lnk") != 0) {
+                    product.push_back(path + " " + os.FileContent(path));
+                }
+                walk(path);
+            }
+        };
+        walk(kInstall);
+        walk(kMenu);
+        product.push_back(os.StringOf(HKEY_CURRENT_USER_, kKey, "INSTALL").value_or("-"));
+        product.push_back(os.KeyExists(HKEY_CURRENT_USER_, kKey + "\\Settings") ? "key" : "-");
+        const auto volume = os.ValueOf(HKEY_CURRENT_USER_, kKey + "\\Settings", "Volume");
+        product.push_back(volume ? std::to_string(volume->data[0]) : "-");
+        return product;
+    }
+
+    SetupContext ctx;
+    FaultyOs os;
+    FakeUi ui;
+    SetupEnv env{ctx, os, ui};
+    ScriptLists lists;
+    std::vector<std::string> outside;
+};
+
+struct FaultRun {
+    const char* name;
+    bool installed;
+    std::function<int(Machine&)> run;
+    ShownBox done;
+    std::set<std::string> ignored;  // methods whose failure the run always goes past
+};
+void PrintTo(const FaultRun& r, std::ostream* out) {
+    *out << r.name;
+}
+
+class FaultInjection : public ::testing::TestWithParam<FaultRun> {};
+
+// Each call of a clean run fails in turn. Whatever fails, the windows close,
+// nothing outside the product's own places changes, and the run either
+// stops with a message or finishes with the product whole: only a shortcut,
+// an attribute or, when uninstalling, the failed file and the folders above
+// it may be missing or left.
+TEST_P(FaultInjection, EveryCallFailingOnceEndsAsTheRulesSay) {
+    const FaultRun& r = GetParam();
+    Machine clean(r.installed);
+    ASSERT_EQ(r.run(clean), 1);
+    const std::vector<std::string> calls = clean.os.calls;
+    const std::vector<std::string> whole = clean.Product();
+    ASSERT_GT(calls.size(), 20u);
+
+    for (size_t i = 0; i < calls.size(); ++i) {
+        Machine m(r.installed);
+        m.os.failAt = static_cast<int>(i);
+        const int result = r.run(m);
+        m.os.recording = false;
+        const std::string call = "call " + std::to_string(i) + ": " + calls[i];
+        const std::string method = calls[i].substr(0, calls[i].find(' '));
+        const std::string path = calls[i].substr(calls[i].find(' ') + 1);
+
+        EXPECT_EQ(m.ui.progressWindowsOpen + m.ui.preparingWindowsOpen, 0) << call;
+        EXPECT_EQ(Snapshot(m.os, kOwn), m.outside) << call;
+        const bool finished = !m.ui.boxes.empty() && m.ui.boxes.back() == r.done;
+        // The install action is 1 once its wizard has run, the uninstallation
+        // only when it finished.
+        EXPECT_EQ(result, r.installed ? finished : m.ui.wizardRuns) << call;
+        EXPECT_TRUE(finished || !r.ignored.count(method)) << call;
+        if (!finished) {
+            EXPECT_TRUE(!m.ui.boxes.empty() || r.installed) << call;
+            for (const ShownBox& box : m.ui.boxes) EXPECT_FALSE(box == r.done) << call;
+            continue;
+        }
+        if (!r.installed) {
+            EXPECT_EQ(m.Product(), whole) << call;
+            continue;
+        }
+        EXPECT_FALSE(m.os.KeyExists(HKEY_CURRENT_USER_, kKey)) << call;
+        const std::string failed = method == "FindFiles" ? path.substr(0, path.rfind('\\')) : path;
+        for (const std::string& left : m.Product()) {
+            const std::string leftPath = left.substr(0, left.rfind(' '));
+            if (left == "-" || left == "key") continue;
+            EXPECT_TRUE(LiesWithin(failed, leftPath) || LiesWithin(leftPath, failed))
+                << call << " left " << left;
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Runs, FaultInjection,
+    ::testing::Values(FaultRun{"install",
+                               false,
+                               [](Machine& m) { return PrepareInstallation(m.env, m.lists); },
+                               DesktopBox("ｲﾝｽﾄｰﾙが正常に完了しました。", "ｲﾝｽﾄｰﾙ", 64),
+                               {"SaveShellLink", "CoInitialize", "SetFileAttributes", "RegCloseKey",
+                                "GetDiskFreeSpaceEx"}},
+                      FaultRun{"uninstall",
+                               true,
+                               [](Machine& m) { return RunUninstallation(m.env, m.lists); },
+                               DesktopBox("ｱﾝｲﾝｽﾄｰﾙが正常に完了しました。", "ｱﾝｲﾝｽﾄｰﾙ", 64),
+                               {"DeleteFile", "RemoveDirectory", "SetFileAttributes",
+                                "GetFileAttributes", "RegCloseKey", "RegQueryInfoKey",
+                                "GetEnvironmentVariable"}}));
+
+}  // namespace
+}  // namespace setup

@@ -1,0 +1,150 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+
+#include "install/Installation.h"
+#include "install/Preparation.h"
+#include "support/SetupFixture.h"
+#include "support/Snapshot.h"
+#include "uninstall/DeleteGuard.h"
+#include "uninstall/Uninstallation.h"
+
+namespace setup {
+namespace {
+
+const std::string kInstall = "C:\\Program Files\\ﾃﾞﾓｿﾌﾄ\\星の旅路";
+const std::string kMenu = "C:\\Users\\p\\Programs\\ﾃﾞﾓｿﾌﾄ\\星の旅路";
+const std::string kKey = "SOFTWARE\\ﾃﾞﾓｿﾌﾄ\\Hoshi";
+const ShownBox kInstalled = DesktopBox("ｲﾝｽﾄｰﾙが正常に完了しました。", "ｲﾝｽﾄｰﾙ", 64);
+const ShownBox kUninstalled = DesktopBox("ｱﾝｲﾝｽﾄｰﾙが正常に完了しました。", "ｱﾝｲﾝｽﾄｰﾙ", 64);
+
+ShownBox NotHere(const std::string& place) {
+    return AppBox(place + "\nはｲﾝｽﾄｰﾙできない場所のため、ｲﾝｽﾄｰﾙを中止しました。", 48);
+}
+
+struct Hostile {
+    const char* name;
+    std::string script;
+    std::vector<ShownBox> boxes;
+    int result = 1;  // of the uninstallation, or of the install action (0: nothing to install)
+    int repeat = 1;  // how often the script's last line is written
+};
+void PrintTo(const Hostile& c, std::ostream* out) {
+    *out << c.name;
+}
+
+class HostileInput : public SetupFixture, public ::testing::WithParamInterface<Hostile> {
+protected:
+    void SetUp() override {
+        OpenMedium();
+        AddMediumFile("Game.exe", "game");
+        AddMediumFile("Save\\save.dat", "s");
+        os.AddFile("C:\\Secret\\diary.txt", "private");
+        os.AddFile("C:\\Program Files\\ﾃﾞﾓｿﾌﾄ\\月の庭\\Game.exe", "other product");
+        os.AddFile("C:\\Users\\p\\Programs\\ﾃﾞﾓｿﾌﾄ\\月の庭\\a.lnk", "other link");
+        os.SetString(HKEY_CURRENT_USER_, "SOFTWARE\\ﾃﾞﾓｿﾌﾄ\\Tsuki", "INSTALL", "x");
+        ctx.SourceDir = kMedium;
+        ctx.ProgramDir = "C:\\Program Files";
+        ctx.UserProgramFolderDir = "C:\\Users\\p\\Programs";
+        ctx.BRAND_NAME = "ﾃﾞﾓｿﾌﾄ";
+        ctx.MENU_NAME = "ﾃﾞﾓｿﾌﾄ\\星の旅路";
+        ctx.REG_ROOT_KEY_NAME = "ﾃﾞﾓｿﾌﾄ\\Hoshi";
+        ctx.INSTALL_DIR = "ﾃﾞﾓｿﾌﾄ\\星の旅路";
+        ctx.TargetDir = kInstall;
+    }
+};
+
+TEST_P(HostileInput, HasItsOutcomeAndTouchesNothingElse) {
+    const Hostile& c = GetParam();
+    std::string script = c.script;
+    const std::string last = script.substr(script.rfind('\n', script.size() - 2) + 1);
+    for (int i = 1; i < c.repeat; ++i) script += last;
+    WriteScript(script);
+    const bool uninstall = script.rfind("[Uninstall]", 0) == 0;
+    if (uninstall) os.AddFile(kInstall + "\\Game.exe");
+    const OwnPlaces own{{kInstall, kMenu}, {kKey}};
+    const std::vector<std::string> before = Snapshot(os, own);
+
+    const auto start = std::chrono::steady_clock::now();
+    const int result = uninstall ? RunUninstallation(env, lists) : PrepareInstallation(env, lists);
+    const double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+
+    EXPECT_EQ(ui.boxes, c.boxes);
+    EXPECT_EQ(result, c.result);
+    EXPECT_EQ(ui.progressWindowsOpen + ui.preparingWindowsOpen, 0);
+    EXPECT_EQ(Snapshot(os, own), before);
+    EXPECT_LT(seconds, 30.0);  // linear: about 3 s here, 10 s under the sanitizers
+}
+
+const std::string kFiles = "[Files]\nCOPY:Game.exe:1:1:1:<INSTALL DIR>:星の旅路\n";
+
+INSTANTIATE_TEST_SUITE_P(
+    Lines, HostileInput,
+    ::testing::Values(
+        Hostile{"target climbs out",
+                kFiles + "COPY:Game.exe:1:1:1:<INSTALL DIR>\\..\\..\\Evil:\n",
+                {NotHere(kInstall + "\\..\\..\\Evil")}},
+        Hostile{"copied folder climbs out",
+                kFiles + "COPY DIR:..\\Media\\Save:1:1:1:<INSTALL DIR>\\:\n",
+                {NotHere(kInstall + "\\..\\Media\\Save")}},
+        Hostile{"folder glued to the install folder's name",
+                kFiles + "COPY DIR:Save:1:1:1:<INSTALL DIR>:\n",
+                {NotHere(kInstall + "Save")}},
+        Hostile{"absolute target",
+                kFiles + "COPY:Game.exe:1:1:1:\"C:\\Windows\":\n",
+                {NotHere("C:\\Windows")}},
+        Hostile{"source in the medium's parent",
+                kFiles + "COPY:..\\Secret\\*.*:1:1:1:<INSTALL DIR>:\n",
+                {NotHere("C:\\Media\\..\\Secret\\*.*")}},
+        Hostile{"absolute source",
+                kFiles + "COPY:\"C:\\Secret\\diary.txt\":1:1:1:<INSTALL DIR>:\n",
+                {AppBox("ｲﾝｽﾄｰﾙ/ｱﾝｲﾝｽﾄｰﾙに必要なﾌｧｲﾙもしくはﾃﾞｨﾚｸﾄﾘ\nC:\\Media\\C:\\Secret\\diary."
+                        "txt\nが見つかりませんでした。",
+                        48)},
+                0},
+        Hostile{"NUL ends the line",
+                kFiles + "COPY:Save\\save.dat:1:1:1:<INSTALL DIR>" + std::string(1, '\0') +
+                    "\\..\\..\\Evil:Evil\n" + std::string(1, '\0') +
+                    "COPY:..\\Secret:1:1:1:C:\\:\n",
+                {kInstalled}},
+        Hostile{"link name climbs out",
+                kFiles + "COPY:Game.exe:1:1:1:<INSTALL DIR>:..\\..\\Evil\n",
+                {NotHere(kMenu + "\\..\\..\\Evil.lnk")}},
+        Hostile{"link name with a folder",
+                kFiles + "COPY:Game.exe:1:1:1:<INSTALL DIR>:a/b\n",
+                {NotHere(kMenu + "\\a/b.lnk")}},
+        Hostile{"link name CON",
+                kFiles + "COPY:Game.exe:1:1:1:<INSTALL DIR>:CON\n",
+                {NotHere(kMenu + "\\CON.lnk")}},
+        Hostile{"link name nul.txt",
+                kFiles + "COPY:Game.exe:1:1:1:<INSTALL DIR>:nul.txt\n",
+                {NotHere(kMenu + "\\nul.txt.lnk")}},
+        Hostile{"link name COM1",
+                kFiles + "COPY:Game.exe:1:1:1:<INSTALL DIR>:COM1 \n",
+                {NotHere(kMenu + "\\COM1 .lnk")}},
+        Hostile{"link names alike stay",
+                kFiles + "COPY:Game.exe:1:1:1:<INSTALL DIR>:CONSOLE\n"
+                         "COPY:Game.exe:1:1:1:<INSTALL DIR>:COM10\n",
+                {kInstalled}},
+        Hostile{"value path of backslashes",
+                kFiles + "[Registory]\nCREATE KEY:\\\\\\:1:1:1:0:\nCREATE REG:\\\\\\:1:1:1:5:\n",
+                {kInstalled}},
+        Hostile{"key names with dots",
+                kFiles + "[Registory]\nCREATE KEY:..\\..\\Tsuki:1:1:1:0:\n",
+                {kInstalled}},
+        Hostile{"100,000 lines",
+                kFiles + "COPY:Game.exe:1:1:1:<INSTALL DIR>:\n",
+                {kInstalled},
+                1,
+                100000},
+        Hostile{"uninstall climbs to Program Files",
+                "[Uninstall]\nDELETE DIR:<INSTALL DIR>\\..\\..\n",
+                {AppBox(RefusalMessage(kInstall + "\\..\\.."), 48)},
+                0},
+        Hostile{"uninstall NUL ends the line",
+                "[Uninstall]\nDELETE DIR:<INSTALL DIR>" + std::string(1, '\0') + "\\..\\..\n",
+                {kUninstalled}}));
+
+}  // namespace
+}  // namespace setup
