@@ -61,6 +61,11 @@ bool FoldedSameOrBelow(const std::u16string& inner, const std::u16string& outer)
 }
 
 std::string NormalisePath(const std::string& path) {
+    // The long forms name the same places: "\\?\C:\..." and "\\?\UNC\server\...".
+    if (path.rfind("\\\\?\\UNC\\", 0) == 0) return NormalisePath("\\\\" + path.substr(8));
+    if (path.rfind("\\\\?\\", 0) == 0 && path.size() > 4 && path[4] != '\\') {
+        return NormalisePath(path.substr(4));
+    }
     std::string root;
     size_t at = 0;
     if (path.size() >= 3 && path[1] == ':' && IsSeparator(path[2]) &&
@@ -68,7 +73,8 @@ std::string NormalisePath(const std::string& path) {
         root = std::string(1, static_cast<char>(path[0] & ~0x20)) + ":\\";
         at = 3;
     } else if (path.size() >= 2 && IsSeparator(path[0]) && IsSeparator(path[1])) {
-        // "\\server\share"; the device forms "\\?\" and "\\.\" are not for us.
+        // "\\server\share"; the device forms ("\\.\", and "\\?\" other than the
+        // long forms above) are not for us.
         const size_t serverEnd = path.find_first_of("\\/", 2);
         const std::string server =
             path.substr(2, serverEnd == std::string::npos ? std::string::npos : serverEnd - 2);

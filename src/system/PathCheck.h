@@ -11,9 +11,10 @@ namespace setup {
 // `path` made absolute and normalised as Windows resolves it: "/" read as
 // "\", "." and ".." resolved, repeated separators and each component's
 // trailing dots and blanks removed, no trailing separator (a drive root
-// stays "C:\", a share root "\\server\share"). Empty when the path is not
-// absolute (a drive letter with a colon and a separator, or a UNC share) or
-// cannot be resolved.
+// stays "C:\", a share root "\\server\share"); the long forms "\\?\C:\..."
+// and "\\?\UNC\server\share\..." as the places they name. Empty when the path
+// is not absolute (a drive letter with a colon and a separator, or a UNC
+// share) or cannot be resolved.
 std::string NormalisePath(const std::string& path);
 
 // UTF-16 units of `text` with the case folding Windows applies to names.

@@ -12,8 +12,8 @@ namespace setup {
 
 namespace {
 
-// Windows' classic path limit, without the terminator.
-constexpr size_t kMaxPathUnits = 259;
+// The longest path Windows takes (in the "\\?\" form), without the terminator.
+constexpr size_t kMaxPathUnits = 32767;
 
 constexpr char kUserShellFolders[] =
     "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders\\";

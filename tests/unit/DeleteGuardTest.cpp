@@ -27,7 +27,8 @@ TEST(NormalisePath, ResolvesAsWindowsDoes) {
         {"Games\\Hoshi", ""},           // relative
         {"C:Games", ""},                // relative to the drive's current folder
         {"\\Games", ""},                // relative to the current drive
-        {"\\\\?\\C:\\Windows", ""},     // device namespace
+        {"\\\\?\\C:\\Windows", "C:\\Windows"},  // the long form
+        {"\\\\?\\UNC\\server\\share\\x", "\\\\server\\share\\x"},
         {"\\\\.\\PhysicalDrive0", ""},  // device namespace
         {"", ""},
     };
@@ -75,10 +76,12 @@ TEST_F(DeleteGuardTest, RefusesEveryProtectedPlaceAndWhatLiesAbove) {
         "C:\\Games\\Hoshi\\*.dat", "\\\\server\\share\\Games\\Hoshi"};
     for (const char* path : allowed) EXPECT_TRUE(IsDeletableTarget(path, places, brand)) << path;
 
-    // Never cut: a path beyond the classic limit is refused whole.
-    const std::string longPath = "C:\\Games\\" + std::string(250, 'x');
+    // Long paths are judged whole, in either form.
+    const std::string longPath = "C:\\Games\\" + std::string(200, 'x') + "\\" + std::string(200, 'y');
     EXPECT_TRUE(IsDeletableTarget(longPath, places));
-    EXPECT_FALSE(IsDeletableTarget(longPath + "y", places));
+    EXPECT_TRUE(IsDeletableTarget("\\\\?\\" + longPath, places));
+    EXPECT_FALSE(IsDeletableTarget("\\\\?\\C:\\Windows\\" + std::string(300, 'x'), places));
+    EXPECT_FALSE(IsDeletableTarget("\\\\?\\C:\\", places));
 }
 
 TEST(DeleteGuard, KeysOnlyBelowSoftwareAndNeverTheSystemsOwn) {

@@ -117,8 +117,8 @@ bool Win32Os::CreateDirectory(const std::string& path) {
 // Wine would remove what a link leads to; Windows removes the link itself.
 bool Win32Os::RemoveDirectory(const std::string& path) {
     uint32_t attributes = 0;
-    if (IsWineLink(Widen(path), attributes)) {
-        if (attributes & FILE_ATTRIBUTE_DIRECTORY) return RemoveWineLink(Widen(path));
+    if (IsWineLink(WidePath(path), attributes)) {
+        if (attributes & FILE_ATTRIBUTE_DIRECTORY) return RemoveWineLink(WidePath(path));
         ::SetLastError(ERROR_DIRECTORY);
         return false;
     }
@@ -127,8 +127,8 @@ bool Win32Os::RemoveDirectory(const std::string& path) {
 
 bool Win32Os::DeleteFile(const std::string& path) {
     uint32_t attributes = 0;
-    if (IsWineLink(Widen(path), attributes)) {
-        if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) return RemoveWineLink(Widen(path));
+    if (IsWineLink(WidePath(path), attributes)) {
+        if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) return RemoveWineLink(WidePath(path));
         ::SetLastError(ERROR_ACCESS_DENIED);
         return false;
     }
@@ -137,8 +137,8 @@ bool Win32Os::DeleteFile(const std::string& path) {
 
 bool Win32Os::CopyFile(const std::string& from, const std::string& to, bool failIfExists) {
     LastErrorKeeper keep;
-    const std::wstring source = Widen(from);
-    const std::wstring target = Widen(to);
+    const std::wstring source = WidePath(from);
+    const std::wstring target = WidePath(to);
     if (RefuseReadOnlyTarget(source, target, failIfExists)) {
         keep.Take();
         return false;
@@ -159,8 +159,8 @@ bool Win32Os::CopyFileWithProgress(const std::string& from, const std::string& t
     // (and the archive bit every copy gets), its last-write time,
     // failIfExists, and no partial file after a failure.
     LastErrorKeeper keep;
-    const std::wstring source = Widen(from);
-    const std::wstring target = Widen(to);
+    const std::wstring source = WidePath(from);
+    const std::wstring target = WidePath(to);
     if (RefuseReadOnlyTarget(source, target, failIfExists)) {
         keep.Take();
         return false;
@@ -224,7 +224,7 @@ bool Win32Os::SetFileAttributes(const std::string& path, uint32_t attributes) {
 bool Win32Os::ReadFile(const std::string& path, std::string& bytes) {
     bytes.clear();
     LastErrorKeeper keep;
-    const std::wstring wide = Widen(path);
+    const std::wstring wide = WidePath(path);
     Handle file(::CreateFileW(wide.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.Valid()) {
@@ -253,7 +253,7 @@ bool Win32Os::ReadFile(const std::string& path, std::string& bytes) {
 }
 
 std::unique_ptr<TextSink> Win32Os::CreateTextFile(const std::string& path) {
-    const std::wstring wide = Widen(path);
+    const std::wstring wide = WidePath(path);
     HANDLE h = ::CreateFileW(wide.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
                              FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) return nullptr;
@@ -274,7 +274,7 @@ bool Win32Os::FindFiles(const std::string& pattern, std::vector<FindData>& out) 
     LastErrorKeeper keep;
     const std::wstring wide = Widen(pattern);
     WIN32_FIND_DATAW data{};
-    FindHandle find(::FindFirstFileW(wide.c_str(), &data));
+    FindHandle find(::FindFirstFileW(WidePath(pattern).c_str(), &data));
     if (find.Get() == INVALID_HANDLE_VALUE) {
         keep.Take();
         return false;
@@ -302,7 +302,7 @@ bool Win32Os::HasGetDiskFreeSpaceEx() {
 bool Win32Os::GetDiskFreeSpaceEx(const std::string& path, uint64_t& freeBytesAvailable,
                                  uint64_t& totalBytes) {
     LastErrorKeeper keep;
-    const std::wstring wide = Widen(path);
+    const std::wstring wide = WidePath(path);
     ULARGE_INTEGER available{}, total{}, totalFree{};
     const BOOL ok = ::GetDiskFreeSpaceExW(wide.c_str(), &available, &total, &totalFree);
     keep.Take();

@@ -71,16 +71,6 @@ private:
     T* p_ = nullptr;
 };
 
-// Calls a W function on one path, keeping the last error it set.
-template <typename Call>
-auto OnPath(const std::string& path, Call call) {
-    LastErrorKeeper keep;
-    const std::wstring wide = Widen(path);
-    const auto result = call(wide.c_str());
-    keep.Take();
-    return result;
-}
-
 // What a W call that fills a text buffer returns.
 enum class TextCount {
     Length,         // the length written, or the size needed (with the NUL) when too small; 0 fails
@@ -114,6 +104,36 @@ bool FetchText(Call call, std::wstring& out, TextCount count = TextCount::Length
         buffer.assign(count == TextCount::LengthOrCut ? buffer.size() * 2 : n, L'\0');
     }
     return false;
+}
+
+// A path for the W calls. One that fits the classic limit (less the 12
+// units CreateDirectoryW keeps for an 8.3 name) is passed as it is; a longer
+// one is made absolute and given the "\\?\" form, which has no such limit
+// but resolves nothing itself.
+inline std::wstring WidePath(std::string_view path) {
+    std::wstring wide = Widen(path);
+    if (wide.size() < MAX_PATH - 12 || wide.rfind(L"\\\\?\\", 0) == 0) return wide;
+    LastErrorKeeper keep;  // the caller's last error is not this lookup's
+    keep.Take();
+    std::wstring full;
+    const bool ok = FetchText(
+        [&](wchar_t* buf, DWORD size) {
+            return ::GetFullPathNameW(wide.c_str(), size, buf, nullptr);
+        },
+        full);
+    if (!ok) return wide;
+    if (full.rfind(L"\\\\", 0) == 0) return L"\\\\?\\UNC\\" + full.substr(2);
+    return L"\\\\?\\" + full;
+}
+
+// Calls a W function on one path, keeping the last error it set.
+template <typename Call>
+auto OnPath(const std::string& path, Call call) {
+    LastErrorKeeper keep;
+    const std::wstring wide = WidePath(path);
+    const auto result = call(wide.c_str());
+    keep.Take();
+    return result;
 }
 
 // The same as UTF-8, keeping the call's last error. false: `out` untouched.

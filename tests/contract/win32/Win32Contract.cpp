@@ -142,5 +142,16 @@ TEST(Win32CopyFileWithProgress, KeepsTheTimeAndLeavesNoPartialCopy) {
     EXPECT_EQ(bytes.size(), data.nFileSizeLow);
 }
 
+// Wine has no classic limit of its own, so the long form is checked here,
+// where Windows would refuse a long path without it.
+TEST(Win32WidePath, LongPathsTakeTheLongForm) {
+    EXPECT_EQ(L"C:\\short\\a.txt", win32::WidePath("C:\\short\\a.txt"));
+    const std::string tail = "\\" + std::string(300, 'x') + "\\..\\a.txt";
+    EXPECT_EQ(L"\\\\?\\C:\\deep\\a.txt", win32::WidePath("C:\\deep" + tail));
+    EXPECT_EQ(L"\\\\?\\UNC\\server\\share\\a.txt", win32::WidePath("\\\\server\\share" + tail));
+    const std::wstring longForm = L"\\\\?\\C:\\" + std::wstring(300, L'y');
+    EXPECT_EQ(longForm, win32::WidePath(Narrow(longForm)));
+}
+
 }  // namespace
 }  // namespace setup::contract
