@@ -7,6 +7,7 @@
 #include "install/CopySourceTree.h"
 #include "resource.h"
 #include "system/FileUtil.h"
+#include "system/ProgressPhase.h"
 #include "system/PathCheck.h"
 #include "system/Registry.h"
 #include "system/ShellLink.h"
@@ -89,11 +90,7 @@ private:
     }
 
     void StartPhase(const char* status, int32_t upper) {
-        progress_->SetStatusText(status);
-        progress_->SetRange(0, upper);
-        progress_->SetStep(1);
-        progress_->SetPos(0);
-        env_.os.Sleep(300);
+        StartProgressPhase(env_, *progress_, status, upper);
     }
 
     bool CopyFiles() {

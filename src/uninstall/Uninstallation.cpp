@@ -6,6 +6,7 @@
 #include "core/Text.h"
 #include "resource.h"
 #include "system/FileUtil.h"
+#include "system/ProgressPhase.h"
 #include "system/MeasureTree.h"
 #include "system/Registry.h"
 #include "uninstall/DeleteGuard.h"
@@ -179,11 +180,7 @@ private:
     }
 
     void StartPhase(const char* status, int32_t upper) {
-        progress_->SetStatusText(status);
-        progress_->SetRange(0, upper);
-        progress_->SetStep(1);
-        progress_->SetPos(0);
-        env_.os.Sleep(300);
+        StartProgressPhase(env_, *progress_, status, upper);
     }
 
     // A folder that is gone because an earlier line of this run removed a

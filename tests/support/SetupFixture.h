@@ -29,6 +29,23 @@ private:
     std::string& into_;
 };
 
+// The demo product's places on a machine where another product of the same
+// maker (月の庭) is installed already: its folder, shortcut and key.
+inline void PlaceProductBesideAnother(SetupContext& ctx, FakeOs& os,
+                                      const std::string& installDir) {
+    os.AddFile("C:\\Program Files\\ﾃﾞﾓｿﾌﾄ\\月の庭\\Game.exe", "other");
+    os.AddFile("C:\\Users\\p\\Programs\\ﾃﾞﾓｿﾌﾄ\\月の庭\\a.lnk", "other");
+    os.SetString(HKEY_CURRENT_USER_, "SOFTWARE\\ﾃﾞﾓｿﾌﾄ\\Tsuki", "INSTALL", "other");
+    ctx.SourceDir = kMedium;
+    ctx.ProgramDir = "C:\\Program Files";
+    ctx.UserProgramFolderDir = "C:\\Users\\p\\Programs";
+    ctx.BRAND_NAME = "ﾃﾞﾓｿﾌﾄ";
+    ctx.MENU_NAME = "ﾃﾞﾓｿﾌﾄ\\星の旅路";
+    ctx.REG_ROOT_KEY_NAME = "ﾃﾞﾓｿﾌﾄ\\Hoshi";
+    ctx.INSTALL_DIR = "ﾃﾞﾓｿﾌﾄ\\星の旅路";
+    ctx.TargetDir = installDir;
+}
+
 // OsType: FakeOs or a FakeOs that records more.
 template <class OsType>
 class BasicSetupFixture : public ::testing::Test {

@@ -90,17 +90,7 @@ struct Machine {
         os.AddFile(std::string(kMedium) + "\\Save\\a.dat", "a", win::FILE_ATTRIBUTE_READONLY_);
         os.AddFile(std::string(kMedium) + "\\Save\\Sub\\b.dat", "b");
         os.SetCurrentDirectory(kMedium);
-        os.AddFile("C:\\Program Files\\ﾃﾞﾓｿﾌﾄ\\月の庭\\Game.exe", "other");
-        os.AddFile("C:\\Users\\p\\Programs\\ﾃﾞﾓｿﾌﾄ\\月の庭\\a.lnk", "other");
-        os.SetString(HKEY_CURRENT_USER_, "SOFTWARE\\ﾃﾞﾓｿﾌﾄ\\Tsuki", "INSTALL", "other");
-        ctx.SourceDir = kMedium;
-        ctx.ProgramDir = "C:\\Program Files";
-        ctx.UserProgramFolderDir = "C:\\Users\\p\\Programs";
-        ctx.BRAND_NAME = "ﾃﾞﾓｿﾌﾄ";
-        ctx.MENU_NAME = "ﾃﾞﾓｿﾌﾄ\\星の旅路";
-        ctx.REG_ROOT_KEY_NAME = "ﾃﾞﾓｿﾌﾄ\\Hoshi";
-        ctx.INSTALL_DIR = "ﾃﾞﾓｿﾌﾄ\\星の旅路";
-        ctx.TargetDir = kInstall;
+        PlaceProductBesideAnother(ctx, os, kInstall);
         if (installed) {
             PrepareInstallation(env, lists);
             ui = FakeUi();

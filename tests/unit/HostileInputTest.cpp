@@ -40,17 +40,7 @@ protected:
         AddMediumFile("Game.exe", "game");
         AddMediumFile("Save\\save.dat", "s");
         os.AddFile("C:\\Secret\\diary.txt", "private");
-        os.AddFile("C:\\Program Files\\ﾃﾞﾓｿﾌﾄ\\月の庭\\Game.exe", "other product");
-        os.AddFile("C:\\Users\\p\\Programs\\ﾃﾞﾓｿﾌﾄ\\月の庭\\a.lnk", "other link");
-        os.SetString(HKEY_CURRENT_USER_, "SOFTWARE\\ﾃﾞﾓｿﾌﾄ\\Tsuki", "INSTALL", "x");
-        ctx.SourceDir = kMedium;
-        ctx.ProgramDir = "C:\\Program Files";
-        ctx.UserProgramFolderDir = "C:\\Users\\p\\Programs";
-        ctx.BRAND_NAME = "ﾃﾞﾓｿﾌﾄ";
-        ctx.MENU_NAME = "ﾃﾞﾓｿﾌﾄ\\星の旅路";
-        ctx.REG_ROOT_KEY_NAME = "ﾃﾞﾓｿﾌﾄ\\Hoshi";
-        ctx.INSTALL_DIR = "ﾃﾞﾓｿﾌﾄ\\星の旅路";
-        ctx.TargetDir = kInstall;
+        PlaceProductBesideAnother(ctx, os, kInstall);
     }
 };
 
