@@ -154,35 +154,6 @@ TEST_P(OsContract, LinksAreRemovedThemselves) {
     EXPECT_TRUE(Exists(At("empty")));
 }
 
-// Paths beyond the classic 260-unit limit work like any other.
-TEST_P(OsContract, LongPaths) {
-    std::string folder = env().Folder();
-    std::vector<std::string> made;
-    while (folder.size() < 400) {
-        folder += "\\" + std::string(60, 'd') + std::to_string(made.size());
-        ASSERT_TRUE(os().CreateDirectory(folder)) << folder.size() << " error " << os().GetLastError();
-        made.push_back(folder);
-    }
-    const std::string file = folder + "\\長いパス.txt";
-    Write(file, "deep");
-    EXPECT_EQ("deep", Read(file));
-    EXPECT_TRUE(os().CopyFile(file, folder + "\\copy.txt", true)) << os().GetLastError();
-    EXPECT_TRUE(os().CopyFileWithProgress(file, folder + "\\progress.txt", true, [] {}));
-    EXPECT_TRUE(os().SetFileAttributes(file, FILE_ATTRIBUTE_READONLY_));
-    EXPECT_EQ(FILE_ATTRIBUTE_READONLY_, os().GetFileAttributes(file) & FILE_ATTRIBUTE_READONLY_);
-    std::vector<FindData> found;
-    ASSERT_TRUE(os().FindFiles(folder + "\\*.txt", found)) << os().GetLastError();
-    ASSERT_EQ(3u, found.size());
-    for (const FindData& data : found) EXPECT_EQ(folder + "\\" + data.name, data.fullPath);
-    EXPECT_TRUE(os().SetFileAttributes(file, FILE_ATTRIBUTE_NORMAL_));
-    for (const char* name : {"長いパス.txt", "copy.txt", "progress.txt"}) {
-        EXPECT_TRUE(os().DeleteFile(folder + "\\" + name)) << name << " " << os().GetLastError();
-    }
-    for (auto it = made.rbegin(); it != made.rend(); ++it) {
-        EXPECT_TRUE(os().RemoveDirectory(*it)) << it->size() << " " << os().GetLastError();
-    }
-}
-
 TEST_P(OsContract, CopyFile) {
     const std::string from = At("source.txt");
     const std::string to = At("コピー.txt");
