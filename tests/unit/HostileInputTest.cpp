@@ -6,7 +6,6 @@
 #include "install/Preparation.h"
 #include "support/SetupFixture.h"
 #include "support/Snapshot.h"
-#include "uninstall/DeleteGuard.h"
 #include "uninstall/Uninstallation.h"
 
 namespace setup {
@@ -128,10 +127,6 @@ INSTANTIATE_TEST_SUITE_P(
                 {kInstalled},
                 1,
                 100000},
-        Hostile{"uninstall climbs to Program Files",
-                "[Uninstall]\nDELETE DIR:<INSTALL DIR>\\..\\..\n",
-                {AppBox(RefusalMessage(kInstall + "\\..\\.."), 48)},
-                0},
         Hostile{"uninstall NUL ends the line",
                 "[Uninstall]\nDELETE DIR:<INSTALL DIR>" + std::string(1, '\0') + "\\..\\..\n",
                 {kUninstalled}}));
