@@ -139,9 +139,9 @@ int CreateDirectoryPath(SetupEnv& env, const std::string& path) {
 }
 
 int CreateDirectoryPath(SetupEnv& env, const std::string& path, FolderCache& made) {
-    if (made.Has(path)) return 1;
+    if (made.count(path) != 0) return 1;
     const int result = CreateDirectoryPath(env, path);
-    if (result == 1) made.Add(path);
+    if (result == 1) made.insert(path);
     return result;
 }
 

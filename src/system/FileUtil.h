@@ -28,14 +28,7 @@ int CreateDirectoryPath(SetupEnv& env, const std::string& path);
 // The folders one run has made (or found in place) with CreateDirectoryPath,
 // so that copying many files into one folder makes it only once. Paths are
 // kept as spelt; another spelling of the same folder is simply made again.
-class FolderCache {
-public:
-    bool Has(const std::string& path) const { return made_.count(path) != 0; }
-    void Add(const std::string& path) { made_.insert(path); }
-
-private:
-    std::unordered_set<std::string> made_;
-};
+using FolderCache = std::unordered_set<std::string>;
 
 // CreateDirectoryPath, asking the operating system only for a folder the
 // cache does not hold yet; a folder that exists afterwards is added to it.

@@ -113,20 +113,31 @@ std::string NormalisePath(const std::string& path) {
     return out;
 }
 
-bool LiesBelow(const std::string& inner, const std::string& outer) {
+namespace {
+
+// Both paths normalised and folded; false when either is not absolute.
+bool Folded(const std::string& inner, const std::string& outer, std::u16string& foldedInner,
+            std::u16string& foldedOuter) {
     const std::string normalisedInner = NormalisePath(inner);
     const std::string normalisedOuter = NormalisePath(outer);
     if (normalisedInner.empty() || normalisedOuter.empty()) return false;
-    const std::u16string foldedInner = FoldedPath(normalisedInner);
-    const std::u16string foldedOuter = FoldedPath(normalisedOuter);
-    return foldedInner != foldedOuter && FoldedSameOrBelow(foldedInner, foldedOuter);
+    foldedInner = FoldedPath(normalisedInner);
+    foldedOuter = FoldedPath(normalisedOuter);
+    return true;
+}
+
+}  // namespace
+
+bool LiesBelow(const std::string& inner, const std::string& outer) {
+    std::u16string foldedInner, foldedOuter;
+    return Folded(inner, outer, foldedInner, foldedOuter) && foldedInner != foldedOuter &&
+           FoldedSameOrBelow(foldedInner, foldedOuter);
 }
 
 bool LiesWithin(const std::string& inner, const std::string& outer) {
-    const std::string normalisedInner = NormalisePath(inner);
-    const std::string normalisedOuter = NormalisePath(outer);
-    if (normalisedInner.empty() || normalisedOuter.empty()) return false;
-    return FoldedSameOrBelow(FoldedPath(normalisedInner), FoldedPath(normalisedOuter));
+    std::u16string foldedInner, foldedOuter;
+    return Folded(inner, outer, foldedInner, foldedOuter) &&
+           FoldedSameOrBelow(foldedInner, foldedOuter);
 }
 
 bool IsPlainFileName(const std::string& name) {

@@ -114,25 +114,35 @@ bool Win32Os::CreateDirectory(const std::string& path) {
     return OnPath(path, create) != FALSE;
 }
 
+namespace {
+
 // Wine would remove what a link leads to; Windows removes the link itself.
-bool Win32Os::RemoveDirectory(const std::string& path) {
+// Removes `path` with `call` (RemoveDirectoryW or DeleteFileW), or, under
+// Wine, a link of the kind the call is for; the wrong kind fails with
+// `wrongKind`, as on Windows.
+template <typename Call>
+bool RemoveEntry(const std::string& path, Call call, bool folder, DWORD wrongKind) {
+    const std::wstring wide = WidePath(path);
     uint32_t attributes = 0;
-    if (IsWineLink(WidePath(path), attributes)) {
-        if (attributes & FILE_ATTRIBUTE_DIRECTORY) return RemoveWineLink(WidePath(path));
-        ::SetLastError(ERROR_DIRECTORY);
+    if (IsWineLink(wide, attributes)) {
+        if (((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) == folder) return RemoveWineLink(wide);
+        ::SetLastError(wrongKind);
         return false;
     }
-    return OnPath(path, ::RemoveDirectoryW) != FALSE;
+    LastErrorKeeper keep;
+    const BOOL ok = call(wide.c_str());
+    keep.Take();
+    return ok != FALSE;
+}
+
+}  // namespace
+
+bool Win32Os::RemoveDirectory(const std::string& path) {
+    return RemoveEntry(path, ::RemoveDirectoryW, true, ERROR_DIRECTORY);
 }
 
 bool Win32Os::DeleteFile(const std::string& path) {
-    uint32_t attributes = 0;
-    if (IsWineLink(WidePath(path), attributes)) {
-        if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) return RemoveWineLink(WidePath(path));
-        ::SetLastError(ERROR_ACCESS_DENIED);
-        return false;
-    }
-    return OnPath(path, ::DeleteFileW) != FALSE;
+    return RemoveEntry(path, ::DeleteFileW, false, ERROR_ACCESS_DENIED);
 }
 
 bool Win32Os::CopyFile(const std::string& from, const std::string& to, bool failIfExists) {
