@@ -6,23 +6,14 @@
 #include <string>
 
 #include "platform/win32/Win32Links.h"
-#include "platform/win32/Win32Support.h"
+#include "platform/win32/Win32Undef.h"
 
 namespace setup::win32 {
 
-// A link `link` to the existing `target`; true once it shows.
+// A link `link` to the existing `target` (both absolute); true once it shows.
 inline bool MakeWineLink(const std::wstring& link, const std::wstring& target) {
-    const auto full = [](const std::wstring& path) {
-        std::wstring out;
-        FetchText(
-            [&](wchar_t* buf, DWORD size) {
-                return ::GetFullPathNameW(path.c_str(), size, buf, nullptr);
-            },
-            out);
-        return out;
-    };
-    const std::wstring unixLink = UnixName(full(link));
-    const std::wstring unixTarget = UnixName(full(target));
+    const std::wstring unixLink = UnixName(link);
+    const std::wstring unixTarget = UnixName(target);
     if (unixLink.empty() || unixTarget.empty() ||
         !StartHostProgram(L"\\\\?\\unix\\bin\\ln",
                           L"ln -s -- \"" + unixTarget + L"\" \"" + unixLink + L"\"")) {
