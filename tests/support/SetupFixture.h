@@ -29,10 +29,14 @@ private:
     std::string& into_;
 };
 
+// The demo product's own places on the test machine.
+inline const std::string kDemoInstall = "C:\\Program Files\\ﾃﾞﾓｿﾌﾄ\\星の旅路";
+inline const std::string kDemoMenu = "C:\\Users\\p\\Programs\\ﾃﾞﾓｿﾌﾄ\\星の旅路";
+inline const std::string kDemoKey = "SOFTWARE\\ﾃﾞﾓｿﾌﾄ\\Hoshi";
+
 // The demo product's places on a machine where another product of the same
 // maker (月の庭) is installed already: its folder, shortcut and key.
-inline void PlaceProductBesideAnother(SetupContext& ctx, FakeOs& os,
-                                      const std::string& installDir) {
+inline void PlaceProductBesideAnother(SetupContext& ctx, FakeOs& os) {
     os.AddFile("C:\\Program Files\\ﾃﾞﾓｿﾌﾄ\\月の庭\\Game.exe", "other");
     os.AddFile("C:\\Users\\p\\Programs\\ﾃﾞﾓｿﾌﾄ\\月の庭\\a.lnk", "other");
     os.SetString(HKEY_CURRENT_USER_, "SOFTWARE\\ﾃﾞﾓｿﾌﾄ\\Tsuki", "INSTALL", "other");
@@ -43,13 +47,12 @@ inline void PlaceProductBesideAnother(SetupContext& ctx, FakeOs& os,
     ctx.MENU_NAME = "ﾃﾞﾓｿﾌﾄ\\星の旅路";
     ctx.REG_ROOT_KEY_NAME = "ﾃﾞﾓｿﾌﾄ\\Hoshi";
     ctx.INSTALL_DIR = "ﾃﾞﾓｿﾌﾄ\\星の旅路";
-    ctx.TargetDir = installDir;
+    ctx.TargetDir = kDemoInstall;
 }
 
-// OsType: FakeOs or a FakeOs that records more.
+// A machine for one run. OsType: FakeOs or a FakeOs that records more.
 template <class OsType>
-class BasicSetupFixture : public ::testing::Test {
-protected:
+struct BasicSetupMachine {
     // The medium's folder, made the current directory as `current` spells it.
     void OpenMedium(const std::string& current = kMedium) {
         os.AddFolder(kMedium);
@@ -78,6 +81,9 @@ protected:
     ScriptLists lists;
     std::string trace;
 };
+
+template <class OsType>
+class BasicSetupFixture : public ::testing::Test, public BasicSetupMachine<OsType> {};
 
 using SetupFixture = BasicSetupFixture<FakeOs>;
 

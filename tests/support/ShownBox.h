@@ -30,6 +30,10 @@ inline ShownBox AppBox(std::string text, unsigned style) {
 inline ShownBox DesktopBox(std::string text, std::string caption, unsigned style) {
     return ShownBox{ShownBox::Desktop, std::move(text), std::move(caption), style, {}, {}, 0};
 }
+// The boxes of a finished installation and uninstallation.
+inline const ShownBox kInstallDone = DesktopBox("ｲﾝｽﾄｰﾙが正常に完了しました。", "ｲﾝｽﾄｰﾙ", 64);
+inline const ShownBox kUninstallDone = DesktopBox("ｱﾝｲﾝｽﾄｰﾙが正常に完了しました。", "ｱﾝｲﾝｽﾄｰﾙ", 64);
+
 // The same box, shown while a progress window read `status` and `percent`.
 inline ShownBox OverProgress(ShownBox box, std::string status, std::string percent) {
     box.status = std::move(status);

@@ -12,10 +12,7 @@
 namespace setup {
 namespace {
 
-const std::string kInstall = "C:\\Program Files\\ﾃﾞﾓｿﾌﾄ\\星の旅路";
-const std::string kMenu = "C:\\Users\\p\\Programs\\ﾃﾞﾓｿﾌﾄ\\星の旅路";
-const std::string kKey = "SOFTWARE\\ﾃﾞﾓｿﾌﾄ\\Hoshi";
-const OwnPlaces kOwn{{kInstall, kMenu}, {kKey}};
+const OwnPlaces kOwn{{kDemoInstall, kDemoMenu}, {kDemoKey}};
 
 // A FakeOs that records every call of the methods the two runs use, and
 // makes the call numbered failAt fail once with an error that call could
@@ -75,22 +72,21 @@ private:
 
 // A fresh machine with the product's medium, another product of the same
 // maker beside it, and the product installed or not.
-struct Machine {
+struct Machine : BasicSetupMachine<FaultyOs> {
     explicit Machine(bool installed) {
         os.recording = false;
-        os.AddFile(std::string(kMedium) + "\\Setup.inf",
-                   ToCp932("[Files]\nCOPY:Game.exe:1:1:1:<INSTALL DIR>:星の旅路\n"
-                           "COPY DIR:Save:1:1:1:<INSTALL DIR>\\:セーブ\n"
-                           "[Registory]\nCREATE REG:INSTALL:1:1:1:0:<INSTALL DIR>\n"
-                           "CREATE KEY:Settings:1:1:1:0:\nCREATE REG:Settings\\Volume:1:1:1:80:\n"
-                           "[Uninstall]\nDELETE FILE:<INSTALL DIR>\\Game.exe\n"
-                           "DELETE DIR:<INSTALL DIR>\nDELETE REG:<REG ROOT>\\Settings\n"
-                           "DELETE REG:<REG ROOT>\nDELETE MENU:<MENU DIR>\n"));
-        os.AddFile(std::string(kMedium) + "\\Game.exe", "game");
-        os.AddFile(std::string(kMedium) + "\\Save\\a.dat", "a", win::FILE_ATTRIBUTE_READONLY_);
-        os.AddFile(std::string(kMedium) + "\\Save\\Sub\\b.dat", "b");
-        os.SetCurrentDirectory(kMedium);
-        PlaceProductBesideAnother(ctx, os, kInstall);
+        WriteScript("[Files]\nCOPY:Game.exe:1:1:1:<INSTALL DIR>:星の旅路\n"
+                    "COPY DIR:Save:1:1:1:<INSTALL DIR>\\:セーブ\n"
+                    "[Registory]\nCREATE REG:INSTALL:1:1:1:0:<INSTALL DIR>\n"
+                    "CREATE KEY:Settings:1:1:1:0:\nCREATE REG:Settings\\Volume:1:1:1:80:\n"
+                    "[Uninstall]\nDELETE FILE:<INSTALL DIR>\\Game.exe\n"
+                    "DELETE DIR:<INSTALL DIR>\nDELETE REG:<REG ROOT>\\Settings\n"
+                    "DELETE REG:<REG ROOT>\nDELETE MENU:<MENU DIR>\n");
+        AddMediumFile("Game.exe", "game");
+        AddMediumFile("Save\\a.dat", "a", win::FILE_ATTRIBUTE_READONLY_);
+        AddMediumFile("Save\\Sub\\b.dat", "b");
+        OpenMedium();
+        PlaceProductBesideAnother(ctx, os);
         if (installed) {
             PrepareInstallation(env, lists);
             ui = FakeUi();
@@ -111,20 +107,15 @@ struct Machine {
                 walk(path);
             }
         };
-        walk(kInstall);
-        walk(kMenu);
-        product.push_back(os.StringOf(HKEY_CURRENT_USER_, kKey, "INSTALL").value_or("-"));
-        product.push_back(os.KeyExists(HKEY_CURRENT_USER_, kKey + "\\Settings") ? "key" : "-");
-        const auto volume = os.ValueOf(HKEY_CURRENT_USER_, kKey + "\\Settings", "Volume");
+        walk(kDemoInstall);
+        walk(kDemoMenu);
+        product.push_back(os.StringOf(HKEY_CURRENT_USER_, kDemoKey, "INSTALL").value_or("-"));
+        product.push_back(os.KeyExists(HKEY_CURRENT_USER_, kDemoKey + "\\Settings") ? "key" : "-");
+        const auto volume = os.ValueOf(HKEY_CURRENT_USER_, kDemoKey + "\\Settings", "Volume");
         product.push_back(volume ? std::to_string(volume->data[0]) : "-");
         return product;
     }
 
-    SetupContext ctx;
-    FaultyOs os;
-    FakeUi ui;
-    SetupEnv env{ctx, os, ui};
-    ScriptLists lists;
     std::vector<std::string> outside;
 };
 
@@ -179,7 +170,7 @@ TEST_P(FaultInjection, EveryCallFailingOnceEndsAsTheRulesSay) {
             EXPECT_EQ(m.Product(), whole) << call;
             continue;
         }
-        EXPECT_FALSE(m.os.KeyExists(HKEY_CURRENT_USER_, kKey)) << call;
+        EXPECT_FALSE(m.os.KeyExists(HKEY_CURRENT_USER_, kDemoKey)) << call;
         const std::string failed = method == "FindFiles" ? path.substr(0, path.rfind('\\')) : path;
         for (const std::string& left : m.Product()) {
             const std::string leftPath = left.substr(0, left.rfind(' '));
@@ -195,13 +186,13 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(FaultRun{"install",
                                false,
                                [](Machine& m) { return PrepareInstallation(m.env, m.lists); },
-                               DesktopBox("ｲﾝｽﾄｰﾙが正常に完了しました。", "ｲﾝｽﾄｰﾙ", 64),
+                               kInstallDone,
                                {"SaveShellLink", "CoInitialize", "SetFileAttributes", "RegCloseKey",
                                 "GetDiskFreeSpaceEx"}},
                       FaultRun{"uninstall",
                                true,
                                [](Machine& m) { return RunUninstallation(m.env, m.lists); },
-                               DesktopBox("ｱﾝｲﾝｽﾄｰﾙが正常に完了しました。", "ｱﾝｲﾝｽﾄｰﾙ", 64),
+                               kUninstallDone,
                                {"DeleteFile", "RemoveDirectory", "SetFileAttributes",
                                 "GetFileAttributes", "RegCloseKey", "RegQueryInfoKey",
                                 "GetEnvironmentVariable"}}));

@@ -11,18 +11,12 @@
 namespace setup {
 namespace {
 
-const std::string kInstall = "C:\\Program Files\\ﾃﾞﾓｿﾌﾄ\\星の旅路";
-const std::string kMenu = "C:\\Users\\p\\Programs\\ﾃﾞﾓｿﾌﾄ\\星の旅路";
-const std::string kKey = "SOFTWARE\\ﾃﾞﾓｿﾌﾄ\\Hoshi";
-const ShownBox kInstalled = DesktopBox("ｲﾝｽﾄｰﾙが正常に完了しました。", "ｲﾝｽﾄｰﾙ", 64);
-const ShownBox kUninstalled = DesktopBox("ｱﾝｲﾝｽﾄｰﾙが正常に完了しました。", "ｱﾝｲﾝｽﾄｰﾙ", 64);
-
 ShownBox NotHere(const std::string& place) {
     return AppBox(place + "\nはｲﾝｽﾄｰﾙできない場所のため、ｲﾝｽﾄｰﾙを中止しました。", 48);
 }
 
 struct Hostile {
-    const char* name;
+    std::string name;
     std::string script;
     std::vector<ShownBox> boxes;
     int result = 1;  // of the uninstallation, or of the install action (0: nothing to install)
@@ -39,7 +33,7 @@ protected:
         AddMediumFile("Game.exe", "game");
         AddMediumFile("Save\\save.dat", "s");
         os.AddFile("C:\\Secret\\diary.txt", "private");
-        PlaceProductBesideAnother(ctx, os, kInstall);
+        PlaceProductBesideAnother(ctx, os);
     }
 };
 
@@ -50,8 +44,8 @@ TEST_P(HostileInput, HasItsOutcomeAndTouchesNothingElse) {
     for (int i = 1; i < c.repeat; ++i) script += last;
     WriteScript(script);
     const bool uninstall = script.rfind("[Uninstall]", 0) == 0;
-    if (uninstall) os.AddFile(kInstall + "\\Game.exe");
-    const OwnPlaces own{{kInstall, kMenu}, {kKey}};
+    if (uninstall) os.AddFile(kDemoInstall + "\\Game.exe");
+    const OwnPlaces own{{kDemoInstall, kDemoMenu}, {kDemoKey}};
     const std::vector<std::string> before = Snapshot(os, own);
 
     const auto start = std::chrono::steady_clock::now();
@@ -68,18 +62,24 @@ TEST_P(HostileInput, HasItsOutcomeAndTouchesNothingElse) {
 
 const std::string kFiles = "[Files]\nCOPY:Game.exe:1:1:1:<INSTALL DIR>:星の旅路\n";
 
+// A shortcut name that would leave the menu folder or name a device.
+Hostile LinkNamed(const std::string& name) {
+    return Hostile{"link name " + name, kFiles + "COPY:Game.exe:1:1:1:<INSTALL DIR>:" + name + "\n",
+                   {NotHere(kDemoMenu + "\\" + name + ".lnk")}};
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Lines, HostileInput,
     ::testing::Values(
         Hostile{"target climbs out",
                 kFiles + "COPY:Game.exe:1:1:1:<INSTALL DIR>\\..\\..\\Evil:\n",
-                {NotHere(kInstall + "\\..\\..\\Evil")}},
+                {NotHere(kDemoInstall + "\\..\\..\\Evil")}},
         Hostile{"copied folder climbs out",
                 kFiles + "COPY DIR:..\\Media\\Save:1:1:1:<INSTALL DIR>\\:\n",
-                {NotHere(kInstall + "\\..\\Media\\Save")}},
+                {NotHere(kDemoInstall + "\\..\\Media\\Save")}},
         Hostile{"folder glued to the install folder's name",
                 kFiles + "COPY DIR:Save:1:1:1:<INSTALL DIR>:\n",
-                {NotHere(kInstall + "Save")}},
+                {NotHere(kDemoInstall + "Save")}},
         Hostile{"absolute target",
                 kFiles + "COPY:Game.exe:1:1:1:\"C:\\Windows\":\n",
                 {NotHere("C:\\Windows")}},
@@ -96,40 +96,27 @@ INSTANTIATE_TEST_SUITE_P(
                 kFiles + "COPY:Save\\save.dat:1:1:1:<INSTALL DIR>" + std::string(1, '\0') +
                     "\\..\\..\\Evil:Evil\n" + std::string(1, '\0') +
                     "COPY:..\\Secret:1:1:1:C:\\:\n",
-                {kInstalled}},
-        Hostile{"link name climbs out",
-                kFiles + "COPY:Game.exe:1:1:1:<INSTALL DIR>:..\\..\\Evil\n",
-                {NotHere(kMenu + "\\..\\..\\Evil.lnk")}},
-        Hostile{"link name with a folder",
-                kFiles + "COPY:Game.exe:1:1:1:<INSTALL DIR>:a/b\n",
-                {NotHere(kMenu + "\\a/b.lnk")}},
-        Hostile{"link name CON",
-                kFiles + "COPY:Game.exe:1:1:1:<INSTALL DIR>:CON\n",
-                {NotHere(kMenu + "\\CON.lnk")}},
-        Hostile{"link name nul.txt",
-                kFiles + "COPY:Game.exe:1:1:1:<INSTALL DIR>:nul.txt\n",
-                {NotHere(kMenu + "\\nul.txt.lnk")}},
-        Hostile{"link name COM1",
-                kFiles + "COPY:Game.exe:1:1:1:<INSTALL DIR>:COM1 \n",
-                {NotHere(kMenu + "\\COM1 .lnk")}},
+                {kInstallDone}},
+        LinkNamed("..\\..\\Evil"), LinkNamed("a/b"), LinkNamed("CON"), LinkNamed("nul.txt"),
+        LinkNamed("COM1 "),
         Hostile{"link names alike stay",
                 kFiles + "COPY:Game.exe:1:1:1:<INSTALL DIR>:CONSOLE\n"
                          "COPY:Game.exe:1:1:1:<INSTALL DIR>:COM10\n",
-                {kInstalled}},
+                {kInstallDone}},
         Hostile{"value path of backslashes",
                 kFiles + "[Registory]\nCREATE KEY:\\\\\\:1:1:1:0:\nCREATE REG:\\\\\\:1:1:1:5:\n",
-                {kInstalled}},
+                {kInstallDone}},
         Hostile{"key names with dots",
                 kFiles + "[Registory]\nCREATE KEY:..\\..\\Tsuki:1:1:1:0:\n",
-                {kInstalled}},
+                {kInstallDone}},
         Hostile{"100,000 lines",
                 kFiles + "COPY:Game.exe:1:1:1:<INSTALL DIR>:\n",
-                {kInstalled},
+                {kInstallDone},
                 1,
                 100000},
         Hostile{"uninstall NUL ends the line",
                 "[Uninstall]\nDELETE DIR:<INSTALL DIR>" + std::string(1, '\0') + "\\..\\..\n",
-                {kUninstalled}}));
+                {kUninstallDone}}));
 
 }  // namespace
 }  // namespace setup

@@ -13,7 +13,6 @@ const ShownBox kCopyAborted =
     DesktopBox("ﾌｧｲﾙｺﾋﾟｰ時、ｴﾗｰによりｲﾝｽﾄｰﾙは異常終了しました。", "ｲﾝｽﾄｰﾙ", 48);
 const ShownBox kRegistryAborted =
     DesktopBox("ﾚｼﾞｽﾄﾘ作成時、ｴﾗｰによりｲﾝｽﾄｰﾙは異常終了しました。", "ｲﾝｽﾄｰﾙ", 48);
-const ShownBox kDone = DesktopBox("ｲﾝｽﾄｰﾙが正常に完了しました。", "ｲﾝｽﾄｰﾙ", 64);
 
 class InstallationTest : public SetupFixture {
 protected:
@@ -73,7 +72,7 @@ TEST_F(InstallationTest, AFullRunCopiesWritesLinksAndReports) {
                                          Phase("ｼｮｰﾄｶｯﾄの作成中...", 2, 2),
                                          {"destroy"}}));
     EXPECT_EQ(ui.bar.Percent(), "100%");
-    EXPECT_EQ(ui.boxes, (std::vector<ShownBox>{kDone}));
+    EXPECT_EQ(ui.boxes, (std::vector<ShownBox>{kInstallDone}));
     // The success box comes while the progress window is still up.
     EXPECT_EQ(ui.events[ui.events.size() - 2], "box: ｲﾝｽﾄｰﾙが正常に完了しました。");
     EXPECT_EQ(os.sleeps, (std::vector<uint32_t>{300, 300, 300, 300, 300, 500}));
@@ -185,7 +184,7 @@ TEST_F(InstallationTest, ShortcutFailuresAreNotFatal) {
     EXPECT_FALSE(os.LinkAt(std::string(kMenu) + "\\星の旅路.lnk"));        // no COM
     EXPECT_FALSE(os.LinkAt(std::string(kMenu) + "\\お読みください.lnk"));  // save failed
     EXPECT_TRUE(os.LinkAt(std::string(kMenu) + "\\データ.lnk"));
-    EXPECT_EQ(ui.boxes, (std::vector<ShownBox>{kDone}));
+    EXPECT_EQ(ui.boxes, (std::vector<ShownBox>{kInstallDone}));
     EXPECT_EQ(os.ComInitCount(), 0);
 }
 

@@ -19,7 +19,6 @@ const std::string kScript =
     "[Uninstall]\nDELETE FILE:<INSTALL DIR>\\Readme.txt\nDELETE DIR:<INSTALL DIR>\\\n"
     "DELETE REG:<REG ROOT>\\Settings\nDELETE REG:<REG ROOT>\nDELETE MENU:<MENU DIR>\n"
     "KEEP:<INSTALL DIR>\n";
-const ShownBox kDone = DesktopBox("ｱﾝｲﾝｽﾄｰﾙが正常に完了しました。", "ｱﾝｲﾝｽﾄｰﾙ", 64);
 
 // Runs `onDelete` before every file deletion.
 class WatchingOs : public FakeOs {
@@ -78,7 +77,7 @@ TEST_F(UninstallationTest, AFullRunRemovesEverythingPhaseByPhase) {
                   Phase("ﾚｼﾞｽﾄﾘの削除中...", 1, 1, "") +
                   Phase("ｼｮｰﾄｶｯﾄの削除中...", 1, 4, "progress: pos 1\n") +
                   "box: ｱﾝｲﾝｽﾄｰﾙが正常に完了しました。\nprogress: destroy\n");
-    EXPECT_EQ(ui.boxes, (std::vector<ShownBox>{kDone}));
+    EXPECT_EQ(ui.boxes, (std::vector<ShownBox>{kUninstallDone}));
     EXPECT_EQ(os.sleeps, (std::vector<uint32_t>{300, 300, 300, 300, 300, 500}));
     // Several menu files hold the bar full on its range of one.
     EXPECT_EQ(percents, "0% 20% 40% 60% 0% 100% 100% ");
@@ -214,11 +213,11 @@ INSTANTIATE_TEST_SUITE_P(
             [](auto& ctx, auto&) { ctx.TargetDir = "C:\\Program Files\\"; }),
         Row("refused key", 0, kAll, {Refused("SOFTWARE\\Microsoft")},
             kScript + "DELETE REG:Microsoft\n"),
-        Row("file in use", 1, kGame, {kDone}, "",
+        Row("file in use", 1, kGame, {kUninstallDone}, "",
             [](auto&, auto& os) { os.FailPath("DeleteFile", kInstall + "\\Game.exe", 32); }),
-        Row("menu missing", 1, kMenuFolder, {kDone}, "",
+        Row("menu missing", 1, kMenuFolder, {kUninstallDone}, "",
             [](auto& ctx, auto&) { ctx.MENU_NAME = "ﾃﾞﾓｿﾌﾄ\\無い"; }),
-        Row("folder inside a removed one", 1, 0, {kDone},
+        Row("folder inside a removed one", 1, 0, {kUninstallDone},
             kScript + "DELETE DIR:<INSTALL DIR>\\save\n"),
         Row("only a name alike removed", 0, kProductKey | kMenuFolder, {},
             kScript + "DELETE DIR:<INSTALL DIR>2\n", FailListing("C:\\Games\\Hoshi2\\*.*", 3)),
@@ -226,7 +225,7 @@ INSTANTIATE_TEST_SUITE_P(
             kScript + "DELETE DIR:<INSTALL DIR>\\Data\n", FailListing(kInstall + "\\Data\\*.*", 5)),
         Row("another action's placeholder stays", 0, kAll, {Refused(kInstall + "\\<MENU DIR>")},
             "[Uninstall]\nDELETE FILE:<INSTALL DIR>\\<MENU DIR>\n"),
-        Row("own placeholder only, trimmed", 1, kAll, {kDone},
+        Row("own placeholder only, trimmed", 1, kAll, {kUninstallDone},
             "[Uninstall]\nDELETE REG:<REG ROOT>\\<INSTALL DIR>\\\\\n",
             [](auto&, auto& os) { os.AddKey(HKEY_CURRENT_USER_, kKey + "\\<INSTALL DIR>"); })));
 

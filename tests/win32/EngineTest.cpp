@@ -238,9 +238,7 @@ TEST_F(EngineTest, InstallsFilesRegistryAndLinks) {
 
     // One box, shown over the finished progress window, which then went.
     EXPECT_EQ(ui.boxes,
-              (std::vector<ShownBox>{OverProgress(
-                  DesktopBox("ｲﾝｽﾄｰﾙが正常に完了しました。", "ｲﾝｽﾄｰﾙ", mb::ICONINFORMATION),
-                  "ｼｮｰﾄｶｯﾄの作成中...", "100%")}));
+              (std::vector<ShownBox>{OverProgress(kInstallDone, "ｼｮｰﾄｶｯﾄの作成中...", "100%")}));
     EXPECT_EQ(nullptr, FindThreadDialog(IDC_PROGRESS_BAR));
 }
 
