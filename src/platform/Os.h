@@ -140,7 +140,8 @@ public:
     virtual bool CopyFile(const std::string& from, const std::string& to, bool failIfExists) = 0;
     // A copy that reports progress: the same results and rules as CopyFile
     // (attributes and write time kept, no partial file left on failure);
-    // `progress` is called after each chunk, so windows can be kept alive.
+    // `progress` is called after each chunk and while a large copy is being
+    // closed, so windows can be kept alive.
     virtual bool CopyFileWithProgress(const std::string& from, const std::string& to,
                                       bool failIfExists, const std::function<void()>& progress) = 0;
     // INVALID_FILE_ATTRIBUTES_ on failure, with the last error set.

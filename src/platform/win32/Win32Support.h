@@ -35,6 +35,12 @@ public:
     }
     bool Valid() const { return h_ != nullptr && h_ != INVALID_HANDLE_VALUE; }
     HANDLE Get() const { return h_; }
+    // The handle, now the caller's to close.
+    HANDLE Release() {
+        const HANDLE h = h_;
+        h_ = nullptr;
+        return h;
+    }
 
 private:
     HANDLE h_;
