@@ -69,6 +69,20 @@ bool RefuseReadOnlyTarget(const std::wstring& source, const std::wstring& target
 // after which a window that is not pumped looks hung.
 constexpr uint64_t kChunk = 4u << 20;
 
+// Opens a copy's target for writing. Most copies make a new file, so the
+// target is looked at only when it exists already.
+HANDLE CreateTarget(const std::wstring& source, const std::wstring& target, DWORD attributes,
+                    bool failIfExists) {
+    const HANDLE made = ::CreateFileW(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                      attributes, nullptr);
+    if (made != INVALID_HANDLE_VALUE || failIfExists || ::GetLastError() != ERROR_FILE_EXISTS ||
+        RefuseReadOnlyTarget(source, target, failIfExists)) {
+        return made;
+    }
+    return ::CreateFileW(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, attributes,
+                         nullptr);
+}
+
 // Runs a caller's progress routine; no exception may cross back into the copy.
 void Report(const std::function<void()>& progress) {
     if (!progress) return;
@@ -203,10 +217,6 @@ bool Win32Os::CopyFileWithProgress(const std::string& from, const std::string& t
     LastErrorKeeper keep;
     const std::wstring source = WidePath(from);
     const std::wstring target = WidePath(to);
-    if (RefuseReadOnlyTarget(source, target, failIfExists)) {
-        keep.Take();
-        return false;
-    }
     Handle in(::CreateFileW(source.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                             FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     // Only what the copy needs: GetFileInformationByHandle would also ask
@@ -230,9 +240,8 @@ bool Win32Os::CopyFileWithProgress(const std::string& from, const std::string& t
     bool ok = false;
     {
         // Read-only only once written; the rest of the attributes from the start.
-        Handle out(::CreateFileW(target.c_str(), GENERIC_WRITE, 0, nullptr,
-                                 failIfExists ? CREATE_NEW : CREATE_ALWAYS,
-                                 attributes & ~DWORD{FILE_ATTRIBUTE_READONLY}, nullptr));
+        Handle out(
+            CreateTarget(source, target, attributes & ~DWORD{FILE_ATTRIBUTE_READONLY}, failIfExists));
         if (!out.Valid()) {
             keep.Take();
             return false;
