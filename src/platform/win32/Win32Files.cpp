@@ -331,12 +331,12 @@ bool Win32Os::FindFiles(const std::string& pattern, std::vector<FindData>& out) 
         keep.Take();
         return false;
     }
-    const std::wstring folder = SearchFolder(wide);
+    const std::string folder = Narrow(SearchFolder(wide));
     std::vector<FindData> found;
     do {
         FindData item;
         item.name = Narrow(data.cFileName, wcsnlen(data.cFileName, MAX_PATH));
-        item.fullPath = Narrow(folder) + item.name;
+        item.fullPath = folder + item.name;
         item.attributes = data.dwFileAttributes;
         item.size = (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
         found.push_back(std::move(item));
