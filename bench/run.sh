@@ -3,8 +3,10 @@
 # against its peers over the same generated trees, and the measuring walk
 # against `du -sb` and `dir /s`.
 #
-#   bench/run.sh [build dir]   (default: build/mingw64; needs bench_copy.exe
-#                               and bench_measure.exe, targets of the same names)
+#   bench/run.sh [build dir]   (default: build/mingw64; needs Setup.exe,
+#                               bench_copy.exe, bench_measure.exe,
+#                               bench_startup.exe and bench_dialog.exe,
+#                               targets of the same names)
 #
 # Peers of the copy, each run several rounds on a fresh destination, wall time
 # of the whole command (a Wine process start included, as for the engine):
@@ -17,7 +19,9 @@
 # Then: MeasureTree over many files against `du -sb` (host) and `dir /s`
 # (Wine); the longest gap between two message pumps while one huge file is
 # copied and while the many files are measured; the engine's peak working set
-# during the small-file copy.
+# during the small-file copy; and the start-up of Setup.exe on the demo medium
+# (process start to its launcher window visible) against the smallest dialog
+# program of ours, under a private Xvfb when there is no $DISPLAY.
 #
 # Sizes, from the environment (a quick run: BENCH_ROUNDS=1
 # BENCH_MEASURE_FILES=5000 BENCH_HUGE_MB=256 bench/run.sh):
@@ -34,7 +38,7 @@ set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 root="$(cd "$here/.." && pwd)"
 build="$(cd "${1:-$root/build/mingw64}" && pwd)"
-for exe in bench_copy bench_measure; do
+for exe in Setup bench_copy bench_measure bench_startup bench_dialog; do
     [ -f "$build/$exe.exe" ] || { echo "bench: $build/$exe.exe not built (target $exe)" >&2; exit 1; }
 done
 
@@ -61,6 +65,13 @@ cleanup() {
     rm -rf "$scratch"
 }
 trap cleanup EXIT
+
+# Wine's desktop process keeps the display it first saw: X before Wine.
+if [ -z "${DISPLAY:-}" ]; then
+    export SETUP_XVFB_DIR="$scratch/xvfb"
+    eval "$(bash "$root/scripts/xvfb.sh" start)"
+    trap 'cleanup; bash "$root/scripts/xvfb.sh" stop || true' EXIT
+fi
 
 payload() { python3 "$here/payload.py" "$@"; }
 winpath() { echo "Z:${1//\//\\}"; }
@@ -182,6 +193,14 @@ sync
     tr -d '\r' >"$scratch/huge.line"
 rm -rf "$src" "$scratch/out"
 
+# Start-up: each round starts both programs once, in turn.
+mkdir -p "$scratch/medium" "$scratch/dialog"
+cp -r "$root/samples/demo/." "$scratch/medium/"
+cp "$build/Setup.exe" "$scratch/medium/"
+cp "$build/bench_dialog.exe" "$scratch/dialog/"
+"$WINE" "$build/bench_startup.exe" $((rounds * 4 + 1)) "$(winpath "$scratch/medium/Setup.exe")" \
+    "$(winpath "$scratch/dialog/bench_dialog.exe")" | tr -d '\r' >"$scratch/startup.lines"
+
 python3 - "$results" "$scratch" "$measure_files" "$huge_mb" "$rounds" "$wine_start" \
     "$(median "${m_engine[@]}")" "$(median "${m_inner[@]}")" "$(median "${m_dir[@]}")" \
     "$(median "${m_du[@]}")" <<'PY'
@@ -230,4 +249,16 @@ print("| measuring %s files | %d | %.1f | %.1f |" %
       (measure_files, measure["pumps"], measure["max_gap_ms"], measure["peak_ws_mib"]))
 print("| copy of the small files | %d | %.1f | %.1f |" %
       (small["pumps"], small["max_gap_ms"], small["peak_ws_mib"]))
+print()
+starts = {}
+for line in open("%s/startup.lines" % scratch):
+    m = re.match(r"program=(\S+) median_ms=([0-9.]+) min_ms=([0-9.]+) max_ms=([0-9.]+)", line)
+    if m: starts[m.group(1)] = tuple(map(float, m.groups()[1:]))
+setup, dialog = starts["Setup.exe"], starts["bench_dialog.exe"]
+print("Start-up, process start to a visible window, %d rounds (ms):" % (int(rounds) * 4 + 1))
+print("| Program | median | min | max |")
+print("|---|---|---|---|")
+print("| Setup.exe, launcher on the demo medium | %.1f | %.1f | %.1f |" % setup)
+print("| smallest dialog program | %.1f | %.1f | %.1f |" % dialog)
+print("| Setup.exe/dialog | %.2f | | |" % (setup[0] / dialog[0]))
 PY
