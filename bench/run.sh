@@ -68,7 +68,7 @@ trap cleanup EXIT
 
 # Wine's desktop process keeps the display it first saw: X before Wine.
 if [ -z "${DISPLAY:-}" ]; then
-    export SETUP_XVFB_DIR="$scratch/xvfb"
+    export SETUP_XVFB_DIR="$build/bench-xvfb"
     eval "$(bash "$root/scripts/xvfb.sh" start)"
     trap 'cleanup; bash "$root/scripts/xvfb.sh" stop || true' EXIT
 fi
