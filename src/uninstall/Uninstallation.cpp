@@ -8,6 +8,7 @@
 #include "system/FileUtil.h"
 #include "system/ProgressPhase.h"
 #include "system/MeasureTree.h"
+#include "system/PathCheck.h"
 #include "system/Registry.h"
 #include "uninstall/DeleteGuard.h"
 
@@ -123,10 +124,18 @@ private:
         return Expand(Format("SOFTWARE\\%s", entry.Target.c_str()), kRegRootPlaceholder,
                       ctx_.REG_ROOT_KEY_NAME);
     }
+    std::string MenuFolder() const {
+        return Format("%s\\%s", ctx_.UserProgramFolderDir.c_str(), ctx_.MENU_NAME.c_str());
+    }
     std::string MenuTarget(const UninstallEntry& entry) const {
-        const std::string menuFolder =
-            Format("%s\\%s", ctx_.UserProgramFolderDir.c_str(), ctx_.MENU_NAME.c_str());
-        return Expand(entry.Target, kMenuDirPlaceholder, menuFolder);
+        return Expand(entry.Target, kMenuDirPlaceholder, MenuFolder());
+    }
+    // A target written from a placeholder stays within the folder the
+    // placeholder names: "<INSTALL DIR>\..\月の庭" or "<INSTALL DIR>2" would
+    // reach another product.
+    static bool LeavesItsFolder(const UninstallEntry& entry, const char* placeholder,
+                                const std::string& path, const std::string& folder) {
+        return entry.Target.rfind(placeholder, 0) == 0 && !LiesWithin(path, folder);
     }
     // The maker's folder above the Start-menu folders; none without a brand.
     std::string BrandFolder() const {
@@ -147,10 +156,16 @@ private:
         for (const UninstallEntry& entry : lists_.Uninstall) {
             if (entry.Action == "DELETE FILE" || entry.Action == "DELETE DIR") {
                 const std::string path = InstallTarget(entry);
-                if (!IsDeletableTarget(path, protected_)) return Refuse(path);
+                if (!IsDeletableTarget(path, protected_) ||
+                    LeavesItsFolder(entry, kInstallDirPlaceholder, path, ctx_.TargetDir)) {
+                    return Refuse(path);
+                }
             } else if (entry.Action == "DELETE MENU") {
                 const std::string path = MenuTarget(entry);
-                if (!IsDeletableTarget(path, protected_, brand)) return Refuse(path);
+                if (!IsDeletableTarget(path, protected_, brand) ||
+                    LeavesItsFolder(entry, kMenuDirPlaceholder, path, MenuFolder())) {
+                    return Refuse(path);
+                }
             } else if (entry.Action == "DELETE REG") {
                 const std::string key = RegistryKey(entry);
                 if (!IsDeletableKey(key)) return Refuse(key);
