@@ -340,6 +340,9 @@ void FakeOs::ClearFailures() {
 
 std::optional<uint32_t> FakeOs::TakeFailure(const char* method, const std::string& path,
                                             const std::string& path2) {
+    if (onCall) {
+        if (auto error = onCall(method, path2.empty() ? path : path2)) return error;
+    }
     for (auto it = m_failures.begin(); it != m_failures.end(); ++it) {
         if (it->method != method) continue;
         if (it->path.empty()) {

@@ -28,6 +28,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -110,6 +111,11 @@ public:
     // `path` fails with `error` until ClearFailures.
     void FailPath(const std::string& method, const std::string& path, uint32_t error);
     void ClearFailures();
+    // Runs first in every call that can be made to fail, with the method's
+    // name and its path (a copy's target; empty for the registry): an error
+    // it returns fails that call as FailNext would.
+    std::function<std::optional<uint32_t>(const std::string& method, const std::string& path)>
+        onCall;
 
     // --- file system set-up and inspection (paths as the Os methods take
     // them; missing parent folders are created) ---

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <map>
 #include <memory>
 #include <set>
 
@@ -14,67 +15,21 @@ namespace {
 
 const OwnPlaces kOwn{{kDemoInstall, kDemoMenu}, {kDemoKey}};
 
-// A FakeOs that records every call of the methods the two runs use, and
-// makes the call numbered failAt fail once with an error that call could
-// plausibly meet.
-class FaultyOs : public FakeOs {
-public:
-    std::vector<std::string> calls;  // method and path of each call, in order
-    int failAt = -1;
-    bool recording = true;
-
-#define SETUP_FAULTY(Ret, Method, error, path, Params, ...) \
-    Ret Method Params override {                            \
-        Note(#Method, static_cast<uint32_t>(error), path);  \
-        return FakeOs::Method(__VA_ARGS__);                 \
-    }
-    SETUP_FAULTY(bool, CreateDirectory, 5, p, (const std::string& p), p)
-    SETUP_FAULTY(bool, RemoveDirectory, 145, p, (const std::string& p), p)
-    SETUP_FAULTY(bool, DeleteFile, 32, p, (const std::string& p), p)
-    SETUP_FAULTY(bool, CopyFileWithProgress, 112, t,
-                 (const std::string& f, const std::string& t, bool x,
-                  const std::function<void()>& progress),
-                 f, t, x, progress)
-    SETUP_FAULTY(uint32_t, GetFileAttributes, 5, p, (const std::string& p), p)
-    SETUP_FAULTY(bool, SetFileAttributes, 5, p, (const std::string& p, uint32_t a), p, a)
-    SETUP_FAULTY(bool, ReadFile, 32, p, (const std::string& p, std::string& b), p, b)
-    SETUP_FAULTY(bool, GetCurrentDirectory, 8, "", (std::string & o), o)
-    SETUP_FAULTY(bool, FindFiles, 5, p, (const std::string& p, std::vector<FindData>& o), p, o)
-    SETUP_FAULTY(bool, GetDiskFreeSpaceEx, 21, p, (const std::string& p, uint64_t& a, uint64_t& t),
-                 p, a, t)
-    SETUP_FAULTY(long, RegOpenKeyEx, 5, s, (RegKey r, const std::string& s, uint32_t a, RegKey& o),
-                 r, s, a, o)
-    SETUP_FAULTY(long, RegQueryValueEx, 5, n,
-                 (RegKey k, const std::string& n, uint32_t& t, std::vector<uint8_t>& d, uint32_t m),
-                 k, n, t, d, m)
-    SETUP_FAULTY(long, RegSetValueEx, 5, n,
-                 (RegKey k, const std::string& n, uint32_t t, const uint8_t* d, uint32_t s), k, n,
-                 t, d, s)
-    SETUP_FAULTY(long, RegCreateKeyEx, 5, s,
-                 (RegKey r, const std::string& s, uint32_t a, RegKey& o, uint32_t& d), r, s, a, o,
-                 d)
-    SETUP_FAULTY(long, RegDeleteKey, 5, s, (RegKey r, const std::string& s), r, s)
-    SETUP_FAULTY(long, RegQueryInfoKey, 5, "", (RegKey k, uint32_t& s, uint32_t& v), k, s, v)
-    SETUP_FAULTY(long, RegCloseKey, 6, "", (RegKey k), k)
-    SETUP_FAULTY(bool, GetEnvironmentVariable, 203, n, (const std::string& n, std::string& o), n, o)
-    SETUP_FAULTY(int32_t, CoInitialize, 0x8007000Eu, "", ())
-    SETUP_FAULTY(int32_t, SaveShellLink, win::HRESULT_ACCESS_DENIED_, p,
-                 (const std::string& p, const ShellLinkData& l), p, l)
-#undef SETUP_FAULTY
-
-private:
-    void Note(const char* method, uint32_t error, const std::string& path) {
-        if (!recording) return;
-        if (static_cast<int>(calls.size()) == failAt) FailNext(method, error);
-        calls.push_back(std::string(method) + " " + path);
-    }
-};
+// An error each call could plausibly meet.
+uint32_t PlausibleError(const std::string& method) {
+    static const std::map<std::string, uint32_t> errors = {
+        {"RemoveDirectory", 145}, {"DeleteFile", 32}, {"ReadFile", 32},
+        {"CopyFileWithProgress", 112}, {"GetCurrentDirectory", 8}, {"GetDiskFreeSpaceEx", 21},
+        {"RegCloseKey", 6}, {"GetEnvironmentVariable", 203}, {"CoInitialize", 0x8007000Eu},
+        {"SaveShellLink", static_cast<uint32_t>(win::HRESULT_ACCESS_DENIED_)}};
+    const auto it = errors.find(method);
+    return it == errors.end() ? win::ERROR_ACCESS_DENIED_ : it->second;
+}
 
 // A fresh machine with the product's medium, another product of the same
 // maker beside it, and the product installed or not.
-struct Machine : BasicSetupMachine<FaultyOs> {
+struct Machine : BasicSetupMachine<FakeOs> {
     explicit Machine(bool installed) {
-        os.recording = false;
         WriteScript("[Files]\nCOPY:Game.exe:1:1:1:<INSTALL DIR>:星の旅路\n"
                     "COPY DIR:Save:1:1:1:<INSTALL DIR>\\:セーブ\n"
                     "[Registory]\nCREATE REG:INSTALL:1:1:1:0:<INSTALL DIR>\n"
@@ -92,8 +47,16 @@ struct Machine : BasicSetupMachine<FaultyOs> {
             ui = FakeUi();
         }
         outside = Snapshot(os, kOwn);
-        os.recording = true;
+        // Every call of the run from here is recorded; the one numbered
+        // failAt fails once.
+        os.onCall = [this](const std::string& method, const std::string& path) {
+            calls.push_back(method + " " + path);
+            return static_cast<int>(calls.size()) - 1 == failAt
+                       ? std::optional<uint32_t>(PlausibleError(method))
+                       : std::nullopt;
+        };
     }
+    Machine(const Machine&) = delete;
     // The product's files and settings as a run left them; attributes and
     // shortcuts aside.
     std::vector<std::string> Product() {
@@ -117,6 +80,8 @@ struct Machine : BasicSetupMachine<FaultyOs> {
     }
 
     std::vector<std::string> outside;
+    std::vector<std::string> calls;  // method and path of each call, in order
+    int failAt = -1;
 };
 
 struct FaultRun {
@@ -141,15 +106,16 @@ TEST_P(FaultInjection, EveryCallFailingOnceEndsAsTheRulesSay) {
     const FaultRun& r = GetParam();
     Machine clean(r.installed);
     ASSERT_EQ(r.run(clean), 1);
-    const std::vector<std::string> calls = clean.os.calls;
+    clean.os.onCall = nullptr;
+    const std::vector<std::string> calls = clean.calls;
     const std::vector<std::string> whole = clean.Product();
     ASSERT_GT(calls.size(), 20u);
 
     for (size_t i = 0; i < calls.size(); ++i) {
         Machine m(r.installed);
-        m.os.failAt = static_cast<int>(i);
+        m.failAt = static_cast<int>(i);
         const int result = r.run(m);
-        m.os.recording = false;
+        m.os.onCall = nullptr;
         const std::string call = "call " + std::to_string(i) + ": " + calls[i];
         const std::string method = calls[i].substr(0, calls[i].find(' '));
         const std::string path = calls[i].substr(calls[i].find(' ') + 1);
