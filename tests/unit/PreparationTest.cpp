@@ -9,16 +9,7 @@
 namespace setup {
 namespace {
 
-// A FakeOs whose n-th file read fails, as an unreadable Setup.inf would.
-struct ReadFailingOs : FakeOs {
-    bool ReadFile(const std::string& path, std::string& bytes) override {
-        if (++reads == failRead) return SetLastError(5), false;
-        return FakeOs::ReadFile(path, bytes);
-    }
-    int reads = 0, failRead = 0;
-};
-
-class PreparationTest : public BasicSetupFixture<ReadFailingOs> {
+class PreparationTest : public SetupFixture {
 protected:
     void SetUp() override {
         OpenMedium();
@@ -160,8 +151,11 @@ TEST_F(PreparationTest, EachFailureStopsBeforeTheWizardWithItsMessage) {
             os.FailPath("FindFiles", std::string("C:\\Media\\") + c.search,
                         win::ERROR_ACCESS_DENIED_);
         }
-        os.reads = 0;
-        os.failRead = c.failRead;
+        // The n-th read fails, as an unreadable Setup.inf would.
+        os.onCall = [reads = 0, n = c.failRead](const std::string& method,
+                                                const std::string&) mutable {
+            return method == "ReadFile" && ++reads == n ? std::optional<uint32_t>(5) : std::nullopt;
+        };
         ui.events.clear();
         ui.boxes.clear();
 

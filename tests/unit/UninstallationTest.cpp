@@ -20,17 +20,15 @@ const std::string kScript =
     "DELETE REG:<REG ROOT>\\Settings\nDELETE REG:<REG ROOT>\nDELETE MENU:<MENU DIR>\n"
     "KEEP:<INSTALL DIR>\n";
 
-// Runs `onDelete` before every file deletion.
-class WatchingOs : public FakeOs {
-public:
-    bool DeleteFile(const std::string& path) override {
-        if (onDelete) onDelete();
-        return FakeOs::DeleteFile(path);
-    }
-    std::function<void()> onDelete;
-};
+// Runs `action` before every file deletion.
+void BeforeEachDelete(FakeOs& os, std::function<void()> action) {
+    os.onCall = [action](const std::string& method, const std::string&) {
+        if (method == "DeleteFile") action();
+        return std::optional<uint32_t>();
+    };
+}
 
-class UninstallationTest : public BasicSetupFixture<WatchingOs> {
+class UninstallationTest : public SetupFixture {
 protected:
     void SetUp() override {
         OpenMedium();
@@ -66,7 +64,7 @@ std::string Phase(const std::string& status, int upper, int steps, const std::st
 
 TEST_F(UninstallationTest, AFullRunRemovesEverythingPhaseByPhase) {
     std::string percents;
-    os.onDelete = [&] { percents += ui.bar.Percent() + " "; };
+    BeforeEachDelete(os, [&] { percents += ui.bar.Percent() + " "; });
     lists.Files.resize(2);
     EXPECT_EQ(RunUninstallation(env, lists), 1);
 
@@ -142,7 +140,7 @@ TEST_F(UninstallationTest, LinksAreRemovedNeverFollowed) {
     EXPECT_FALSE(os.Exists(kInstall) || os.Exists("C:\\Games\\Top"));
 }
 
-using Arrange = std::function<void(SetupContext&, WatchingOs&)>;
+using Arrange = std::function<void(SetupContext&, FakeOs&)>;
 enum Stays { kGame = 1, kProductKey = 2, kMenuFolder = 4, kAll = 7 };
 struct Outcome {
     const char* name;
@@ -174,8 +172,8 @@ TEST_P(UninstallationOutcome, ShowsItsMessagesAndKeepsWhatItShould) {
 
 // From the first file deletion on, listing `pattern` fails with `error`.
 Arrange FailListing(std::string pattern, uint32_t error) {
-    return [pattern, error](SetupContext&, WatchingOs& os) {
-        os.onDelete = [&os, pattern, error] { os.FailPath("FindFiles", pattern, error); };
+    return [pattern, error](SetupContext&, FakeOs& os) {
+        BeforeEachDelete(os, [&os, pattern, error] { os.FailPath("FindFiles", pattern, error); });
     };
 }
 ShownBox Refused(const std::string& target) {
