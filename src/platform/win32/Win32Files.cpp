@@ -64,10 +64,13 @@ bool RefuseReadOnlyTarget(const std::wstring& source, const std::wstring& target
     return true;
 }
 
-// 4 MiB: few enough calls (and message pumps between them) for full speed,
-// small enough that a chunk takes milliseconds, not the tenth of a second
-// after which a window that is not pumped looks hung.
-constexpr uint64_t kChunk = 4u << 20;
+// 1 MiB: few enough calls (and message pumps between them) for full speed,
+// and a buffer that stays in the processor's cache (4 MiB copied a third
+// slower under Wine); a chunk takes about a millisecond, far below the
+// tenth of a second after which a window that is not pumped looks hung.
+constexpr uint64_t kChunk = 1u << 20;
+// Files from this size on are closed on a thread of their own (CloseWritten).
+constexpr uint64_t kCloseAside = 4u << 20;
 
 // Opens a copy's target for writing. Most copies make a new file, so the
 // target is looked at only when it exists already.
@@ -134,13 +137,13 @@ DWORD WINAPI CloseOnThread(void* parameter) {
     return 0;
 }
 
-// Closes a file just written. Closing one of more than a chunk can block while the file
+// Closes a file just written. Closing a large one can block while the file
 // system allocates its delayed writes (0.6 s for 2 GiB on Linux's ext4 under
 // Wine), so the close runs on a thread of its own while `progress` keeps
 // being called. false with the last error set when the close fails.
 bool CloseWritten(HANDLE file, uint64_t size, const std::function<void()>& progress) {
     Closing closing{file, FALSE, ERROR_SUCCESS};
-    Handle thread(size > kChunk && progress
+    Handle thread(size >= kCloseAside && progress
                       ? ::CreateThread(nullptr, 0, CloseOnThread, &closing, 0, nullptr)
                       : nullptr);
     if (!thread.Valid()) return ::CloseHandle(file) != FALSE;
