@@ -1,11 +1,12 @@
-// Makes a symbolic link under Wine for the Windows-side tests: Wine can make
-// none itself (CreateSymbolicLinkW does nothing, FSCTL_SET_REPARSE_POINT is
-// not supported), so the host's ln makes it.
+// Makes a symbolic link for the Windows-side tests. Wine can make none itself
+// (CreateSymbolicLinkW does nothing, FSCTL_SET_REPARSE_POINT is not
+// supported), so there the host's ln makes it.
 #pragma once
 
 #include <string>
 
 #include "platform/win32/Win32Links.h"
+#include "platform/win32/Win32Text.h"
 #include "platform/win32/Win32Undef.h"
 
 namespace setup::win32 {
@@ -24,6 +25,16 @@ inline bool MakeWineLink(const std::wstring& link, const std::wstring& target) {
         ::Sleep(10);
     }
     return false;
+}
+
+// A link `link` (UTF-8, absolute) to the existing file or folder `target`.
+inline bool MakeTestLink(const std::string& link, const std::string& target) {
+    if (RunningOnWine()) return MakeWineLink(Widen(link), Widen(target));
+    const DWORD attributes = ::GetFileAttributesW(Widen(target).c_str());
+    const DWORD flags =
+        SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE |
+        ((attributes & FILE_ATTRIBUTE_DIRECTORY) ? SYMBOLIC_LINK_FLAG_DIRECTORY : 0);
+    return ::CreateSymbolicLinkW(Widen(link).c_str(), Widen(target).c_str(), flags) != FALSE;
 }
 
 }  // namespace setup::win32

@@ -82,12 +82,7 @@ public:
         return setup::LoadShellLinkTarget(linkPath, target);
     }
     bool MakeLink(const std::string& link, const std::string& target) override {
-        if (win32::RunningOnWine()) return win32::MakeWineLink(Widen(link), Widen(target));
-        const DWORD attributes = GetFileAttributesW(Widen(target).c_str());
-        const DWORD flags =
-            SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE |
-            ((attributes & FILE_ATTRIBUTE_DIRECTORY) ? SYMBOLIC_LINK_FLAG_DIRECTORY : 0);
-        return CreateSymbolicLinkW(Widen(link).c_str(), Widen(target).c_str(), flags) != FALSE;
+        return win32::MakeTestLink(link, target);
     }
 
 private:
