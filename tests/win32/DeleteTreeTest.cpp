@@ -24,6 +24,7 @@ TEST(DeleteTreeOnDisk, RemovesLinksAndKeepsWhatTheyLeadTo) {
     outside.Folder("empty");
     outside.Folder("sub");
     outside.Put("keep.txt", "keep");
+    ::SetFileAttributesW(Widen(outside.Path("keep.txt")).c_str(), FILE_ATTRIBUTE_READONLY);
     outside.Put("sub\\deep.txt", "deep");
     tree.Folder("Data");
     tree.Put("Data\\a.dat", "a");
@@ -48,6 +49,10 @@ TEST(DeleteTreeOnDisk, RemovesLinksAndKeepsWhatTheyLeadTo) {
     EXPECT_TRUE(os.ReadFile(outside.Path("sub\\deep.txt"), bytes) && bytes == "deep") << bytes;
     EXPECT_EQ(DWORD{FILE_ATTRIBUTE_DIRECTORY},
               ::GetFileAttributesW(Widen(outside.Path("empty")).c_str()));
+    // Nor are the attributes of what a link leads to.
+    EXPECT_EQ(DWORD{FILE_ATTRIBUTE_READONLY},
+              ::GetFileAttributesW(Widen(outside.Path("keep.txt")).c_str()) &
+                  (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY));
 }
 
 }  // namespace

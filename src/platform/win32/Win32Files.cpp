@@ -272,6 +272,13 @@ uint32_t Win32Os::GetFileAttributes(const std::string& path) {
 }
 
 bool Win32Os::SetFileAttributes(const std::string& path, uint32_t attributes) {
+    // Under Wine a link has no attributes of its own: setting them would
+    // change what it leads to, which is not ours.
+    uint32_t linkAttributes = 0;
+    if (IsWineLink(WidePath(path), linkAttributes)) {
+        ::SetLastError(ERROR_SUCCESS);
+        return true;
+    }
     return OnPath(path, [&](const wchar_t* p) { return ::SetFileAttributesW(p, attributes); }) !=
            FALSE;
 }
