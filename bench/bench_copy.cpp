@@ -16,40 +16,22 @@
 #include "core/SetupContext.h"
 #include "core/SetupEnv.h"
 #include "install/CopySourceTree.h"
+#include "system/MeasureTree.h"
 #include "platform/win32/Win32Text.h"
 
 namespace setup {
 namespace {
 
-// Files and bytes below `folder`, to report against.
-void Measure(const std::wstring& folder, long long& files, long long& bytes) {
-    WIN32_FIND_DATAW data;
-    HANDLE find = ::FindFirstFileW((folder + L"\\*").c_str(), &data);
-    if (find == INVALID_HANDLE_VALUE) return;
-    do {
-        const std::wstring name = data.cFileName;
-        if (name == L"." || name == L"..") continue;
-        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-            Measure(folder + L"\\" + name, files, bytes);
-        } else {
-            ++files;
-            bytes += (static_cast<long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-        }
-    } while (::FindNextFileW(find, &data));
-    ::FindClose(find);
-}
-
 int Run(const std::wstring& source, const std::wstring& destination) {
-    long long files = 0;
-    long long bytes = 0;
-    Measure(source, files, bytes);
-
     SetupContext ctx;
     Win32Os os;
     ConsoleUi ui;
     SetupEnv env{ctx, os, ui};
     CountingProgress progress(&ui);
     const std::string base = Narrow(source);
+    // The files and bytes to report against, as the installation measures them.
+    const long long bytes = MeasureTree(env, base + "\\*.*", 0);
+    const long long files = ctx.FileCounts[0];
     // Everything below the source lands below the destination, subfolders
     // keeping their paths relative to it; one run's folder cache, as the
     // installation keeps one.

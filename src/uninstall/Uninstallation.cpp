@@ -255,13 +255,14 @@ private:
     // A key the registry refuses (one with subkeys, on NT) fails the run.
     bool DeleteRegistry() {
         StartPhase("ﾚｼﾞｽﾄﾘの削除中...", 1);
+        std::vector<std::string> deletedKeys;
         for (const UninstallEntry& entry : lists_.Uninstall) {
             if (entry.Action != "DELETE REG") continue;
             const std::string key = RegistryKey(entry);
             if (!DeleteRegistryKey(env_, HKEY_CURRENT_USER_, key)) return false;
-            deletedKeys_.push_back(key);
+            deletedKeys.push_back(key);
         }
-        for (const std::string& key : deletedKeys_) RemoveEmptyKeysAbove(key);
+        for (const std::string& key : deletedKeys) RemoveEmptyKeysAbove(key);
         progress_->StepIt();
         env_.os.Sleep(300);
         return true;
@@ -308,7 +309,6 @@ private:
     ScriptLists& lists_;
     ProtectedPlaces protected_;
     std::vector<std::string> removedFolders_;
-    std::vector<std::string> deletedKeys_;
     std::unique_ptr<ProgressWindow> progress_;
 };
 
