@@ -23,16 +23,19 @@ inline bool KeyWithin(const std::string& key, const std::string& outer) {
     return FoldedSameOrBelow(FoldedPath(key), FoldedPath(outer));
 }
 
+// Every entry below `folder` outside `own`: path, attributes (when asked
+// for) and content.
 inline void Files(const FakeOs& os, const std::string& folder, const OwnPlaces& own,
-                  std::vector<std::string>& out) {
+                  std::vector<std::string>& out, bool withAttributes = true) {
     for (const std::string& name : os.List(folder)) {
         const std::string path = folder + (folder.back() == '\\' ? "" : "\\") + name;
         bool skipped = false;
         for (const std::string& place : own.folders) skipped = skipped || LiesWithin(path, place);
         if (skipped) continue;
-        out.push_back(path + " " + std::to_string(os.Attributes(path)) + " " +
-                      os.FileContent(path));
-        if (os.IsFolder(path)) Files(os, path, own, out);
+        const std::string attributes =
+            withAttributes ? std::to_string(os.Attributes(path)) + " " : std::string();
+        out.push_back(path + " " + attributes + os.FileContent(path));
+        if (os.IsFolder(path)) Files(os, path, own, out, withAttributes);
     }
 }
 

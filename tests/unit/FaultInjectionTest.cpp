@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <map>
 #include <memory>
@@ -61,17 +62,12 @@ struct Machine : BasicSetupMachine<FakeOs> {
     // shortcuts aside.
     std::vector<std::string> Product() {
         std::vector<std::string> product;
-        std::function<void(const std::string&)> walk = [&](const std::string& folder) {
-            for (const std::string& name : os.List(folder)) {
-                const std::string path = folder + "\\" + name;
-                if (path.size() < 4 || path.compare(path.size() - 4, 4, ".lnk") != 0) {
-                    product.push_back(path + " " + os.FileContent(path));
-                }
-                walk(path);
-            }
-        };
-        walk(kDemoInstall);
-        walk(kDemoMenu);
+        for (const std::string& folder : kOwn.folders) {
+            snapshot_detail::Files(os, folder, OwnPlaces(), product, false);
+        }
+        product.erase(std::remove_if(product.begin(), product.end(),
+                                     [](const std::string& e) { return e.find(".lnk ") != e.npos; }),
+                      product.end());
         product.push_back(os.StringOf(HKEY_CURRENT_USER_, kDemoKey, "INSTALL").value_or("-"));
         product.push_back(os.KeyExists(HKEY_CURRENT_USER_, kDemoKey + "\\Settings") ? "key" : "-");
         const auto volume = os.ValueOf(HKEY_CURRENT_USER_, kDemoKey + "\\Settings", "Volume");
