@@ -5,15 +5,13 @@
 //
 // Each round starts every program once, in turn, from its own folder (a
 // medium's Setup.exe finds its script there), waits until one of its
-// top-level windows is visible, then ends it. Prints one line a program:
-// "program=P median_ms=M min_ms=A max_ms=B". Exits 1 when a program ends or
-// shows nothing within 30 s.
+// top-level windows is visible, then ends it. Prints one line a start:
+// "program=P ms=T". Exits 1 when a program ends or shows nothing within 30 s.
 #include <windows.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <string>
-#include <vector>
 
 namespace {
 
@@ -77,7 +75,6 @@ int wmain(int argc, wchar_t** argv) {
         return 2;
     }
     const int rounds = std::max(1, _wtoi(argv[1]));
-    std::vector<std::vector<double>> times(static_cast<size_t>(argc - 2));
     for (int round = 0; round < rounds; ++round) {
         for (int p = 2; p < argc; ++p) {
             const double ms = StartUp(argv[p]);
@@ -85,17 +82,10 @@ int wmain(int argc, wchar_t** argv) {
                 std::fprintf(stderr, "bench_startup: %ls showed no window\n", argv[p]);
                 return 1;
             }
-            times[static_cast<size_t>(p - 2)].push_back(ms);
+            const std::wstring program = argv[p];
+            std::printf("program=%ls ms=%.1f\n",
+                        program.substr(program.find_last_of(L"\\/") + 1).c_str(), ms);
         }
-    }
-    for (int p = 2; p < argc; ++p) {
-        std::vector<double>& t = times[static_cast<size_t>(p - 2)];
-        std::sort(t.begin(), t.end());
-        const double median = t.size() % 2 ? t[t.size() / 2] : (t[t.size() / 2 - 1] + t[t.size() / 2]) / 2;
-        std::wstring name = argv[p];
-        name = name.substr(name.find_last_of(L"\\/") + 1);
-        std::printf("program=%ls median_ms=%.1f min_ms=%.1f max_ms=%.1f\n", name.c_str(), median,
-                    t.front(), t.back());
     }
     return 0;
 }

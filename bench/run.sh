@@ -204,7 +204,7 @@ cp "$build/bench_dialog.exe" "$scratch/dialog/"
 python3 - "$results" "$scratch" "$measure_files" "$huge_mb" "$rounds" "$wine_start" \
     "$(median "${m_engine[@]}")" "$(median "${m_inner[@]}")" "$(median "${m_dir[@]}")" \
     "$(median "${m_du[@]}")" <<'PY'
-import re, sys
+import re, statistics, sys
 results, scratch, measure_files, huge_mb, rounds = sys.argv[1:6]
 start = float(sys.argv[6])
 m_engine, m_inner, m_dir, m_du = map(float, sys.argv[7:11])
@@ -255,9 +255,11 @@ print("| copy of the small files | %d | %.1f | %.1f |" %
 print()
 starts = {}
 for line in open("%s/startup.lines" % scratch):
-    m = re.match(r"program=(\S+) median_ms=([0-9.]+) min_ms=([0-9.]+) max_ms=([0-9.]+)", line)
-    if m: starts[m.group(1)] = tuple(map(float, m.groups()[1:]))
-setup, dialog = starts["Setup.exe"], starts["bench_dialog.exe"]
+    m = re.match(r"program=(\S+) ms=([0-9.]+)", line)
+    if m: starts.setdefault(m.group(1), []).append(float(m.group(2)))
+def stats(times):
+    return statistics.median(times), min(times), max(times)
+setup, dialog = stats(starts["Setup.exe"]), stats(starts["bench_dialog.exe"])
 print("Start-up, process start to a visible window, %d rounds (ms):" % (int(rounds) * 4 + 1))
 print("| Program | median | min | max |")
 print("|---|---|---|---|")
