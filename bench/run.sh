@@ -4,13 +4,12 @@
 # against `du -sb` and `dir /s`.
 #
 #   bench/run.sh [build dir]   (default: build/mingw64; needs Setup.exe,
-#                               bench_copy.exe, bench_measure.exe,
-#                               bench_startup.exe and bench_dialog.exe,
-#                               targets of the same names)
+#                               bench_engine.exe, bench_startup.exe and
+#                               bench_dialog.exe, targets of the same names)
 #
 # Peers of the copy, each run several rounds on a fresh destination, wall time
 # of the whole command (a Wine process start included, as for the engine):
-#   engine  bench_copy.exe (the installation's tree copy on the real Os)
+#   engine  bench_engine.exe copy (the installation's tree copy on the real Os)
 #   xcopy   Wine's `xcopy /E /I`
 #   nsis    an installer made here by makensis (stub amd64-unicode,
 #           `SetCompress off`), run with /S; the nsis package is installed
@@ -38,7 +37,7 @@ set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 root="$(cd "$here/.." && pwd)"
 build="$(cd "${1:-$root/build/mingw64}" && pwd)"
-for exe in Setup bench_copy bench_measure bench_startup bench_dialog; do
+for exe in Setup bench_engine bench_startup bench_dialog; do
     [ -f "$build/$exe.exe" ] || { echo "bench: $build/$exe.exe not built (target $exe)" >&2; exit 1; }
 done
 
@@ -110,7 +109,7 @@ run_peer() {
     sync
     start=$(now)
     case "$peer" in
-        engine) "$WINE" "$build/bench_copy.exe" "$(winpath "$src")" "$(winpath "$out")" |
+        engine) "$WINE" "$build/bench_engine.exe" copy "$(winpath "$src")" "$(winpath "$out")" |
                     tr -d '\r' >"$scratch/engine.line" ;;
         xcopy) "$WINE" xcopy /E /I "$(winpath "$src")" "$(winpath "$out")" >/dev/null 2>&1 ;;
         nsis) "$WINE" "$scratch/peer.exe" /S "/D=$(winpath "$out")" ;;
@@ -173,7 +172,7 @@ sync
 m_engine=() m_inner=() m_dir=() m_du=()
 for ((r = 1; r <= rounds; r++)); do
     start=$(now)
-    "$WINE" "$build/bench_measure.exe" "$(winpath "$src")" | tr -d '\r' >"$scratch/measure.line"
+    "$WINE" "$build/bench_engine.exe" measure "$(winpath "$src")" | tr -d '\r' >"$scratch/measure.line"
     m_engine+=("$(python3 -c 'import sys,time; print(time.time() - float(sys.argv[1]))' "$start")")
     m_inner+=("$(field seconds "$scratch/measure.line")")
     start=$(now)
@@ -189,7 +188,7 @@ rm -rf "$src"
 src="$scratch/huge"
 payload "$src" 1 $((huge_mb * 1048576)) 0
 sync
-"$WINE" "$build/bench_copy.exe" "$(winpath "$src")" "$(winpath "$scratch/out")" |
+"$WINE" "$build/bench_engine.exe" copy "$(winpath "$src")" "$(winpath "$scratch/out")" |
     tr -d '\r' >"$scratch/huge.line"
 rm -rf "$src" "$scratch/out"
 
