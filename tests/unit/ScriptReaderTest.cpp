@@ -1,116 +1,59 @@
 #include <gtest/gtest.h>
 
-#include <climits>
-
 #include "core/ScriptReader.h"
 #include "support/SetupFixture.h"
 
 namespace setup {
 namespace {
 
-struct Fields {
-    std::string a, b, c;
-    int32_t n = -7, m = -7;
-};
-
-TEST(ScanLine, SplitsAtSeparatorsWithoutTrimming) {
-    Fields f;
-    ScanLine("COPY : Data :x\n", "%s:%s:%s\n", {f.a, f.b, f.c});
-    EXPECT_EQ(f.a, "COPY ");
-    EXPECT_EQ(f.b, " Data ");
-    EXPECT_EQ(f.c, "x");
-}
-
-TEST(ScanLine, LastTextFieldRunsToTheNewlineAndKeepsSeparators) {
-    Fields f;
-    ScanLine("KEY=a=b:c\n", "%s=%s\n", {f.a, f.b});
-    EXPECT_EQ(f.a, "KEY");
-    EXPECT_EQ(f.b, "a=b:c");
-}
-
-TEST(ScanLine, QuotesProtectSeparatorsAndAreRemoved) {
-    Fields f;
-    ScanLine("COPY:\"C:\\Game\":\"x\"y\n", "%s:%s:%s\n", {f.a, f.b, f.c});
-    EXPECT_EQ(f.b, "C:\\Game");
-    EXPECT_EQ(f.c, "xy");
-}
-
-TEST(ScanLine, AnOpenQuoteRunsAcrossSeparatorsToTheEndOfTheLine) {
-    Fields f;
-    ScanLine("\"a:b:c\n", "%s:%s:%s\n", {f.a, f.b, f.c});
-    EXPECT_EQ(f.a, "a:b:c\n");  // the newline too: the quote is still open there
-    EXPECT_EQ(f.b, "");
-    EXPECT_EQ(f.c, "");
-}
-
-TEST(ScanLine, QuotesMayOpenAndCloseInsideAField) {
-    Fields f;
-    ScanLine("a\":b:c\":d\n", "%s:%s:%s\n", {f.a, f.b, f.c});
-    EXPECT_EQ(f.a, "a:b:c");
-    EXPECT_EQ(f.b, "d\n");  // stops only at ":", so the newline stays in the field
-    EXPECT_EQ(f.c, "");
-}
-
-TEST(ScanLine, MissingFieldsGiveEmptyTextAndZero) {
-    Fields f;
-    ScanLine("COPY:Data\n", "%s:%s:%d:%s\n", {f.a, f.b, f.n, f.c});
-    EXPECT_EQ(f.a, "COPY");
-    EXPECT_EQ(f.b, "Data\n");  // a field stops only at its own separator
-    EXPECT_EQ(f.n, 0);
-    EXPECT_EQ(f.c, "");
-}
-
-TEST(ScanLine, ALineWithoutSeparatorFillsTheFirstFieldNewlineIncluded) {
-    Fields f;
-    ScanLine("DELETE FILE\n", "%s:%s\n", {f.a, f.b});
-    EXPECT_EQ(f.a, "DELETE FILE\n");
-    EXPECT_EQ(f.b, "");
-}
-
-TEST(ScanLine, NumbersStartWithTheirDigitsOrAreZero) {
-    Fields f;
-    ScanLine("-5:12ab:x\n", "%d:%d:%s\n", {f.n, f.m, f.a});
-    EXPECT_EQ(f.n, 0);   // no sign: the rest up to ":" is skipped
-    EXPECT_EQ(f.m, 12);  // digits stop at the first other byte
-    EXPECT_EQ(f.a, "x");
-    ScanLine(" 7:1\n", "%d:%d\n", {f.n, f.m});
-    EXPECT_EQ(f.n, 0);
-    EXPECT_EQ(f.m, 1);
-}
-
-TEST(ScanLine, NumberOverflowWrapsModulo2To32) {
-    Fields f;
-    ScanLine("4294967297:2147483648\n", "%d:%d\n", {f.n, f.m});
-    EXPECT_EQ(f.n, 1);
-    EXPECT_EQ(f.m, INT_MIN);
-    ScanLine("99999999999999999999999999\n", "%d\n", {f.n});  // no UB however long
-}
-
-TEST(ScanLine, OctalFormsAndUnknownConversions) {
-    Fields f;
-    ScanLine("017:19\n", "%O:%O\n", {f.n, f.m});
-    EXPECT_EQ(f.n, 15);  // leading 0: base 8
-    EXPECT_EQ(f.m, 19);
-    ScanLine("010:x\n", "%lq:%s\n", {f.n, f.a});
-    EXPECT_EQ(f.n, 8);
-    EXPECT_EQ(f.a, "x");
-    // "%q" takes no destination and consumes nothing.
-    ScanLine("ab:cd\n", "%q%s:%s\n", {f.a, f.b});
-    EXPECT_EQ(f.a, "ab");
-    EXPECT_EQ(f.b, "cd");
-}
-
-TEST(ScanLine, JapaneseTextIsNeverCut) {
-    Fields f;
-    ScanLine("COPY:ソフト\\表示:予定\n", "%s:%s:%s\n", {f.a, f.b, f.c});
-    EXPECT_EQ(f.b, "ソフト\\表示");
-    EXPECT_EQ(f.c, "予定");
-}
-
-TEST(ScanLine, FewerDestinationsThanConversionsAreSafe) {
-    Fields f;
-    EXPECT_EQ(ScanLine("a:1:b\n", "%s:%d:%s\n", {f.a}), 0);
-    EXPECT_EQ(f.a, "a");
+// Each row scans one line into text destinations a, b, c and number destinations n, m, named
+// in order in `into`; the expected values are theirs after the scan, numbers in decimal.
+TEST(ScanLine, SplitsEachLineIntoItsDestinations) {
+    const struct {
+        const char* line;
+        const char* format;
+        const char* into;
+        std::vector<std::string> expected;
+    } cases[] = {
+        {"COPY : Data :x\n", "%s:%s:%s\n", "abc", {"COPY ", " Data ", "x"}},  // no trimming
+        {"KEY=a=b:c\n", "%s=%s\n", "ab", {"KEY", "a=b:c"}},  // the last runs to the newline
+        {"COPY:\"C:\\Game\":\"x\"y\n", "%s:%s:%s\n", "abc", {"COPY", "C:\\Game", "xy"}},
+        // An open quote runs across separators to the end, the newline too.
+        {"\"a:b:c\n", "%s:%s:%s\n", "abc", {"a:b:c\n", "", ""}},
+        // Quotes open and close inside a field, which stops only at ":", newline kept.
+        {"a\":b:c\":d\n", "%s:%s:%s\n", "abc", {"a:b:c", "d\n", ""}},
+        {"COPY:Data\n",
+         "%s:%s:%d:%s\n",
+         "abnc",
+         {"COPY", "Data\n", "0", ""}},                              // missing: empty and 0
+        {"DELETE FILE\n", "%s:%s\n", "ab", {"DELETE FILE\n", ""}},  // no separator at all
+        // No sign: the rest up to ":" is skipped; digits stop at the first other byte.
+        {"-5:12ab:x\n", "%d:%d:%s\n", "nma", {"0", "12", "x"}},
+        {" 7:1\n", "%d:%d\n", "nm", {"0", "1"}},
+        {"4294967297:2147483648\n", "%d:%d\n", "nm", {"1", "-2147483648"}},  // modulo 2^32
+        {"99999999999999999999999999\n", "%d\n", "n", {"-469762049"}},       // no UB however long
+        {"017:19\n", "%O:%O\n", "nm", {"15", "19"}},                         // a leading 0: base 8
+        {"010:x\n", "%lq:%s\n", "na", {"8", "x"}},
+        {"ab:cd\n", "%q%s:%s\n", "ab", {"ab", "cd"}},  // "%q" takes nothing and consumes nothing
+        // Japanese text is never cut.
+        {"COPY:ソフト\\表示:予定\n", "%s:%s:%s\n", "abc", {"COPY", "ソフト\\表示", "予定"}},
+        {"a:1:b\n", "%s:%d:%s\n", "a", {"a"}},  // fewer destinations than conversions
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.line);
+        std::string text[3];
+        int32_t number[2] = {-7, -7};
+        std::vector<ScanTarget> into;
+        for (const char* d = c.into; *d; ++d) {
+            into.push_back(*d >= 'm' ? ScanTarget(number['n' - *d]) : ScanTarget(text[*d - 'a']));
+        }
+        EXPECT_EQ(ScanLine(c.line, c.format, into), 0);
+        std::vector<std::string> got;
+        for (const ScanTarget& t : into) {
+            got.push_back(t.text ? *t.text : std::to_string(*t.number));
+        }
+        EXPECT_EQ(got, c.expected);
+    }
 }
 
 TEST(SplitScriptLines, TextModeLineEnds) {
