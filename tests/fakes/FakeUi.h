@@ -5,6 +5,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/SetupContext.h"
@@ -16,54 +17,15 @@
 
 namespace setup {
 
-class FakeUi;
-
-// Records every operation into the FakeUi's event list, in the words of the
-// operation ("progress: range 0 5"), and keeps the bar's state.
-class FakeProgressWindow : public ProgressWindow {
-public:
-    FakeProgressWindow(FakeUi& ui, int titleStringId) : ui_(ui), title_(titleStringId) {}
-    ~FakeProgressWindow() override;
-    int Create() override;
-    void Show() override;
-    void SetRange(int32_t lower, int32_t upper) override;
-    void SetStep(int32_t step) override;
-    int32_t SetPos(int32_t position) override;
-    int32_t StepIt() override;
-    void SetStatusText(const std::string& text) override;
-    void DestroyWindow() override;
-
-private:
-    FakeUi& ui_;
-    int title_;
-    bool exists_ = false;
-};
-
-class FakePreparingWindow : public PreparingWindow {
-public:
-    explicit FakePreparingWindow(FakeUi& ui) : ui_(ui) {}
-    ~FakePreparingWindow() override;
-    int Create() override;
-    void Show() override;
-    void DestroyWindow() override;
-
-private:
-    FakeUi& ui_;
-    bool exists_ = false;
-};
-
 class FakeUi : public Ui {
 public:
+    // Every box is answered with OK.
     int AppMessageBox(const std::string& text, unsigned style) override {
-        boxes.push_back(AppBox(text, style));
-        events.push_back("box: " + text);
-        return NextAnswer(mb::IDOK_);
+        return Show(AppBox(text, style));
     }
     int DesktopMessageBox(const std::string& text, const std::string& caption,
                           unsigned style) override {
-        boxes.push_back(DesktopBox(text, caption, style));
-        events.push_back("box: " + text);
-        return NextAnswer(mb::IDOK_);
+        return Show(DesktopBox(text, caption, style));
     }
     // Each launcher pass takes the next scripted choice. The launcher sets
     // MenuChoice to 0 on construction, then to the choice; choice 0 ends it
@@ -72,12 +34,10 @@ public:
         ctx.MenuChoice = 0;
         ++launcherRuns;
         events.push_back("launcher");
-        if (onLauncher) return onLauncher(ctx);
         if (launcherChoices.empty()) return mb::IDCANCEL_;
-        const int choice = launcherChoices.front();
+        ctx.MenuChoice = launcherChoices.front();
         launcherChoices.pop_front();
-        ctx.MenuChoice = choice;
-        return choice == 0 ? mb::IDCANCEL_ : mb::IDOK_;
+        return ctx.MenuChoice == 0 ? mb::IDCANCEL_ : mb::IDOK_;
     }
     // The wizard opens on its defaults (standard type, ProgramDir\INSTALL_DIR);
     // onWizard may then choose as a user would and answer, else the next
@@ -97,12 +57,8 @@ public:
         ++pumps;
         events.push_back("pump");
     }
-    std::unique_ptr<ProgressWindow> NewProgressWindow(int titleStringId) override {
-        return std::make_unique<FakeProgressWindow>(*this, titleStringId);
-    }
-    std::unique_ptr<PreparingWindow> NewPreparingWindow() override {
-        return std::make_unique<FakePreparingWindow>(*this);
-    }
+    std::unique_ptr<ProgressWindow> NewProgressWindow(int titleStringId) override;
+    std::unique_ptr<PreparingWindow> NewPreparingWindow() override;
 
     // Only the progress events, in order.
     std::vector<std::string> ProgressEvents() const {
@@ -115,9 +71,7 @@ public:
 
     std::vector<ShownBox> boxes;
     std::vector<std::string> events;  // boxes and windows in the order shown
-    std::deque<int> answers;          // message box answers; IDOK when empty
     std::deque<int> launcherChoices;
-    std::function<int(SetupContext&)> onLauncher;
     int launcherRuns = 0;
     std::deque<int> wizardResults;
     std::function<int(SetupEnv&)> onWizard;
@@ -128,72 +82,82 @@ public:
     int preparingWindowsOpen = 0;
 
 private:
-    int NextAnswer(int fallback) {
-        if (answers.empty()) return fallback;
-        const int answer = answers.front();
-        answers.pop_front();
-        return answer;
+    int Show(const ShownBox& box) {
+        boxes.push_back(box);
+        events.push_back("box: " + box.text);
+        return mb::IDOK_;
     }
 };
 
-inline FakeProgressWindow::~FakeProgressWindow() {
-    if (exists_) DestroyWindow();
-}
-inline int FakeProgressWindow::Create() {
-    ui_.events.push_back("progress: create " + std::to_string(title_));
-    ui_.bar = ProgressCounter();
-    exists_ = true;
-    ++ui_.progressWindowsOpen;
-    return 1;
-}
-inline void FakeProgressWindow::Show() {
-    ui_.events.push_back("progress: show");
-}
-inline void FakeProgressWindow::SetRange(int32_t lower, int32_t upper) {
-    ui_.events.push_back("progress: range " + std::to_string(lower) + " " + std::to_string(upper));
-    ui_.bar.SetRange(lower, upper);
-}
-inline void FakeProgressWindow::SetStep(int32_t step) {
-    ui_.events.push_back("progress: step " + std::to_string(step));
-    ui_.bar.SetStep(step);
-}
-inline int32_t FakeProgressWindow::SetPos(int32_t position) {
-    ui_.PumpMessages();
-    ui_.events.push_back("progress: pos " + std::to_string(position));
-    return ui_.bar.SetPos(position);
-}
-inline int32_t FakeProgressWindow::StepIt() {
-    ui_.PumpMessages();
-    ui_.events.push_back("progress: stepit");
-    return ui_.bar.StepIt();
-}
-inline void FakeProgressWindow::SetStatusText(const std::string& text) {
-    ui_.events.push_back("progress: status " + text);
-}
-inline void FakeProgressWindow::DestroyWindow() {
-    if (!exists_) return;
-    ui_.events.push_back("progress: destroy");
-    exists_ = false;
-    --ui_.progressWindowsOpen;
-}
+// Records every operation into the FakeUi's event list as "<kind>: <operation>"
+// ("progress: range 0 5") and counts itself in `open` while it exists.
+template <class Window>
+class FakeWindow : public Window {
+public:
+    FakeWindow(FakeUi& ui, const std::string& kind, std::string created, int& open)
+        : ui_(ui), kind_(kind), created_(std::move(created)), open_(open) {}
+    ~FakeWindow() override { DestroyWindow(); }
+    int Create() override {
+        Record(created_);
+        exists_ = true;
+        ++open_;
+        return 1;
+    }
+    void Show() override { Record("show"); }
+    void DestroyWindow() override {
+        if (!exists_) return;
+        Record("destroy");
+        exists_ = false;
+        --open_;
+    }
 
-inline FakePreparingWindow::~FakePreparingWindow() {
-    if (exists_) DestroyWindow();
+protected:
+    void Record(const std::string& operation) { ui_.events.push_back(kind_ + ": " + operation); }
+    FakeUi& ui_;
+
+private:
+    std::string kind_, created_;
+    int& open_;
+    bool exists_ = false;
+};
+
+// Keeps the bar's state in the FakeUi's `bar` too.
+class FakeProgressWindow : public FakeWindow<ProgressWindow> {
+public:
+    FakeProgressWindow(FakeUi& ui, int titleStringId)
+        : FakeWindow(ui, "progress", "create " + std::to_string(titleStringId),
+                     ui.progressWindowsOpen) {}
+    int Create() override {
+        ui_.bar = ProgressCounter();
+        return FakeWindow::Create();
+    }
+    void SetRange(int32_t lower, int32_t upper) override {
+        Record("range " + std::to_string(lower) + " " + std::to_string(upper));
+        ui_.bar.SetRange(lower, upper);
+    }
+    void SetStep(int32_t step) override {
+        Record("step " + std::to_string(step));
+        ui_.bar.SetStep(step);
+    }
+    int32_t SetPos(int32_t position) override {
+        ui_.PumpMessages();
+        Record("pos " + std::to_string(position));
+        return ui_.bar.SetPos(position);
+    }
+    int32_t StepIt() override {
+        ui_.PumpMessages();
+        Record("stepit");
+        return ui_.bar.StepIt();
+    }
+    void SetStatusText(const std::string& text) override { Record("status " + text); }
+};
+
+inline std::unique_ptr<ProgressWindow> FakeUi::NewProgressWindow(int titleStringId) {
+    return std::make_unique<FakeProgressWindow>(*this, titleStringId);
 }
-inline int FakePreparingWindow::Create() {
-    ui_.events.push_back("preparing: create");
-    exists_ = true;
-    ++ui_.preparingWindowsOpen;
-    return 1;
-}
-inline void FakePreparingWindow::Show() {
-    ui_.events.push_back("preparing: show");
-}
-inline void FakePreparingWindow::DestroyWindow() {
-    if (!exists_) return;
-    ui_.events.push_back("preparing: destroy");
-    exists_ = false;
-    --ui_.preparingWindowsOpen;
+inline std::unique_ptr<PreparingWindow> FakeUi::NewPreparingWindow() {
+    return std::make_unique<FakeWindow<PreparingWindow>>(*this, "preparing", "create",
+                                                         preparingWindowsOpen);
 }
 
 }  // namespace setup
