@@ -33,31 +33,29 @@ protected:
     std::vector<ShownBox> asked;
 };
 
-TEST_F(LauncherLogicTest, NotInstalledOffersOnlyInstall) {
-    ctx.TargetDir = "stale";
-    ASSERT_TRUE(OpenLauncher(env, state, ReadInstallFolder));
-    EXPECT_EQ(state.caption, "星の旅路");
-    EXPECT_TRUE(state.bitmap.Loaded());
-    EXPECT_TRUE(state.installEnabled);
-    EXPECT_FALSE(state.runEnabled);
-    EXPECT_FALSE(state.uninstallEnabled);
-    EXPECT_EQ(ctx.TargetDir, "");
-}
-
-TEST_F(LauncherLogicTest, InstalledOffersRunAndUninstall) {
-    os.SetString(HKEY_CURRENT_USER_, kProductKey, "INSTALL", "C:\\Games\\星");
-    ASSERT_TRUE(OpenLauncher(env, state, ReadInstallFolder));
-    EXPECT_FALSE(state.installEnabled);
-    EXPECT_TRUE(state.runEnabled);
-    EXPECT_TRUE(state.uninstallEnabled);
-    EXPECT_EQ(ctx.TargetDir, "C:\\Games\\星");
-}
-
-TEST_F(LauncherLogicTest, AnEmptyStoredFolderStillCountsAsInstalled) {
-    os.SetString(HKEY_CURRENT_USER_, kProductKey, "INSTALL", "");
-    ASSERT_TRUE(OpenLauncher(env, state, ReadInstallFolder));
-    EXPECT_TRUE(state.runEnabled);
-    EXPECT_EQ(ctx.TargetDir, "");
+TEST_F(LauncherLogicTest, OpensOfferingWhatTheStoredFolderAllows) {
+    const struct {
+        const char* stored;  // the INSTALL value, null for none
+        bool install, run, uninstall;
+        const char* targetDir;
+    } cases[] = {
+        {nullptr, true, false, false, ""},
+        {"C:\\Games\\星", false, true, true, "C:\\Games\\星"},
+        {"", false, true, true, ""},  // an empty stored folder still counts as installed
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.stored ? c.stored : "none");
+        if (c.stored) os.SetString(HKEY_CURRENT_USER_, kProductKey, "INSTALL", c.stored);
+        ctx.TargetDir = "stale";
+        state = LauncherState();
+        ASSERT_TRUE(OpenLauncher(env, state, ReadInstallFolder));
+        EXPECT_EQ(state.caption, "星の旅路");
+        EXPECT_TRUE(state.bitmap.Loaded());
+        EXPECT_EQ(state.installEnabled, c.install);
+        EXPECT_EQ(state.runEnabled, c.run);
+        EXPECT_EQ(state.uninstallEnabled, c.uninstall);
+        EXPECT_EQ(ctx.TargetDir, c.targetDir);
+    }
 }
 
 TEST_F(LauncherLogicTest, ABitmapFailureClosesBeforeTheRegistryIsRead) {
@@ -70,28 +68,28 @@ TEST_F(LauncherLogicTest, ABitmapFailureClosesBeforeTheRegistryIsRead) {
     EXPECT_EQ(ctx.MenuChoice, 0);
 }
 
-TEST_F(LauncherLogicTest, ButtonsRecordTheChoice) {
+// Each command finds a stale choice of 9: what it leaves there and returns.
+TEST_F(LauncherLogicTest, ButtonsRecordTheChoiceAndOnlyYesChoosesUninstall) {
     ctx.MenuChoice = 9;
     ConstructLauncher(ctx);
     EXPECT_EQ(ctx.MenuChoice, 0);
-    EXPECT_EQ(LauncherCommand(env, IDC_INSTALL, Answer(mb::IDNO_)), mb::IDOK_);
-    EXPECT_EQ(ctx.MenuChoice, 1);
-    EXPECT_EQ(LauncherCommand(env, IDC_RUN, Answer(mb::IDNO_)), mb::IDOK_);
-    EXPECT_EQ(ctx.MenuChoice, 3);
-    EXPECT_EQ(LauncherCommand(env, IDC_EXIT, Answer(mb::IDNO_)), mb::IDCANCEL_);
-    EXPECT_EQ(ctx.MenuChoice, 0);
-    ctx.MenuChoice = 1;
-    EXPECT_EQ(LauncherCommand(env, mb::IDCANCEL_, Answer(mb::IDNO_)), mb::IDCANCEL_);
-    EXPECT_EQ(ctx.MenuChoice, 0);
-    EXPECT_EQ(LauncherCommand(env, 1005, Answer(mb::IDNO_)), 0);
-    EXPECT_TRUE(asked.empty());
-}
-
-TEST_F(LauncherLogicTest, UninstallAsksAndOnlyYesChoosesIt) {
-    EXPECT_EQ(LauncherCommand(env, IDC_UNINSTALL, Answer(mb::IDNO_)), 0);
-    EXPECT_EQ(ctx.MenuChoice, 0);
-    EXPECT_EQ(LauncherCommand(env, IDC_UNINSTALL, Answer(mb::IDYES_)), mb::IDOK_);
-    EXPECT_EQ(ctx.MenuChoice, 2);
+    const struct {
+        int command, answer, result, choice;
+    } cases[] = {
+        {IDC_INSTALL, mb::IDNO_, mb::IDOK_, 1},
+        {IDC_RUN, mb::IDNO_, mb::IDOK_, 3},
+        {IDC_EXIT, mb::IDNO_, mb::IDCANCEL_, 0},
+        {mb::IDCANCEL_, mb::IDNO_, mb::IDCANCEL_, 0},
+        {1005, mb::IDNO_, 0, 9},
+        {IDC_UNINSTALL, mb::IDNO_, 0, 9},
+        {IDC_UNINSTALL, mb::IDYES_, mb::IDOK_, 2},
+    };
+    for (const auto& c : cases) {
+        ctx.MenuChoice = 9;
+        EXPECT_EQ(LauncherCommand(env, c.command, Answer(c.answer)), c.result) << c.command;
+        EXPECT_EQ(ctx.MenuChoice, c.choice) << c.command;
+    }
+    // Only uninstalling asks.
     const ShownBox question =
         DesktopBox("星の旅路のｱﾝｲﾝｽﾄｰﾙを行います。\n\nよろしいですか？", "確認", 292);
     EXPECT_EQ(asked, (std::vector<ShownBox>{question, question}));
@@ -109,40 +107,30 @@ TEST(InstalledProgramPath, JoinsWithExactlyOneBackslash) {
 }
 
 TEST_F(LauncherLogicTest, TheInstallFolderIsReadSafelyWhateverTheValueHolds) {
-    struct Case {
+    using namespace win;
+    os.SetEnv("GAMES", "D:\\Games");
+    const std::u16string x259(259, u'x'), x260(260, u'x');
+    const struct {
         const char* name;
-        uint32_t type;
-        std::u16string text;
-        bool terminator;
+        FakeOs::RegValue value;
         int installed;
+        std::string targetDir;
+    } cases[] = {
+        {"plain", {REG_SZ_, Utf16Bytes(u"C:\\G", true)}, 1, "C:\\G"},
+        {"no terminator", {REG_SZ_, Utf16Bytes(u"C:\\G", false)}, 1, "C:\\G"},
+        {"259 characters", {REG_SZ_, Utf16Bytes(x259, true)}, 1, std::string(259, 'x')},
+        {"260 characters", {REG_SZ_, Utf16Bytes(x260, true)}, 0, ""},
+        {"wrong type", {REG_BINARY_, Utf16Bytes(u"C:\\G", true)}, 0, ""},
+        {"a number", {REG_DWORD_, {4, 0, 0, 0}}, 0, ""},
+        {"expanded", {REG_EXPAND_SZ_, Utf16Bytes(u"%GAMES%\\Hoshi", true)}, 1, "D:\\Games\\Hoshi"},
     };
-    const std::vector<Case> cases = {
-        {"plain", win::REG_SZ_, u"C:\\G", true, 1},
-        {"no terminator", win::REG_SZ_, u"C:\\G", false, 1},
-        {"259 characters", win::REG_SZ_, std::u16string(259, u'x'), true, 1},
-        {"260 characters", win::REG_SZ_, std::u16string(260, u'x'), true, 0},
-        {"wrong type", win::REG_BINARY_, u"C:\\G", true, 0},
-    };
-    for (const Case& c : cases) {
-        os.SetValue(HKEY_CURRENT_USER_, kProductKey, "INSTALL", c.type,
-                    Utf16Bytes(c.text, c.terminator));
+    for (const auto& c : cases) {
+        os.SetValue(HKEY_CURRENT_USER_, kProductKey, "INSTALL", c.value.type, c.value.data);
         ctx.TargetDir = "sentinel";
         EXPECT_EQ(ReadInstallFolder(env), c.installed) << c.name;
-        if (!c.installed) {
-            EXPECT_EQ(ctx.TargetDir, "") << c.name;
-        }
+        EXPECT_EQ(ctx.TargetDir, c.targetDir) << c.name;
     }
-    os.SetValue(HKEY_CURRENT_USER_, kProductKey, "INSTALL", win::REG_DWORD_, {4, 0, 0, 0});
-    ReadInstallFolder(env);
-    EXPECT_EQ(ctx.TargetDir, "");
     EXPECT_EQ(os.OpenKeyCount(), 0);
-}
-
-TEST_F(LauncherLogicTest, AnExpandableFolderComesBackExpanded) {
-    os.SetEnv("GAMES", "D:\\Games");
-    os.SetExpandString(HKEY_CURRENT_USER_, kProductKey, "INSTALL", "%GAMES%\\Hoshi");
-    EXPECT_EQ(ReadInstallFolder(env), 1);
-    EXPECT_EQ(ctx.TargetDir, "D:\\Games\\Hoshi");
 }
 
 TEST_F(LauncherLogicTest, AMissingFolderIsTraced) {
