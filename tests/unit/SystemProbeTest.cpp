@@ -65,38 +65,55 @@ TEST_F(ProbeSystemTest, RefusesNt351AndUnknownPlatforms) {
     EXPECT_EQ(trace, "");
 }
 
-TEST_F(ProbeSystemTest, NtFromVersion4ReadsTheNtSources) {
-    AddAllFolders();
-    for (uint32_t major : {4u, 5u, 10u}) {
-        SetPlatform(win::VER_PLATFORM_WIN32_NT_, major, 0);
-        ctx.OsPlatform = 0;
-        EXPECT_EQ(ProbeSystem(env), 1) << major;
-        EXPECT_EQ(ctx.OsPlatform, 2) << major;
-    }
-    EXPECT_EQ(ctx.ProgramDir, "D:");
-    EXPECT_EQ(ctx.UserProgramFolderDir, "C:\\Users\\山田\\Start Menu\\Programs");
-    EXPECT_EQ(ctx.ProgramFolderDir, "C:\\All\\Programs");
-    EXPECT_EQ(ctx.WinDir, "C:\\Windows");
-    EXPECT_EQ(ctx.SystemDir, "C:\\Windows\\system32");
-    EXPECT_TRUE(ui.boxes.empty());
-}
-
-TEST_F(ProbeSystemTest, NineXReadsTheShellFoldersForBothProgramFolders) {
+TEST_F(ProbeSystemTest, EachFamilyReadsItsOwnSources) {
     AddAllFolders();
     os.SetWindowsDirectoryPath("D:\\WINDOWS\\");
     os.SetSystemDirectoryPath("D:\\WINDOWS\\SYSTEM");
-    for (uint32_t minor : {0u, 10u, 90u}) {
-        SetPlatform(win::VER_PLATFORM_WIN32_WINDOWS_, 4, minor);
-        EXPECT_EQ(ProbeSystem(env), 1) << minor;
-        EXPECT_EQ(ctx.OsPlatform, 1) << minor;
+    const char* const shell = "C:\\Shell\\Programs";
+    const char* const ntUser = "C:\\Users\\山田\\Start Menu\\Programs";
+    const struct {
+        uint32_t platform, major, minor;
+        int osPlatform;
+        const char* userPrograms;
+        const char* commonPrograms;
+    } cases[] = {
+        {win::VER_PLATFORM_WIN32_NT_, 4, 0, 2, ntUser, "C:\\All\\Programs"},
+        {win::VER_PLATFORM_WIN32_NT_, 5, 0, 2, ntUser, "C:\\All\\Programs"},
+        {win::VER_PLATFORM_WIN32_NT_, 10, 0, 2, ntUser, "C:\\All\\Programs"},
+        // 9x reads the shell folders for both program folders.
+        {win::VER_PLATFORM_WIN32_WINDOWS_, 4, 0, 1, shell, shell},
+        {win::VER_PLATFORM_WIN32_WINDOWS_, 4, 10, 1, shell, shell},
+        {win::VER_PLATFORM_WIN32_WINDOWS_, 4, 90, 1, shell, shell},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(::testing::Message() << c.platform << " " << c.major << "." << c.minor);
+        SetPlatform(c.platform, c.major, c.minor);
+        FillFolders();
+        ctx.OsPlatform = 0;
+        EXPECT_EQ(ProbeSystem(env), 1);
+        EXPECT_EQ(ctx.OsPlatform, c.osPlatform);
+        EXPECT_EQ(ctx.ProgramDir, "D:");
+        EXPECT_EQ(ctx.UserProgramFolderDir, c.userPrograms);
+        EXPECT_EQ(ctx.ProgramFolderDir, c.commonPrograms);
+        EXPECT_EQ(ctx.WinDir, "D:\\WINDOWS");
+        EXPECT_EQ(ctx.SystemDir, "D:\\WINDOWS\\SYSTEM");
     }
-    EXPECT_EQ(ctx.ProgramDir, "D:");
-    EXPECT_EQ(ctx.UserProgramFolderDir, "C:\\Shell\\Programs");
-    EXPECT_EQ(ctx.ProgramFolderDir, "C:\\Shell\\Programs");
-    EXPECT_EQ(ctx.WinDir, "D:\\WINDOWS");
-    EXPECT_EQ(ctx.SystemDir, "D:\\WINDOWS\\SYSTEM");
     EXPECT_TRUE(ui.boxes.empty());
 }
+
+// The trace of one value that could not be read.
+std::string FailedRead(const std::string& key, const char* value, const char* what) {
+    return "Trying to get registery key: " + key + "\\" + value + " **Failed\n**Failed to get " +
+           what + " dir\n";
+}
+
+// The trace's summary when no folder could be read.
+const char kNoFolders[] =
+    "ProgramDir           : \n"
+    "UserProgramFolderDir : \n"
+    "ProgramFolderDir     : \n"
+    "WinDir               : C:\\Windows\n"
+    "SystemDir            : C:\\Windows\\system32\n";
 
 TEST_F(ProbeSystemTest, NtFailuresShowTheirBoxesInReadingOrderAndGoOn) {
     SetPlatform(win::VER_PLATFORM_WIN32_NT_, 5, 1);
@@ -111,21 +128,9 @@ TEST_F(ProbeSystemTest, NtFailuresShowTheirBoxesInReadingOrderAndGoOn) {
     EXPECT_EQ(ctx.WinDir, "C:\\Windows");
     EXPECT_EQ(os.OpenKeyCount(), 0);
     EXPECT_EQ(trace,
-              "OS TYPE : WIN NT\n"
-              "Trying to get registery key: "
-              "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\ProgramFilesDir **Failed\n"
-              "**Failed to get NT4 Program dir\n"
-              "Trying to get registery key: SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\"
-              "Explorer\\Shell Folders\\Common Programs **Failed\n"
-              "**Failed to get NT4 ProgramFolder dir\n"
-              "Trying to get registery key: Software\\Microsoft\\Windows\\CurrentVersion\\"
-              "Explorer\\User Shell Folders\\Programs **Failed\n"
-              "**Failed to get NT4 UserProgramFolder dir\n"
-              "ProgramDir           : \n"
-              "UserProgramFolderDir : \n"
-              "ProgramFolderDir     : \n"
-              "WinDir               : C:\\Windows\n"
-              "SystemDir            : C:\\Windows\\system32\n");
+              "OS TYPE : WIN NT\n" + FailedRead(kCurrentVersion, "ProgramFilesDir", "NT4 Program") +
+                  FailedRead(kCommonShellFolders, "Common Programs", "NT4 ProgramFolder") +
+                  FailedRead(kUserShellFolders, "Programs", "NT4 UserProgramFolder") + kNoFolders);
 }
 
 TEST_F(ProbeSystemTest, NineXFailuresShowTheirBoxesInReadingOrder) {
@@ -140,25 +145,10 @@ TEST_F(ProbeSystemTest, NineXFailuresShowTheirBoxesInReadingOrder) {
                                      MissingBox("ProgramFolderDir")}));
     EXPECT_EQ(ctx.UserProgramFolderDir, "");
     EXPECT_EQ(ctx.ProgramFolderDir, "");
-    const std::string shellPrograms = std::string(kShellFolders) + "\\Programs";
-    EXPECT_EQ(trace,
-              "OS TYPE : WIN9X\n"
-              "Trying to get registery key: "
-              "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\ProgramFilesDir **Failed\n"
-              "**Failed to get Win95 Program dir\n"
-              "Trying to get registery key: " +
-                  shellPrograms +
-                  " **Failed\n"
-                  "**Failed to get Win95 UserProgramFolder dir\n"
-                  "Trying to get registery key: " +
-                  shellPrograms +
-                  " **Failed\n"
-                  "**Failed to get Win95 ProgramFolder dir\n"
-                  "ProgramDir           : \n"
-                  "UserProgramFolderDir : \n"
-                  "ProgramFolderDir     : \n"
-                  "WinDir               : C:\\Windows\n"
-                  "SystemDir            : C:\\Windows\\system32\n");
+    EXPECT_EQ(trace, "OS TYPE : WIN9X\n" +
+                         FailedRead(kCurrentVersion, "ProgramFilesDir", "Win95 Program") +
+                         FailedRead(kShellFolders, "Programs", "Win95 UserProgramFolder") +
+                         FailedRead(kShellFolders, "Programs", "Win95 ProgramFolder") + kNoFolders);
 }
 
 }  // namespace
