@@ -48,29 +48,25 @@ protected:
             "CREATE REG:Settings\\Twice:1:1:1:0:<INSTALL DIR>|<INSTALL DIR>\n"
             "NOTHING:Ignored:1:1:1:0:x\n");
     }
-    std::vector<std::string> Phase(const char* status, int upper, int steps) {
-        std::vector<std::string> e = {std::string("status ") + status,
-                                      "range 0 " + std::to_string(upper), "step 1", "pos 0"};
-        for (int i = 0; i < steps; ++i) e.push_back("stepit");
+    // The progress window's events of a run whose copy phase has `files` steps.
+    static std::vector<std::string> Events(int files) {
+        std::vector<std::string> e = {"create 116", "range 0 100", "step 1", "pos 0", "show"};
+        const std::pair<const char*, int> phases[] = {
+            {"ﾌｧｲﾙのｺﾋﾟｰ中...", files}, {"ﾚｼﾞｽﾄﾘの設定中...", 1}, {"ｼｮｰﾄｶｯﾄの作成中...", 2}};
+        for (const auto& [status, steps] : phases) {
+            e.insert(e.end(), {std::string("status ") + status, "range 0 " + std::to_string(steps),
+                               "step 1", "pos 0"});
+            e.insert(e.end(), steps, "stepit");
+        }
+        e.push_back("destroy");
         return e;
     }
-    static std::vector<std::string> Join(std::vector<std::vector<std::string>> parts) {
-        std::vector<std::string> all;
-        for (auto& p : parts) all.insert(all.end(), p.begin(), p.end());
-        return all;
-    }
-    const std::vector<std::string> kStart = {"create 116", "range 0 100", "step 1", "pos 0",
-                                             "show"};
 };
 
 TEST_F(InstallationTest, AFullRunCopiesWritesLinksAndReports) {
     EXPECT_EQ(RunInstallation(env, lists), 1);
 
-    EXPECT_EQ(ui.ProgressEvents(), Join({kStart,
-                                         Phase("ﾌｧｲﾙのｺﾋﾟｰ中...", 5, 5),
-                                         Phase("ﾚｼﾞｽﾄﾘの設定中...", 1, 1),
-                                         Phase("ｼｮｰﾄｶｯﾄの作成中...", 2, 2),
-                                         {"destroy"}}));
+    EXPECT_EQ(ui.ProgressEvents(), Events(5));
     EXPECT_EQ(ui.bar.Percent(), "100%");
     EXPECT_EQ(ui.boxes, (std::vector<ShownBox>{kInstallDone}));
     // The success box comes while the progress window is still up.
@@ -122,11 +118,7 @@ TEST_F(InstallationTest, AnEmptySetupTypeRunsOnWithAnEmptyBar) {
     ReadScript("[Files]\nCOPY:Game.exe:0:0:1:<INSTALL DIR>:G\n[Registory]\n");
     ctx.FileCounts[1] = 0;
     EXPECT_EQ(RunInstallation(env, lists), 1);
-    EXPECT_EQ(ui.ProgressEvents(), Join({kStart,
-                                         Phase("ﾌｧｲﾙのｺﾋﾟｰ中...", 0, 0),
-                                         Phase("ﾚｼﾞｽﾄﾘの設定中...", 1, 1),
-                                         Phase("ｼｮｰﾄｶｯﾄの作成中...", 2, 2),
-                                         {"destroy"}}));
+    EXPECT_EQ(ui.ProgressEvents(), Events(0));
     EXPECT_TRUE(os.IsFolder(kMenu));  // the menu folder is made even without links
     EXPECT_FALSE(os.KeyExists(HKEY_CURRENT_USER_, kProductKey));
 }
