@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -103,58 +104,42 @@ TEST_F(RegistryTest, ExpandableValueIsExpandedPlainStringIsNot) {
     EXPECT_EQ(kept, "%LONG%");
 }
 
-TEST_F(RegistryTest, StringDataIsReadUpToTheFirstNulOrItsEnd) {
-    const std::vector<std::pair<FakeOs::RegValue, std::string>> cases = {
-        {{win::REG_SZ_, {'A', 0, 'B', 0}}, "AB"},                        // no terminator
-        {{win::REG_SZ_, {'A', 0, 'B', 0, 'C'}}, "AB"},                   // odd last byte
-        {{win::REG_SZ_, {'A', 0, 0, 0, 'B', 0, 0, 0}}, "A"},             // embedded NUL
-        {{win::REG_SZ_, {}}, ""},                                        // empty data
-        {{win::REG_EXPAND_SZ_, {'%'}}, ""},                              // a lone byte
-        {{win::REG_SZ_, {0x3D, 0xD8, 0x00, 0xDE, 0, 0}}, "\U0001F600"},  // a surrogate pair
+// Only REG_SZ and REG_EXPAND_SZ values are strings, read no further than their first NUL and
+// no longer than the limit; anything else is a failed read that leaves nothing.
+TEST_F(RegistryTest, StringDataIsReadUpToTheFirstNulOrItsEndWithinTheLimit) {
+    using namespace win;
+    const std::u16string x259(259, u'x'), x260(260, u'x');
+    const struct {
+        FakeOs::RegValue value;
+        int result;
+        std::string text;
+        size_t maxChars = 259;
+    } cases[] = {
+        {{REG_SZ_, {'A', 0, 'B', 0}}, 1, "AB"},                        // no terminator
+        {{REG_SZ_, {'A', 0, 'B', 0, 'C'}}, 1, "AB"},                   // odd last byte
+        {{REG_SZ_, {'A', 0, 0, 0, 'B', 0, 0, 0}}, 1, "A"},             // embedded NUL
+        {{REG_SZ_, {}}, 1, ""},                                        // empty data
+        {{REG_EXPAND_SZ_, {'%'}}, 1, ""},                              // a lone byte
+        {{REG_SZ_, {0x3D, 0xD8, 0x00, 0xDE, 0, 0}}, 1, "\U0001F600"},  // a surrogate pair
+        {{REG_DWORD_, {0x41, 0x00, 0x42, 0x30}}, 0, ""},
+        {{REG_BINARY_, {'C', 0, ':', 0, 0, 0}}, 0, ""},
+        {{7 /* REG_MULTI_SZ */, {'C', 0, 0, 0, 0, 0}}, 0, ""},
+        {{REG_SZ_, Utf16Bytes(x259, true)}, 1, std::string(259, 'x')},
+        {{REG_SZ_, Utf16Bytes(x260, true)}, 0, ""},
+        {{REG_SZ_, Utf16Bytes(x260, false)}, 0, ""},
+        {{REG_SZ_, Utf16Bytes(std::u16string(1000, u'y'), true)}, 0, ""},
+        // The limit counts UTF-16 units, not UTF-8 bytes.
+        {{REG_SZ_, Utf16Bytes("ソフト", true)}, 1, "ソフト", 3},
+        {{REG_SZ_, Utf16Bytes("ソフト", true)}, 0, "", 2},
     };
-    for (size_t i = 0; i < cases.size(); ++i) {
-        os.SetValue(HKCU, "Software\\Data", "V", cases[i].first.type, cases[i].first.data);
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        const auto& c = cases[i];
+        SCOPED_TRACE(i);
+        os.SetValue(HKCU, "Software\\Data", "V", c.value.type, c.value.data);
         std::string out = "sentinel";
-        EXPECT_EQ(ReadRegistryString(env, HKCU, "Software\\Data\\V", out), 1) << "case " << i;
-        EXPECT_EQ(out, cases[i].second) << "case " << i;
+        EXPECT_EQ(ReadRegistryString(env, HKCU, "Software\\Data\\V", out, c.maxChars), c.result);
+        EXPECT_EQ(out, c.text);
     }
-}
-
-TEST_F(RegistryTest, AValueOfAnotherTypeIsNoStringAndAFailedRead) {
-    for (const FakeOs::RegValue& value :
-         {FakeOs::RegValue{win::REG_DWORD_, {0x41, 0x00, 0x42, 0x30}},
-          FakeOs::RegValue{win::REG_BINARY_, {'C', 0, ':', 0, 0, 0}},
-          FakeOs::RegValue{7 /* REG_MULTI_SZ */, {'C', 0, 0, 0, 0, 0}}}) {
-        os.SetValue(HKCU, "Software\\Data", "V", value.type, value.data);
-        std::string out = "sentinel";
-        EXPECT_EQ(ReadRegistryString(env, HKCU, "Software\\Data\\V", out), 0) << value.type;
-        EXPECT_EQ(out, "");
-    }
-    EXPECT_EQ(os.OpenKeyCount(), 0);
-}
-
-TEST_F(RegistryTest, ValueLongerThanTheLimitIsAFailedRead) {
-    const std::u16string fits(259, u'x');
-    const std::u16string tooLong(260, u'x');
-    os.SetValue(HKCU, "Software\\Data", "Fits", win::REG_SZ_, Utf16Bytes(fits, true));
-    os.SetValue(HKCU, "Software\\Data", "Long", win::REG_SZ_, Utf16Bytes(tooLong, true));
-    os.SetValue(HKCU, "Software\\Data", "Bare", win::REG_SZ_, Utf16Bytes(tooLong, false));
-    os.SetValue(HKCU, "Software\\Data", "Huge", win::REG_SZ_,
-                Utf16Bytes(std::u16string(1000, u'y'), true));
-
-    std::string out;
-    EXPECT_EQ(ReadRegistryString(env, HKCU, "Software\\Data\\Fits", out), 1);
-    EXPECT_EQ(out, std::string(259, 'x'));
-    for (const char* name :
-         {"Software\\Data\\Long", "Software\\Data\\Bare", "Software\\Data\\Huge"}) {
-        out = "sentinel";
-        EXPECT_EQ(ReadRegistryString(env, HKCU, name, out), 0) << name;
-        EXPECT_EQ(out, "") << name;
-    }
-    // The limit counts UTF-16 units, not UTF-8 bytes.
-    os.SetString(HKCU, "Software\\Data", "Kana", "ソフト");
-    EXPECT_EQ(ReadRegistryString(env, HKCU, "Software\\Data\\Kana", out, 3), 1);
-    EXPECT_EQ(ReadRegistryString(env, HKCU, "Software\\Data\\Kana", out, 2), 0);
 }
 
 TEST_F(RegistryTest, EveryFailurePathTracesFailedAndClosesItsKey) {
@@ -248,11 +233,9 @@ public:
     std::vector<RegKey> closed;
 };
 
-TEST(RegistryHandleTest, FailedOpenClosesNothing) {
-    SetupContext ctx;
-    GarbageHandleOs os;
-    FakeUi ui;
-    SetupEnv env{ctx, os, ui};
+using RegistryHandleTest = BasicSetupFixture<GarbageHandleOs>;
+
+TEST_F(RegistryHandleTest, FailedOpenClosesNothing) {
     std::string out;
     EXPECT_EQ(ReadRegistryString(env, HKCU, "Software\\Missing\\V", out), 0);
     EXPECT_EQ(WriteRegistryString(env, HKCU, "Software\\Missing\\V", "x", 1), 0);
