@@ -5,8 +5,7 @@
 #include <climits>
 
 #include "fakes/BmpBuilder.h"
-#include "fakes/FakeOs.h"
-#include "fakes/FakeUi.h"
+#include "support/SetupFixture.h"
 #include "ui/TitleBitmap.h"
 
 namespace setup {
@@ -76,11 +75,6 @@ TEST(ParseTitleBitmap, AColourCountWithoutATableIsDropped) {
     ASSERT_TRUE(ParseTitleBitmap(file, bmp));
     EXPECT_EQ(InfoField(bmp, 32), 0u);
 }
-
-struct Broken {
-    const char* name;
-    std::string file;
-};
 
 std::string With(std::string file, size_t at, uint64_t value, int bytes) {
     PutLe(file, at, value, bytes);
@@ -169,7 +163,10 @@ TEST(ParseTitleBitmap, RefusesWhatItCannotTrust) {
     const std::string good8 = MakeBmp(Layout(4, 3, 8));
     const std::string rle = MakeBmp(Rle(8, "0101"));
     const std::string fields = Fields(16, {0xF800, 0x7E0, 0x1F});
-    const std::vector<Broken> cases = {
+    const struct {
+        const char* name;
+        std::string file;
+    } cases[] = {
         {"empty", ""},
         {"shorter than its headers", good.substr(0, 53)},
         {"not BM", With(good, 0, 'M' | ('B' << 8), 2)},
@@ -209,7 +206,7 @@ TEST(ParseTitleBitmap, RefusesWhatItCannotTrust) {
         {"core header", With(good, 14, 12, 4)},
         {"header size beyond the file", With(good, 14, 0xFFFFFFF0u, 4)},
     };
-    for (const Broken& c : cases) {
+    for (const auto& c : cases) {
         TitleBitmap bmp;
         bmp.width = 99;
         EXPECT_FALSE(ParseTitleBitmap(c.file, bmp)) << c.name;
@@ -217,17 +214,12 @@ TEST(ParseTitleBitmap, RefusesWhatItCannotTrust) {
     }
 }
 
-class LoadTitleBitmapTest : public ::testing::Test {
+class LoadTitleBitmapTest : public SetupFixture {
 protected:
     void SetUp() override {
-        os.AddFolder("C:\\Media");
-        os.SetCurrentDirectory("C:\\Media\\");
+        OpenMedium("C:\\Media\\");
         ctx.TITLE_BMP = "title.bmp";
     }
-    FakeOs os;
-    FakeUi ui;
-    SetupContext ctx;
-    SetupEnv env{ctx, os, ui};
     TitleBitmap bmp;
 };
 
