@@ -11,13 +11,16 @@ namespace {
 class ShellLinkTest : public SetupFixture {
 protected:
     ShellLinkTest() { os.AddFolder("C:\\Menu"); }
+    // A link with nothing but its target, shown normally.
+    int32_t Bare(const std::string& link, const std::string& target = "C:\\a.exe") {
+        return CreateShellLink(env, link, target, nullptr, nullptr, nullptr, nullptr, 0,
+                               win::SW_SHOWNORMAL_);
+    }
 };
 
 TEST_F(ShellLinkTest, NullsArePassedAsAbsentFieldsAndMissingTargetsAreFine) {
     ASSERT_GE(os.CoInitialize(), 0);
-    EXPECT_EQ(CreateShellLink(env, "C:\\Menu\\ゲーム.lnk", "C:\\Game\\not-yet.exe", nullptr,
-                              nullptr, nullptr, nullptr, 0, win::SW_SHOWNORMAL_),
-              win::S_OK_);
+    EXPECT_EQ(Bare("C:\\Menu\\ゲーム.lnk", "C:\\Game\\not-yet.exe"), win::S_OK_);
     const auto plain = os.LinkAt("C:\\Menu\\ゲーム.lnk");
     ASSERT_TRUE(plain.has_value());
     EXPECT_EQ(plain->target, "C:\\Game\\not-yet.exe");
@@ -48,16 +51,12 @@ TEST_F(ShellLinkTest, NullsArePassedAsAbsentFieldsAndMissingTargetsAreFine) {
 }
 
 TEST_F(ShellLinkTest, FailuresComeBackAsTheirHresult) {
-    EXPECT_EQ(CreateShellLink(env, "C:\\Menu\\a.lnk", "C:\\a.exe", nullptr, nullptr, nullptr,
-                              nullptr, 0, win::SW_SHOWNORMAL_),
-              win::CO_E_NOTINITIALIZED_);
+    EXPECT_EQ(Bare("C:\\Menu\\a.lnk"), win::CO_E_NOTINITIALIZED_);
     EXPECT_FALSE(os.Exists("C:\\Menu\\a.lnk"));
 
     ASSERT_GE(os.CoInitialize(), 0);
     os.FailNext("SaveShellLink", static_cast<uint32_t>(win::E_FAIL_));
-    EXPECT_EQ(CreateShellLink(env, "C:\\Menu\\a.lnk", "C:\\a.exe", nullptr, nullptr, nullptr,
-                              nullptr, 0, win::SW_SHOWNORMAL_),
-              win::E_FAIL_);
+    EXPECT_EQ(Bare("C:\\Menu\\a.lnk"), win::E_FAIL_);
     EXPECT_FALSE(os.Exists("C:\\Menu\\a.lnk"));
     os.CoUninitialize();
 }
@@ -71,15 +70,11 @@ TEST_F(ShellLinkTest, LinkPathLimitCountsUtf16Units) {
     std::string name;
     for (int i = 0; i < 131; ++i) name += "ソ";
     const std::string longest = folder + "\\" + name + ".lnk";
-    EXPECT_EQ(CreateShellLink(env, longest, "C:\\a.exe", nullptr, nullptr, nullptr, nullptr, 0,
-                              win::SW_SHOWNORMAL_),
-              win::S_OK_);
+    EXPECT_EQ(Bare(longest), win::S_OK_);
     EXPECT_TRUE(os.LinkAt(longest).has_value());
 
     const std::string tooLong = folder + "\\" + name + "x.lnk";
-    EXPECT_EQ(CreateShellLink(env, tooLong, "C:\\a.exe", nullptr, nullptr, nullptr, nullptr, 0,
-                              win::SW_SHOWNORMAL_),
-              kLinkPathTooLong);
+    EXPECT_EQ(Bare(tooLong), kLinkPathTooLong);
     EXPECT_FALSE(os.Exists(tooLong));
     os.CoUninitialize();
 }
