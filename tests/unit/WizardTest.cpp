@@ -104,14 +104,14 @@ TEST_F(WizardTest, TheDestinationPageComparesFreeSpaceWithTheChosenType) {
         const char* shortfall;
         int buttons;
     } cases[] = {
-        {kSetupStandard, (3 << 20) + 1, "約 3 MB の空き容量があります。", "約 3 MB がｲﾝｽﾄｰﾙには必要です。", "",
-         kWizardBack | kWizardNext},
-        {kSetupStandard, 3 << 20, "約 3 MB の空き容量があります。", "約 3 MB がｲﾝｽﾄｰﾙには必要です。",
-         "約 0 Bytes がｲﾝｽﾄｰﾙにはたりません。", kWizardBack},
-        {kSetupFull, 5LL << 30, "約 5120 MB の空き容量があります。", "約 6144 MB がｲﾝｽﾄｰﾙには必要です。",
-         "約 1024 MB がｲﾝｽﾄｰﾙにはたりません。", kWizardBack},
-        {kSetupMinimum, 0, "約 0 Bytes の空き容量があります。", "約 10 Bytes がｲﾝｽﾄｰﾙには必要です。",
-         "約 10 Bytes がｲﾝｽﾄｰﾙにはたりません。", kWizardBack},
+        {kSetupStandard, (3 << 20) + 1, "約 3 MB の空き容量があります。",
+         "約 3 MB がｲﾝｽﾄｰﾙには必要です。", "", kWizardBack | kWizardNext},
+        {kSetupStandard, 3 << 20, "約 3 MB の空き容量があります。",
+         "約 3 MB がｲﾝｽﾄｰﾙには必要です。", "約 0 Bytes がｲﾝｽﾄｰﾙにはたりません。", kWizardBack},
+        {kSetupFull, 5LL << 30, "約 5120 MB の空き容量があります。",
+         "約 6144 MB がｲﾝｽﾄｰﾙには必要です。", "約 1024 MB がｲﾝｽﾄｰﾙにはたりません。", kWizardBack},
+        {kSetupMinimum, 0, "約 0 Bytes の空き容量があります。",
+         "約 10 Bytes がｲﾝｽﾄｰﾙには必要です。", "約 10 Bytes がｲﾝｽﾄｰﾙにはたりません。", kWizardBack},
     };
     for (const auto& c : cases) {
         ctx.SetupTypeIndex = c.type;
@@ -126,27 +126,24 @@ TEST_F(WizardTest, TheDestinationPageComparesFreeSpaceWithTheChosenType) {
 }
 
 TEST_F(WizardTest, NextNeedsAnExistingOrANewlyMadeFolder) {
-    const ShownBox question =
-        DesktopBox("C:\\Games\\Newﾌｫﾙﾀﾞは存在しません。\n\n作成しますか？", "新規ﾌｫﾙﾀﾞ作成", 0x124);
+    const auto ask = [](const std::string& path) {
+        return DesktopBox(path + "ﾌｫﾙﾀﾞは存在しません。\n\n作成しますか？", "新規ﾌｫﾙﾀﾞ作成", 0x124);
+    };
     const ShownBox failed = DesktopBox("ﾌｫﾙﾀﾞの作成に失敗しました。", "新規ﾌｫﾙﾀﾞ作成", 0x30);
+    const std::string fresh = "C:\\Games\\New", file = "C:\\Games\\File";
     const struct {
         const char* name;
-        const char* installPath;
+        std::string installPath;
         std::vector<int> answers;
         int result;
         std::vector<ShownBox> asked;
         bool madeFolder;
     } cases[] = {
         {"existing read-only folder", "C:\\Games\\Old", {}, 0, {}, true},
-        {"No stays", "C:\\Games\\New", {mb::IDNO_}, -1, {question}, false},
-        {"Yes makes the chain", "C:\\Games\\New", {mb::IDYES_}, 0, {question}, true},
-        {"a file in the way", "C:\\Games\\File", {mb::IDYES_}, -1,
-         {DesktopBox("C:\\Games\\Fileﾌｫﾙﾀﾞは存在しません。\n\n作成しますか？", "新規ﾌｫﾙﾀﾞ作成", 0x124),
-          failed},
-         false},
-        {"a drive that is not there", "Q:\\New", {mb::IDYES_}, -1,
-         {DesktopBox("Q:\\Newﾌｫﾙﾀﾞは存在しません。\n\n作成しますか？", "新規ﾌｫﾙﾀﾞ作成", 0x124), failed},
-         false},
+        {"No stays", fresh, {mb::IDNO_}, -1, {ask(fresh)}, false},
+        {"Yes makes the chain", fresh, {mb::IDYES_}, 0, {ask(fresh)}, true},
+        {"a file in the way", file, {mb::IDYES_}, -1, {ask(file), failed}, false},
+        {"a drive that is not there", "Q:\\New", {mb::IDYES_}, -1, {ask("Q:\\New"), failed}, false},
     };
     os.AddFolder("C:\\Games\\Old");
     os.SetFileAttributes("C:\\Games\\Old", FILE_ATTRIBUTE_READONLY_ | FILE_ATTRIBUTE_ARCHIVE_);
