@@ -103,13 +103,18 @@ private:
 };
 Driver* Driver::current_ = nullptr;
 
-Driver::Step Click(int controlId) {
-    return [controlId] {
+// Waits for the launcher, then does `act` on it.
+Driver::Step OnLauncher(std::function<void(HWND)> act) {
+    return [act] {
         HWND launcher = FindThreadDialog(IDC_INSTALL);
-        if (launcher == nullptr) return false;
-        ::PostMessageW(::GetDlgItem(launcher, controlId), BM_CLICK, 0, 0);
-        return true;
+        if (launcher != nullptr) act(launcher);
+        return launcher != nullptr;
     };
+}
+
+Driver::Step Click(int controlId) {
+    return OnLauncher(
+        [controlId](HWND l) { ::PostMessageW(::GetDlgItem(l, controlId), BM_CLICK, 0, 0); });
 }
 
 // Reads the message box on screen (caption, text, owner) into `shown` and
@@ -143,14 +148,9 @@ constexpr COLORREF kRed = RGB(255, 0, 0);
 constexpr COLORREF kGreen = RGB(0, 255, 0);
 constexpr COLORREF kBlue = RGB(0, 0, 255);
 
-// The test picture: red top left, green top right, blue bottom half, so a
-// picture drawn upside down, mirrored or at the wrong size shows.
-COLORREF PictureAt(int x, int y, int width, int height) {
-    if (y >= height / 2) return kBlue;
-    return x < width / 2 ? kRed : kGreen;
-}
-
-// A 24-bit BMP file of the test picture; rows bottom-up unless topDown.
+// A 24-bit BMP file of the test picture, rows bottom-up unless topDown: red top
+// left, green top right, blue bottom half, so a picture drawn upside down,
+// mirrored or at the wrong size shows.
 std::string PictureBmp(int width, int height, bool topDown) {
     BmpLayout layout;
     layout.width = width;
@@ -160,7 +160,7 @@ std::string PictureBmp(int width, int height, bool topDown) {
     for (int row = 0; row < height; ++row) {
         const int y = topDown ? row : height - 1 - row;
         for (int x = 0; x < width; ++x) {
-            const COLORREF c = PictureAt(x, y, width, height);
+            const COLORREF c = y >= height / 2 ? kBlue : x < width / 2 ? kRed : kGreen;
             char* pixel = &bmp[14 + layout.headerSize + row * stride + x * 3];
             pixel[0] = static_cast<char>(GetBValue(c));
             pixel[1] = static_cast<char>(GetGValue(c));
@@ -220,92 +220,79 @@ protected:
         os.RegDeleteKey(HKEY_CURRENT_USER_, "SOFTWARE\\SetupWin32Test");
     }
 
-    // Records, once the launcher is up, its caption and MenuChoice.
+    // Records, once the launcher is up, its window, caption and MenuChoice;
+    // after the first time only while it is still the same window.
     Driver::Step Observe() {
         return [this] {
-            HWND launcher = FindThreadDialog(IDC_INSTALL);
-            if (launcher == nullptr) return false;
-            caption = TextOf(launcher);
+            HWND h = FindThreadDialog(IDC_INSTALL);
+            if (h == nullptr || (launcher != nullptr && h != launcher)) return false;
+            launcher = h;
+            caption = TextOf(h);
             choiceWhenOpen = ctx.MenuChoice;
             return true;
         };
     }
 
+    // RunLauncher's result while the driver takes `steps`, all of which must run.
+    int Run(std::vector<Driver::Step> steps) {
+        launcher = nullptr;
+        Driver driver(std::move(steps));
+        const int result = ui.RunLauncher(ctx);
+        EXPECT_TRUE(driver.Finished());
+        return result;
+    }
+
     SetupContext ctx;
+    HWND launcher = nullptr;
     std::string caption;
     int choiceWhenOpen = -1;
     std::unique_ptr<TempTree> medium;
     std::wstring startDir;
 };
 
-TEST_F(LauncherTest, ButtonsSetTheChoiceAndEndTheDialog) {
+// Every way out of the launcher: the choice it leaves and RunLauncher's result.
+// Escape leaves it open.
+TEST_F(LauncherTest, ButtonsCloseBoxAndEscape) {
+    const Driver::Step closeBox =
+        OnLauncher([](HWND l) { ::PostMessageW(l, WM_SYSCOMMAND, SC_CLOSE, 0); });
+    const Driver::Step escape = OnLauncher([](HWND l) {
+        ::SetFocus(::GetDlgItem(l, IDC_RUN));
+        ::PostMessageW(::GetFocus(), WM_KEYDOWN, VK_ESCAPE, 0x00010001);
+        ::PostMessageW(::GetFocus(), WM_KEYUP, VK_ESCAPE, 0xC0010001);
+    });
     const struct {
-        int control;
+        const char* name;
+        std::vector<Driver::Step> steps;
         bool installed;
         int choice;
         int result;
     } cases[] = {
-        {IDC_INSTALL, false, 1, mb::IDOK_},
-        {IDC_RUN, true, 3, mb::IDOK_},
-        {IDC_EXIT, false, 0, mb::IDCANCEL_},
-        {IDC_EXIT, true, 0, mb::IDCANCEL_},
+        {"install", {Observe(), Click(IDC_INSTALL)}, false, 1, mb::IDOK_},
+        {"run", {Observe(), Click(IDC_RUN)}, true, 3, mb::IDOK_},
+        {"exit", {Observe(), Click(IDC_EXIT)}, false, 0, mb::IDCANCEL_},
+        {"exit, installed", {Observe(), Click(IDC_EXIT)}, true, 0, mb::IDCANCEL_},
+        {"close box", {Observe(), closeBox}, false, 0, mb::IDCANCEL_},
+        {"escape", {Observe(), escape, Observe(), Click(IDC_INSTALL)}, true, 1, mb::IDOK_},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.control);
+        SCOPED_TRACE(c.name);
         ForgetInstall();
         if (c.installed) MarkInstalled("C:\\Game");
         ctx.MenuChoice = 7;
-        Driver driver({Observe(), Click(c.control)});
-        EXPECT_EQ(c.result, ui.RunLauncher(ctx));
-        EXPECT_TRUE(driver.Finished());
+        EXPECT_EQ(c.result, Run(c.steps));
         EXPECT_EQ(c.choice, ctx.MenuChoice);
         EXPECT_EQ(0, choiceWhenOpen);
         EXPECT_EQ("テスト・ゲーム", caption);
     }
 }
 
-TEST_F(LauncherTest, CloseBoxExits) {
-    Driver driver({Observe(), [] {
-                       HWND launcher = FindThreadDialog(IDC_INSTALL);
-                       ::PostMessageW(launcher, WM_SYSCOMMAND, SC_CLOSE, 0);
-                       return true;
-                   }});
-    EXPECT_EQ(mb::IDCANCEL_, ui.RunLauncher(ctx));
-    EXPECT_TRUE(driver.Finished());
-    EXPECT_EQ(0, ctx.MenuChoice);
-}
-
-TEST_F(LauncherTest, EscapeDoesNothing) {
-    MarkInstalled("C:\\Game");
-    HWND launcher = nullptr;
-    Driver driver({Observe(),
-                   [&] {
-                       launcher = FindThreadDialog(IDC_INSTALL);
-                       ::SetFocus(::GetDlgItem(launcher, IDC_RUN));
-                       ::PostMessageW(::GetFocus(), WM_KEYDOWN, VK_ESCAPE, 0x00010001);
-                       ::PostMessageW(::GetFocus(), WM_KEYUP, VK_ESCAPE, 0xC0010001);
-                       return true;
-                   },
-                   [&] { return FindThreadDialog(IDC_INSTALL) == launcher; }, Click(IDC_INSTALL)});
-    EXPECT_EQ(mb::IDOK_, ui.RunLauncher(ctx));
-    EXPECT_TRUE(driver.Finished());
-    EXPECT_EQ(1, ctx.MenuChoice);
-}
-
 TEST_F(LauncherTest, UninstallAsksFirstAndNoKeepsTheLauncherOpen) {
     MarkInstalled("C:\\Game");
     ShownBox no, yes;
-    HWND launcher = nullptr;
-    Driver driver({Observe(), [&] { return (launcher = FindThreadDialog(IDC_INSTALL)) != nullptr; },
-                   Click(IDC_UNINSTALL), Answer(no, mb::IDNO_),
-                   [&] { return FindThreadDialog(0xFFFF) == nullptr; },
-                   [&] {
-                       choiceWhenOpen = ctx.MenuChoice;  // still open, unchanged
-                       return FindThreadDialog(IDC_INSTALL) == launcher;
-                   },
-                   Click(IDC_UNINSTALL), Answer(yes, mb::IDYES_)});
-    EXPECT_EQ(mb::IDOK_, ui.RunLauncher(ctx));
-    EXPECT_TRUE(driver.Finished());
+    // After No the same launcher is still open, its choice unchanged.
+    EXPECT_EQ(mb::IDOK_, Run({Observe(), Click(IDC_UNINSTALL), Answer(no, mb::IDNO_),
+                              [] { return FindThreadDialog(0xFFFF) == nullptr; }, Observe(),
+                              Click(IDC_UNINSTALL), Answer(yes, mb::IDYES_)}));
     EXPECT_EQ(2, ctx.MenuChoice);
     EXPECT_EQ(0, choiceWhenOpen);
     for (const ShownBox* shown : {&no, &yes}) {
@@ -315,28 +302,23 @@ TEST_F(LauncherTest, UninstallAsksFirstAndNoKeepsTheLauncherOpen) {
     }
 }
 
-TEST_F(WindowTest, AppMessageBoxShowsTheProgramNameAndReturnsTheAnswer) {
-    ShownBox shown;
-    Driver driver({Answer(shown, mb::IDOK_)});
+// The application box has the program's name as its caption, the desktop box
+// its own; both return the answer.
+TEST_F(WindowTest, MessageBoxesShowTheirCaptionAndReturnTheAnswer) {
+    ShownBox app, desktop;
+    Driver driver({Answer(app, mb::IDOK_), Answer(desktop, mb::IDNO_)});
     EXPECT_EQ(mb::IDOK_, ui.AppMessageBox("この操作はまだ使用できません。", mb::OK));
-    EXPECT_TRUE(driver.Finished());
-    EXPECT_EQ("win32_tests", shown.caption);
-    EXPECT_EQ("この操作はまだ使用できません。", shown.text);
-}
-
-TEST_F(WindowTest, DesktopMessageBoxUsesItsCaption) {
-    ShownBox shown;
-    Driver driver({Answer(shown, mb::IDNO_)});
     EXPECT_EQ(mb::IDNO_, ui.DesktopMessageBox("続けますか？", "ｲﾝｽﾄｰﾙ", mb::YESNO));
     EXPECT_TRUE(driver.Finished());
-    EXPECT_EQ("ｲﾝｽﾄｰﾙ", shown.caption);
-    EXPECT_EQ("続けますか？", shown.text);
+    EXPECT_EQ("win32_tests", app.caption);
+    EXPECT_EQ("この操作はまだ使用できません。", app.text);
+    EXPECT_EQ("ｲﾝｽﾄｰﾙ", desktop.caption);
+    EXPECT_EQ("続けますか？", desktop.text);
 }
 
 // --- what the launcher shows ------------------------------------------------
 
 struct Screen {
-    bool visible = false;
     RECT window{};
     RECT workArea{};
     HICON bigIcon = nullptr;
@@ -348,11 +330,8 @@ struct Screen {
 // Reads the open launcher: placement, icons, buttons and the given client
 // pixels (after it has painted).
 Driver::Step ReadScreen(Screen& screen, std::vector<POINT> points) {
-    return [&screen, points] {
-        HWND launcher = FindThreadDialog(IDC_INSTALL);
-        if (launcher == nullptr) return false;
+    return OnLauncher([&screen, points](HWND launcher) {
         ::UpdateWindow(launcher);
-        screen.visible = ::IsWindowVisible(launcher) != FALSE;
         ::GetWindowRect(launcher, &screen.window);
         MONITORINFO monitor{};
         monitor.cbSize = sizeof(monitor);
@@ -367,8 +346,7 @@ Driver::Step ReadScreen(Screen& screen, std::vector<POINT> points) {
         screen.pixels.clear();
         for (const POINT& p : points) screen.pixels.push_back(::GetPixel(dc, p.x, p.y));
         ::ReleaseDC(launcher, dc);
-        return true;
-    };
+    });
 }
 
 TEST_F(LauncherTest, OpensCentredAndDrawsTheTitleBitmapAtItsSize) {
@@ -380,9 +358,7 @@ TEST_F(LauncherTest, OpensCentredAndDrawsTheTitleBitmapAtItsSize) {
         SCOPED_TRACE(topDown ? "top-down" : "bottom-up");
         ASSERT_NO_FATAL_FAILURE(WriteTitle(PictureBmp(w, h, topDown)));
         Screen screen;
-        Driver driver({Observe(), ReadScreen(screen, points), Click(IDC_EXIT)});
-        EXPECT_EQ(mb::IDCANCEL_, ui.RunLauncher(ctx));
-        ASSERT_TRUE(driver.Finished());
+        EXPECT_EQ(mb::IDCANCEL_, Run({Observe(), ReadScreen(screen, points), Click(IDC_EXIT)}));
         EXPECT_EQ("テスト・ゲーム", caption);
         ASSERT_EQ(points.size(), screen.pixels.size());
         const COLORREF expected[] = {kRed, kGreen, kBlue, kBlue, kGreen};
@@ -416,9 +392,7 @@ TEST_F(LauncherTest, ButtonsFollowTheInstallState) {
         if (installed) MarkInstalled("C:\\ゲーム");
         ctx.TargetDir = "stale";
         Screen screen;
-        Driver driver({ReadScreen(screen, {}), Click(IDC_EXIT)});
-        EXPECT_EQ(mb::IDCANCEL_, ui.RunLauncher(ctx));
-        ASSERT_TRUE(driver.Finished());
+        EXPECT_EQ(mb::IDCANCEL_, Run({ReadScreen(screen, {}), Click(IDC_EXIT)}));
         EXPECT_EQ(!installed, screen.enabled[0]);  // Install
         EXPECT_EQ(installed, screen.enabled[1]);   // Run
         EXPECT_EQ(installed, screen.enabled[2]);   // Uninstall
@@ -446,13 +420,11 @@ TEST_F(LauncherTest, ABitmapThatCannotBeLoadedClosesItAtOnce) {
         ctx.MenuChoice = 7;
         ShownBox shown;
         bool launcherVisible = true;
-        Driver driver({[&] {
-                           launcherVisible = FindThreadDialog(IDC_INSTALL) != nullptr;
-                           return true;
-                       },
-                       Answer(shown, mb::IDOK_)});
-        EXPECT_EQ(mb::IDCANCEL_, ui.RunLauncher(ctx));
-        EXPECT_TRUE(driver.Finished());
+        const Driver::Step look = [&] {
+            launcherVisible = FindThreadDialog(IDC_INSTALL) != nullptr;
+            return true;
+        };
+        EXPECT_EQ(mb::IDCANCEL_, Run({look, Answer(shown, mb::IDOK_)}));
         EXPECT_EQ(0, ctx.MenuChoice);
         EXPECT_EQ(c.message, shown.text);
         EXPECT_EQ("win32_tests", shown.caption);
@@ -683,7 +655,6 @@ TEST_F(WindowTest, WizardPagesAsCreatedAndTheirButtons) {
     ASSERT_EQ(4u, ready.styles.size());
     EXPECT_EQ(BS_GROUPBOX, ready.styles[3] & BS_TYPEMASK);
     EXPECT_EQ(0, ready.styles[3] & WS_VISIBLE);
-
 }
 
 }  // namespace
