@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "WindowTestSupport.h"
@@ -54,31 +55,6 @@ private:
     }
 };
 
-FileEntry File(const char* action, const char* source, int minimum, int standard,
-               const char* target, const char* link) {
-    FileEntry e;
-    e.Action = action;
-    e.Source = source;
-    e.TypeFlags[0] = minimum;
-    e.TypeFlags[1] = standard;
-    e.TypeFlags[2] = 1;
-    e.Target = target;
-    e.LinkName = link;
-    return e;
-}
-
-RegistryEntry Reg(const char* action, const char* path, int standard, const char* text,
-                  int32_t number) {
-    RegistryEntry e;
-    e.Action = action;
-    e.KeyPath = path;
-    e.TypeFlags[0] = e.TypeFlags[2] = 1;
-    e.TypeFlags[1] = standard;
-    e.Text = text;
-    e.Number = number;
-    return e;
-}
-
 class EngineTest : public WindowTestBase {
 protected:
     void SetUp() override {
@@ -115,21 +91,22 @@ protected:
         saved.resize(::GetCurrentDirectoryW(32768, &saved[0]));
         ASSERT_TRUE(::SetCurrentDirectoryW(Widen(medium).c_str()));
 
+        // Type flags: minimum, standard, full.
         lists.Files = {
-            File("COPY", "Game.exe", 1, 1, "<INSTALL DIR>", "ゲーム"),
-            File("COPY", "Readme.txt", 1, 1, "<INSTALL DIR>", "お読みください"),
-            File("COPY DIR", "Save", 1, 1, "<INSTALL DIR>\\", ""),
-            File("COPY", "Data\\*.dat", 0, 1, "<INSTALL DIR>\\Data", ""),
-            File("COPY", "Music.ogg", 1, 0, "<INSTALL DIR>", "音楽"),
+            {"COPY", "Game.exe", {1, 1, 1}, "<INSTALL DIR>", "ゲーム"},
+            {"COPY", "Readme.txt", {1, 1, 1}, "<INSTALL DIR>", "お読みください"},
+            {"COPY DIR", "Save", {1, 1, 1}, "<INSTALL DIR>\\", ""},
+            {"COPY", "Data\\*.dat", {0, 1, 1}, "<INSTALL DIR>\\Data", ""},
+            {"COPY", "Music.ogg", {1, 0, 1}, "<INSTALL DIR>", "音楽"},
         };
         lists.Registry = {
-            Reg("CREATE REG", "INSTALL", 1, "<INSTALL DIR>", 0),
-            Reg("CREATE KEY", "Settings", 1, "", 0),
-            Reg("CREATE REG", "Settings\\Source", 1, "<CURRENT DIR>\\Data", 0),
-            Reg("CREATE REG", "Settings\\Volume", 1, "", 80),
-            Reg("CREATE REG", "Settings\\Zero", 1, "", 0),
-            Reg("CREATE REG", "Settings\\Skipped", 0, "", 5),
-            Reg("DELETE REG", "Other", 1, "", 0),
+            {"CREATE REG", "INSTALL", {1, 1, 1}, "<INSTALL DIR>", 0},
+            {"CREATE KEY", "Settings", {1, 1, 1}, "", 0},
+            {"CREATE REG", "Settings\\Source", {1, 1, 1}, "<CURRENT DIR>\\Data", 0},
+            {"CREATE REG", "Settings\\Volume", {1, 1, 1}, "", 80},
+            {"CREATE REG", "Settings\\Zero", {1, 1, 1}, "", 0},
+            {"CREATE REG", "Settings\\Skipped", {1, 0, 1}, "", 5},
+            {"DELETE REG", "Other", {1, 1, 1}, "", 0},
         };
     }
 
@@ -152,11 +129,8 @@ protected:
         return bytes;
     }
 
-    struct Value {
-        DWORD type = 0;
-        std::vector<uint8_t> data;
-    };
-    // The value under the product key; type 0 when it cannot be read.
+    // A value under the product key, its type and bytes; {0, {}} when it cannot be read.
+    using Value = std::pair<DWORD, std::vector<uint8_t>>;
     Value Read(const std::string& subKey, const std::string& name) {
         Value value;
         HKEY k = nullptr;
@@ -166,11 +140,12 @@ protected:
         }
         DWORD size = 0;
         const std::wstring wideName = Widen(name);
-        if (::RegQueryValueExW(k, wideName.c_str(), nullptr, &value.type, nullptr, &size) == 0) {
-            value.data.resize(size);
-            ::RegQueryValueExW(k, wideName.c_str(), nullptr, &value.type, value.data.data(), &size);
+        if (::RegQueryValueExW(k, wideName.c_str(), nullptr, &value.first, nullptr, &size) == 0) {
+            value.second.resize(size);
+            ::RegQueryValueExW(k, wideName.c_str(), nullptr, &value.first, value.second.data(),
+                               &size);
         } else {
-            value.type = 0;
+            value.first = 0;
         }
         ::RegCloseKey(k);
         return value;
@@ -218,19 +193,11 @@ TEST_F(EngineTest, InstallsFilesRegistryAndLinks) {
         0u, ::GetFileAttributesW(Widen(medium + "\\Readme.txt").c_str()) & FILE_ATTRIBUTE_READONLY);
 
     // Strings are stored without their terminator.
-    Value v = Read("", "INSTALL");
-    EXPECT_EQ(static_cast<DWORD>(REG_SZ), v.type);
-    EXPECT_EQ(Utf16Bytes(install, false), v.data);
-    v = Read("Settings", "Source");
-    EXPECT_EQ(static_cast<DWORD>(REG_SZ), v.type);
-    EXPECT_EQ(Utf16Bytes(medium + "\\Data", false), v.data);
-    v = Read("Settings", "Volume");
-    EXPECT_EQ(static_cast<DWORD>(REG_DWORD), v.type);
-    EXPECT_EQ((std::vector<uint8_t>{80, 0, 0, 0}), v.data);
-    v = Read("Settings", "Zero");
-    EXPECT_EQ(static_cast<DWORD>(REG_DWORD), v.type);
-    EXPECT_EQ((std::vector<uint8_t>{0, 0, 0, 0}), v.data);
-    EXPECT_EQ(0u, Read("Settings", "Skipped").type);
+    EXPECT_EQ(Value(REG_SZ, Utf16Bytes(install, false)), Read("", "INSTALL"));
+    EXPECT_EQ(Value(REG_SZ, Utf16Bytes(medium + "\\Data", false)), Read("Settings", "Source"));
+    EXPECT_EQ(Value(REG_DWORD, {80, 0, 0, 0}), Read("Settings", "Volume"));
+    EXPECT_EQ(Value(REG_DWORD, {0, 0, 0, 0}), Read("Settings", "Zero"));
+    EXPECT_EQ(Value(), Read("Settings", "Skipped"));
 
     EXPECT_EQ(install + "\\Game.exe", LinkTarget("ゲーム"));
     EXPECT_EQ(install + "\\Readme.txt", LinkTarget("お読みください"));
@@ -283,7 +250,7 @@ TEST_F(EngineTest, AReadOnlyDestinationStopsTheRun) {
     EXPECT_TRUE(os.ReadFile(install + "\\Game.exe", bytes));
     EXPECT_EQ("old", bytes);
     EXPECT_EQ("<missing>", Copied("Readme.txt"));
-    EXPECT_EQ(0u, Read("", "INSTALL").type);
+    EXPECT_EQ(Value(), Read("", "INSTALL"));
     EXPECT_EQ("<no link>", LinkTarget("ゲーム"));
 }
 
