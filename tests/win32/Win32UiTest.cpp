@@ -220,8 +220,9 @@ protected:
         os.RegDeleteKey(HKEY_CURRENT_USER_, "SOFTWARE\\SetupWin32Test");
     }
 
-    // Records, once the launcher is up, its window, caption and MenuChoice;
-    // after the first time only while it is still the same window.
+    // Records, once the launcher is up, its window, caption, MenuChoice and
+    // which buttons are enabled; after the first time only while it is still
+    // the same window.
     Driver::Step Observe() {
         return [this] {
             HWND h = FindThreadDialog(IDC_INSTALL);
@@ -229,6 +230,9 @@ protected:
             launcher = h;
             caption = TextOf(h);
             choiceWhenOpen = ctx.MenuChoice;
+            for (int i = 0; i < 4; ++i) {
+                enabled[i] = ::IsWindowEnabled(::GetDlgItem(h, IDC_INSTALL + i)) != FALSE;
+            }
             return true;
         };
     }
@@ -246,13 +250,15 @@ protected:
     HWND launcher = nullptr;
     std::string caption;
     int choiceWhenOpen = -1;
+    bool enabled[4] = {};  // Install, Run, Uninstall, Exit
     std::unique_ptr<TempTree> medium;
     std::wstring startDir;
 };
 
 // Every way out of the launcher: the choice it leaves and RunLauncher's result.
-// Escape leaves it open.
-TEST_F(LauncherTest, ButtonsCloseBoxAndEscape) {
+// Escape leaves it open. The buttons and the install folder follow the install
+// state.
+TEST_F(LauncherTest, WaysOutAndButtonsByInstallState) {
     const Driver::Step closeBox =
         OnLauncher([](HWND l) { ::PostMessageW(l, WM_SYSCOMMAND, SC_CLOSE, 0); });
     const Driver::Step escape = OnLauncher([](HWND l) {
@@ -263,26 +269,33 @@ TEST_F(LauncherTest, ButtonsCloseBoxAndEscape) {
     const struct {
         const char* name;
         std::vector<Driver::Step> steps;
-        bool installed;
+        const char* installedAt;  // null: not installed
         int choice;
         int result;
     } cases[] = {
-        {"install", {Observe(), Click(IDC_INSTALL)}, false, 1, mb::IDOK_},
-        {"run", {Observe(), Click(IDC_RUN)}, true, 3, mb::IDOK_},
-        {"exit", {Observe(), Click(IDC_EXIT)}, false, 0, mb::IDCANCEL_},
-        {"exit, installed", {Observe(), Click(IDC_EXIT)}, true, 0, mb::IDCANCEL_},
-        {"close box", {Observe(), closeBox}, false, 0, mb::IDCANCEL_},
-        {"escape", {Observe(), escape, Observe(), Click(IDC_INSTALL)}, true, 1, mb::IDOK_},
+        {"install", {Observe(), Click(IDC_INSTALL)}, nullptr, 1, mb::IDOK_},
+        {"run", {Observe(), Click(IDC_RUN)}, "C:\\ゲーム", 3, mb::IDOK_},
+        {"exit", {Observe(), Click(IDC_EXIT)}, nullptr, 0, mb::IDCANCEL_},
+        {"exit, installed", {Observe(), Click(IDC_EXIT)}, "C:\\Game", 0, mb::IDCANCEL_},
+        {"close box", {Observe(), closeBox}, nullptr, 0, mb::IDCANCEL_},
+        {"escape", {Observe(), escape, Observe(), Click(IDC_INSTALL)}, "C:\\Game", 1, mb::IDOK_},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
+        const bool installed = c.installedAt != nullptr;
         ForgetInstall();
-        if (c.installed) MarkInstalled("C:\\Game");
+        if (installed) MarkInstalled(c.installedAt);
         ctx.MenuChoice = 7;
+        ctx.TargetDir = "stale";
         EXPECT_EQ(c.result, Run(c.steps));
         EXPECT_EQ(c.choice, ctx.MenuChoice);
         EXPECT_EQ(0, choiceWhenOpen);
         EXPECT_EQ("テスト・ゲーム", caption);
+        EXPECT_EQ(!installed, enabled[0]);
+        EXPECT_EQ(installed, enabled[1]);
+        EXPECT_EQ(installed, enabled[2]);
+        EXPECT_TRUE(enabled[3]);
+        EXPECT_EQ(installed ? c.installedAt : "", ctx.TargetDir);
     }
 }
 
@@ -323,11 +336,10 @@ struct Screen {
     RECT workArea{};
     HICON bigIcon = nullptr;
     HICON dragIcon = nullptr;
-    bool enabled[4] = {};
     std::vector<COLORREF> pixels;
 };
 
-// Reads the open launcher: placement, icons, buttons and the given client
+// Reads the open launcher: placement, icons and the given client
 // pixels (after it has painted).
 Driver::Step ReadScreen(Screen& screen, std::vector<POINT> points) {
     return OnLauncher([&screen, points](HWND launcher) {
@@ -339,9 +351,6 @@ Driver::Step ReadScreen(Screen& screen, std::vector<POINT> points) {
         screen.workArea = monitor.rcWork;
         screen.bigIcon = reinterpret_cast<HICON>(::SendMessageW(launcher, WM_GETICON, ICON_BIG, 0));
         screen.dragIcon = reinterpret_cast<HICON>(::SendMessageW(launcher, WM_QUERYDRAGICON, 0, 0));
-        for (int i = 0; i < 4; ++i) {
-            screen.enabled[i] = ::IsWindowEnabled(::GetDlgItem(launcher, IDC_INSTALL + i)) != 0;
-        }
         HDC dc = ::GetDC(launcher);
         screen.pixels.clear();
         for (const POINT& p : points) screen.pixels.push_back(::GetPixel(dc, p.x, p.y));
@@ -382,22 +391,6 @@ TEST_F(LauncherTest, OpensCentredAndDrawsTheTitleBitmapAtItsSize) {
         HICON icon = ::LoadIconW(ProgramResources(), MAKEINTRESOURCEW(IDI_SETUP));
         EXPECT_EQ(icon, screen.bigIcon);
         EXPECT_EQ(icon, screen.dragIcon);
-    }
-}
-
-TEST_F(LauncherTest, ButtonsFollowTheInstallState) {
-    for (bool installed : {false, true}) {
-        SCOPED_TRACE(installed ? "installed" : "not installed");
-        ForgetInstall();
-        if (installed) MarkInstalled("C:\\ゲーム");
-        ctx.TargetDir = "stale";
-        Screen screen;
-        EXPECT_EQ(mb::IDCANCEL_, Run({ReadScreen(screen, {}), Click(IDC_EXIT)}));
-        EXPECT_EQ(!installed, screen.enabled[0]);  // Install
-        EXPECT_EQ(installed, screen.enabled[1]);   // Run
-        EXPECT_EQ(installed, screen.enabled[2]);   // Uninstall
-        EXPECT_TRUE(screen.enabled[3]);            // Exit
-        EXPECT_EQ(installed ? "C:\\ゲーム" : "", ctx.TargetDir);
     }
 }
 
