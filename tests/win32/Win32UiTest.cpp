@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <iterator>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -331,66 +332,50 @@ TEST_F(WindowTest, MessageBoxesShowTheirCaptionAndReturnTheAnswer) {
 
 // --- what the launcher shows ------------------------------------------------
 
-struct Screen {
-    RECT window{};
-    RECT workArea{};
-    HICON bigIcon = nullptr;
-    HICON dragIcon = nullptr;
-    std::vector<COLORREF> pixels;
-};
-
-// Reads the open launcher: placement, icons and the given client
-// pixels (after it has painted).
-Driver::Step ReadScreen(Screen& screen, std::vector<POINT> points) {
-    return OnLauncher([&screen, points](HWND launcher) {
-        ::UpdateWindow(launcher);
-        ::GetWindowRect(launcher, &screen.window);
-        MONITORINFO monitor{};
-        monitor.cbSize = sizeof(monitor);
-        ::GetMonitorInfoW(::MonitorFromWindow(launcher, MONITOR_DEFAULTTONEAREST), &monitor);
-        screen.workArea = monitor.rcWork;
-        screen.bigIcon = reinterpret_cast<HICON>(::SendMessageW(launcher, WM_GETICON, ICON_BIG, 0));
-        screen.dragIcon = reinterpret_cast<HICON>(::SendMessageW(launcher, WM_QUERYDRAGICON, 0, 0));
-        HDC dc = ::GetDC(launcher);
-        screen.pixels.clear();
-        for (const POINT& p : points) screen.pixels.push_back(::GetPixel(dc, p.x, p.y));
-        ::ReleaseDC(launcher, dc);
-    });
-}
-
+// Checks the open launcher after it has painted: the title bitmap, where it
+// stands, its icons.
 TEST_F(LauncherTest, OpensCentredAndDrawsTheTitleBitmapAtItsSize) {
     constexpr int w = 40, h = 30;
     // Inside near each corner, then just right of, below and beyond it.
-    const std::vector<POINT> points = {{0, 0},     {w - 1, 0}, {0, h - 1}, {w - 1, h - 1},
-                                       {w / 2, 2}, {w, 0},     {0, h},     {w, h}};
-    for (bool topDown : {false, true}) {
-        SCOPED_TRACE(topDown ? "top-down" : "bottom-up");
-        ASSERT_NO_FATAL_FAILURE(WriteTitle(PictureBmp(w, h, topDown)));
-        Screen screen;
-        EXPECT_EQ(mb::IDCANCEL_, Run({Observe(), ReadScreen(screen, points), Click(IDC_EXIT)}));
-        EXPECT_EQ("テスト・ゲーム", caption);
-        ASSERT_EQ(points.size(), screen.pixels.size());
-        const COLORREF expected[] = {kRed, kGreen, kBlue, kBlue, kGreen};
-        for (size_t i = 0; i < 5; ++i) {
-            EXPECT_EQ(expected[i], screen.pixels[i]) << "at " << points[i].x << "," << points[i].y
-                                                     << std::hex << " got 0x" << screen.pixels[i];
-        }
-        for (size_t i = 5; i < points.size(); ++i) {
-            for (COLORREF c : {kRed, kGreen, kBlue}) {
-                EXPECT_NE(c, screen.pixels[i])
-                    << "bitmap colour outside it at " << points[i].x << "," << points[i].y;
+    const POINT points[] = {{0, 0},     {w - 1, 0}, {0, h - 1}, {w - 1, h - 1},
+                            {w / 2, 2}, {w, 0},     {0, h},     {w, h}};
+    const COLORREF expected[] = {kRed, kGreen, kBlue, kBlue, kGreen};
+    HICON icon = ::LoadIconW(ProgramResources(), MAKEINTRESOURCEW(IDI_SETUP));
+    const Driver::Step look = OnLauncher([&](HWND launcher) {
+        ::UpdateWindow(launcher);
+        HDC dc = ::GetDC(launcher);
+        for (size_t i = 0; i < std::size(points); ++i) {
+            const POINT& p = points[i];
+            const COLORREF got = ::GetPixel(dc, p.x, p.y);
+            if (i < std::size(expected)) {
+                EXPECT_EQ(expected[i], got)
+                    << "at " << p.x << "," << p.y << std::hex << " got 0x" << got;
+            } else {
+                for (COLORREF c : {kRed, kGreen, kBlue}) {
+                    EXPECT_NE(c, got) << "bitmap colour outside it at " << p.x << "," << p.y;
+                }
             }
         }
+        ::ReleaseDC(launcher, dc);
 
         // Centred on the work area (to a pixel of rounding).
-        const RECT& r = screen.window;
-        const RECT& a = screen.workArea;
+        RECT r{};
+        ::GetWindowRect(launcher, &r);
+        MONITORINFO monitor{};
+        monitor.cbSize = sizeof(monitor);
+        ::GetMonitorInfoW(::MonitorFromWindow(launcher, MONITOR_DEFAULTTONEAREST), &monitor);
+        const RECT& a = monitor.rcWork;
         EXPECT_NEAR((a.left + a.right) / 2, (r.left + r.right) / 2, 1);
         EXPECT_NEAR((a.top + a.bottom) / 2, (r.top + r.bottom) / 2, 1);
 
-        HICON icon = ::LoadIconW(ProgramResources(), MAKEINTRESOURCEW(IDI_SETUP));
-        EXPECT_EQ(icon, screen.bigIcon);
-        EXPECT_EQ(icon, screen.dragIcon);
+        EXPECT_EQ(icon, reinterpret_cast<HICON>(::SendMessageW(launcher, WM_GETICON, ICON_BIG, 0)));
+        EXPECT_EQ(icon, reinterpret_cast<HICON>(::SendMessageW(launcher, WM_QUERYDRAGICON, 0, 0)));
+    });
+    for (bool topDown : {false, true}) {
+        SCOPED_TRACE(topDown ? "top-down" : "bottom-up");
+        ASSERT_NO_FATAL_FAILURE(WriteTitle(PictureBmp(w, h, topDown)));
+        EXPECT_EQ(mb::IDCANCEL_, Run({Observe(), look, Click(IDC_EXIT)}));
+        EXPECT_EQ("テスト・ゲーム", caption);
     }
 }
 
