@@ -4,6 +4,7 @@
 // display (Xvfb under Wine) and fail where no window can be made.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <iterator>
@@ -551,9 +552,10 @@ TEST_F(WindowTest, PumpMessagesDispatchesWhatIsQueuedAndReturns) {
 
 // What the sheet shows on one page: its buttons and its controls in
 // creation order with their styles.
+using Buttons = std::array<bool, 3>;  // which work: back, next, finish
 struct WizardScreen {
     std::string caption;
-    bool back = false, next = false, finish = false;
+    Buttons buttons{};
     std::vector<int> ids;
     std::vector<LONG_PTR> styles;
 };
@@ -566,10 +568,10 @@ Driver::Step ReadPage(int control, WizardScreen& screen) {
         HWND page = reinterpret_cast<HWND>(::SendMessageW(sheet, PSM_GETCURRENTPAGEHWND, 0, 0));
         if (page == nullptr || ::GetDlgItem(page, control) == nullptr) return false;
         screen.caption = TextOf(sheet);
-        screen.back = ::IsWindowEnabled(::GetDlgItem(sheet, kWizardBackButton)) != FALSE;
-        screen.next = ::IsWindowEnabled(::GetDlgItem(sheet, kWizardNextButton)) != FALSE;
         HWND finish = ::GetDlgItem(sheet, kWizardFinishId);
-        screen.finish = ::IsWindowVisible(finish) && ::IsWindowEnabled(finish);
+        screen.buttons = {::IsWindowEnabled(::GetDlgItem(sheet, kWizardBackButton)) != FALSE,
+                          ::IsWindowEnabled(::GetDlgItem(sheet, kWizardNextButton)) != FALSE,
+                          ::IsWindowVisible(finish) && ::IsWindowEnabled(finish)};
         for (HWND c = ::GetWindow(page, GW_CHILD); c != nullptr; c = ::GetWindow(c, GW_HWNDNEXT)) {
             screen.ids.push_back(::GetDlgCtrlID(c));
             screen.styles.push_back(::GetWindowLongPtrW(c, GWL_STYLE));
@@ -606,19 +608,13 @@ TEST_F(WindowTest, WizardPagesAsCreatedAndTheirButtons) {
     EXPECT_EQ(programs.Path("ゲーム"), ctx.InstallPath);
 
     // The title on every page; the buttons each page posted.
-    const struct {
-        const WizardScreen& screen;
-        bool back, next, finish;
-    } pages[] = {{welcome, false, true, false},
-                 {type, true, true, false},
-                 {path, true, true, false},
-                 {ready, true, false, true}};
-    for (const auto& p : pages) {
-        EXPECT_EQ("テスト社", p.screen.caption);
-        EXPECT_EQ(p.back, p.screen.back);
-        EXPECT_EQ(p.next, p.screen.next);
-        EXPECT_EQ(p.finish, p.screen.finish);
+    for (const WizardScreen* page : {&welcome, &type, &path, &ready}) {
+        EXPECT_EQ("テスト社", page->caption);
     }
+    EXPECT_EQ((Buttons{false, true, false}), welcome.buttons);
+    EXPECT_EQ((Buttons{true, true, false}), type.buttons);
+    EXPECT_EQ((Buttons{true, true, false}), path.buttons);
+    EXPECT_EQ((Buttons{true, false, true}), ready.buttons);
     // The radio buttons first, one group without tab stops; 1021 last.
     const std::vector<int> order = {1010, 1013, 1014, 1015, 1016, 1017, 1018, 1019, 1020, 1021};
     ASSERT_EQ(order, type.ids);
