@@ -8,7 +8,6 @@
 #include <cstdint>
 #include <functional>
 #include <iterator>
-#include <memory>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -187,21 +186,18 @@ protected:
 
         // The medium: a folder of its own, made the current one, with a title
         // bitmap in it.
-        medium = std::make_unique<TempTree>("setup_win32_test_" +
-                                            std::to_string(::GetCurrentProcessId()));
         startDir.resize(MAX_PATH);
         startDir.resize(::GetCurrentDirectoryW(MAX_PATH, &startDir[0]));
-        ASSERT_TRUE(::SetCurrentDirectoryW(medium->WidePath().c_str()));
+        ASSERT_TRUE(::SetCurrentDirectoryW(medium.WidePath().c_str()));
         ASSERT_NO_FATAL_FAILURE(WriteTitle(PictureBmp(40, 30, false)));
     }
 
     void TearDown() override {
         if (!startDir.empty()) ::SetCurrentDirectoryW(startDir.c_str());
-        medium.reset();
         ForgetInstall();
     }
 
-    void WriteTitle(const std::string& bytes) { medium->Put("title.bmp", bytes); }
+    void WriteTitle(const std::string& bytes) { medium.Put("title.bmp", bytes); }
 
     // The product key's INSTALL value, written through the real Os as an
     // installation writes it.
@@ -253,7 +249,7 @@ protected:
     std::string caption;
     int choiceWhenOpen = -1;
     bool enabled[4] = {};  // Install, Run, Uninstall, Exit
-    std::unique_ptr<TempTree> medium;
+    TempTree medium{"setup_win32_test_" + std::to_string(::GetCurrentProcessId())};
     std::wstring startDir;
 };
 
