@@ -4,7 +4,9 @@
 #include <shlobj.h>
 #include <tlhelp32.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <functional>
 #include <vector>
 
 namespace e2e {
@@ -13,47 +15,61 @@ namespace {
 
 constexpr UINT kQueryTimeoutMs = 2000;
 
-struct DialogSearch {
-    DWORD pid;
-    const std::wstring* caption;
-    int controlId;
-    HWND found;
+// The first window of an EnumWindows or EnumChildWindows walk that matches.
+struct Search {
+    std::function<bool(HWND)> matches;
+    HWND found = nullptr;
 };
 
-BOOL CALLBACK MatchDialog(HWND window, LPARAM param) {
-    auto& search = *reinterpret_cast<DialogSearch*>(param);
-    if (!::IsWindowVisible(window)) return TRUE;
-    DWORD pid = 0;
-    ::GetWindowThreadProcessId(window, &pid);
-    if (search.pid != 0 && pid != search.pid) return TRUE;
-    if (WindowClass(window) != L"#32770") return TRUE;
-    if (search.caption != nullptr) {
-        if (WindowCaption(window) != *search.caption) return TRUE;
-    } else if (::GetDlgItem(window, search.controlId) == nullptr) {
-        return TRUE;
-    }
+BOOL CALLBACK Visit(HWND window, LPARAM param) {
+    auto& search = *reinterpret_cast<Search*>(param);
+    if (!search.matches(window)) return TRUE;
     search.found = window;
     return FALSE;
 }
 
-struct ControlSearch {
-    int id;
-    HWND found;
-};
+bool Ask(HWND window, UINT message, WPARAM wParam, LPARAM lParam, DWORD_PTR& result) {
+    return ::SendMessageTimeoutW(window, message, wParam, lParam, SMTO_ABORTIFHUNG, kQueryTimeoutMs,
+                                 &result) != 0;
+}
 
-BOOL CALLBACK MatchControl(HWND window, LPARAM param) {
-    auto& search = *reinterpret_cast<ControlSearch*>(param);
-    if (::GetDlgCtrlID(window) != search.id || !::IsWindowVisible(window)) return TRUE;
-    search.found = window;
-    return FALSE;
+// The screen's pixels in `rect` (screen coordinates), row by row, each 0x00RRGGBB. The
+// screen, not the window's own DC: what counts is what was drawn where the user looks,
+// and another process's window DC cannot be read reliably under Wine.
+bool ScreenPixels(const RECT& rect, std::vector<DWORD>& pixels) {
+    const int width = rect.right - rect.left;
+    const int height = rect.bottom - rect.top;
+    if (width <= 0 || height <= 0) return false;
+    HDC screen = ::GetDC(nullptr);
+    if (screen == nullptr) return false;
+    HDC memory = ::CreateCompatibleDC(screen);
+    HBITMAP bitmap = ::CreateCompatibleBitmap(screen, width, height);
+    HGDIOBJ old = ::SelectObject(memory, bitmap);
+    const BOOL copied = ::BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
+    ::SelectObject(memory, old);
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    pixels.assign(static_cast<size_t>(width) * static_cast<size_t>(height), 0);
+    const int rows = copied ? ::GetDIBits(memory, bitmap, 0, static_cast<UINT>(height),
+                                          pixels.data(), &info, DIB_RGB_COLORS)
+                            : 0;
+    ::DeleteObject(bitmap);
+    ::DeleteDC(memory);
+    ::ReleaseDC(nullptr, screen);
+    return rows == height;
 }
 
 }  // namespace
 
 HWND FindControl(HWND window, int id) {
     if (HWND child = ::GetDlgItem(window, id)) return child;
-    ControlSearch search{id, nullptr};
-    ::EnumChildWindows(window, &MatchControl, reinterpret_cast<LPARAM>(&search));
+    Search search{[&](HWND c) { return ::GetDlgCtrlID(c) == id && ::IsWindowVisible(c); }};
+    ::EnumChildWindows(window, &Visit, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
 
@@ -74,9 +90,22 @@ std::set<DWORD> FindProcesses(const std::wstring& imageName) {
 }
 
 HWND FindDialog(DWORD pid, const std::wstring* caption, int controlId) {
-    DialogSearch search{pid, caption, controlId, nullptr};
-    ::EnumWindows(&MatchDialog, reinterpret_cast<LPARAM>(&search));
+    Search search{[&](HWND window) {
+        DWORD owner = 0;
+        ::GetWindowThreadProcessId(window, &owner);
+        return ::IsWindowVisible(window) && owner == pid && WindowClass(window) == L"#32770" &&
+               (caption != nullptr ? WindowCaption(window) == *caption
+                                   : ::GetDlgItem(window, controlId) != nullptr);
+    }};
+    ::EnumWindows(&Visit, reinterpret_cast<LPARAM>(&search));
     return search.found;
+}
+
+HWND FocusedWindow(HWND window) {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof(info);
+    const DWORD thread = ::GetWindowThreadProcessId(window, nullptr);
+    return ::GetGUIThreadInfo(thread, &info) ? info.hwndFocus : nullptr;
 }
 
 std::wstring WindowClass(HWND window) {
@@ -99,15 +128,10 @@ bool ControlText(HWND control, std::wstring& text) {
     }
     // An edit control keeps its text in the owning process: ask for it.
     DWORD_PTR length = 0;
-    if (!::SendMessageTimeoutW(control, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, kQueryTimeoutMs,
-                               &length)) {
-        return false;
-    }
+    if (!Ask(control, WM_GETTEXTLENGTH, 0, 0, length)) return false;
     std::vector<wchar_t> buffer(length + 2, L'\0');
     DWORD_PTR got = 0;
-    if (!::SendMessageTimeoutW(control, WM_GETTEXT, length + 1,
-                               reinterpret_cast<LPARAM>(buffer.data()), SMTO_ABORTIFHUNG,
-                               kQueryTimeoutMs, &got)) {
+    if (!Ask(control, WM_GETTEXT, length + 1, reinterpret_cast<LPARAM>(buffer.data()), got)) {
         return false;
     }
     text.assign(buffer.data(), got);
@@ -116,74 +140,35 @@ bool ControlText(HWND control, std::wstring& text) {
 
 bool ButtonCheck(HWND control, LRESULT& state) {
     DWORD_PTR result = 0;
-    if (!::SendMessageTimeoutW(control, BM_GETCHECK, 0, 0, SMTO_ABORTIFHUNG, kQueryTimeoutMs,
-                               &result)) {
-        return false;
-    }
+    if (!Ask(control, BM_GETCHECK, 0, 0, result)) return false;
     state = static_cast<LRESULT>(result);
     return true;
 }
 
 bool PostKey(HWND window, UINT virtualKey) {
-    HWND target = window;
-    GUITHREADINFO info{};
-    info.cbSize = sizeof(info);
-    const DWORD thread = ::GetWindowThreadProcessId(window, nullptr);
-    if (::GetGUIThreadInfo(thread, &info) && info.hwndFocus != nullptr) target = info.hwndFocus;
+    HWND focus = FocusedWindow(window);
+    HWND target = focus != nullptr ? focus : window;
     const LPARAM scan = static_cast<LPARAM>(::MapVirtualKeyW(virtualKey, MAPVK_VK_TO_VSC)) << 16;
     if (!::PostMessageW(target, WM_KEYDOWN, virtualKey, scan | 1)) return false;
     return ::PostMessageW(target, WM_KEYUP, virtualKey, scan | 1 | (3u << 30)) != FALSE;
 }
 
 bool ClientPixel(HWND window, int x, int y, unsigned long& rgb) {
-    // Read the screen, not the window's own DC: what counts is what was drawn
-    // where the user looks, and another process's window DC cannot be read
-    // reliably under Wine.
-    POINT point{x, y};
-    if (!::ClientToScreen(window, &point)) return false;
-    HDC screen = ::GetDC(nullptr);
-    if (screen == nullptr) return false;
-    const COLORREF colour = ::GetPixel(screen, point.x, point.y);
-    ::ReleaseDC(nullptr, screen);
-    if (colour == CLR_INVALID) return false;
-    rgb = (static_cast<unsigned long>(GetRValue(colour)) << 16) |
-          (static_cast<unsigned long>(GetGValue(colour)) << 8) | GetBValue(colour);
+    POINT at{x, y};
+    std::vector<DWORD> pixels;
+    if (!::ClientToScreen(window, &at) || !ScreenPixels({at.x, at.y, at.x + 1, at.y + 1}, pixels)) {
+        return false;
+    }
+    rgb = pixels[0] & 0xFFFFFFul;
     return true;
 }
 
 bool ControlShowsColour(HWND control, unsigned long rgb) {
     RECT rect{};
-    if (!::GetWindowRect(control, &rect)) return false;
-    const int width = rect.right - rect.left;
-    const int height = rect.bottom - rect.top;
-    if (width <= 0 || height <= 0) return false;
-    // One copy of the screen area, read as 32-bit pixels (blue, green, red, 0).
-    HDC screen = ::GetDC(nullptr);
-    if (screen == nullptr) return false;
-    HDC memory = ::CreateCompatibleDC(screen);
-    HBITMAP bitmap = ::CreateCompatibleBitmap(screen, width, height);
-    HGDIOBJ old = ::SelectObject(memory, bitmap);
-    const BOOL copied = ::BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
-    ::SelectObject(memory, old);
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    std::vector<DWORD> pixels(static_cast<size_t>(width) * static_cast<size_t>(height));
-    const int rows = copied ? ::GetDIBits(memory, bitmap, 0, static_cast<UINT>(height),
-                                          pixels.data(), &info, DIB_RGB_COLORS)
-                            : 0;
-    ::DeleteObject(bitmap);
-    ::DeleteDC(memory);
-    ::ReleaseDC(nullptr, screen);
-    if (rows != height) return false;
-    for (DWORD pixel : pixels) {
-        if ((pixel & 0xFFFFFFul) == (rgb & 0xFFFFFFul)) return true;
-    }
-    return false;
+    std::vector<DWORD> pixels;
+    if (!::GetWindowRect(control, &rect) || !ScreenPixels(rect, pixels)) return false;
+    return std::any_of(pixels.begin(), pixels.end(),
+                       [&](DWORD pixel) { return (pixel & 0xFFFFFFul) == (rgb & 0xFFFFFFul); });
 }
 
 std::string Hex6(unsigned long rgb) {

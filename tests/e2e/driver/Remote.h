@@ -13,13 +13,16 @@ namespace e2e {
 // Process ids of the running processes with this image name (case-insensitive).
 std::set<DWORD> FindProcesses(const std::wstring& imageName);
 
-// A visible top-level dialog (class #32770) of process pid (0: any process)
-// with this caption, or (when caption is null) holding control id.
+// A visible top-level dialog (class #32770) of process pid with this caption,
+// or (when caption is null) holding control id.
 HWND FindDialog(DWORD pid, const std::wstring* caption, int controlId);
 
 // Control id of `window`: a child of its own, else a visible one further
 // down (a wizard's controls live on its current page).
 HWND FindControl(HWND window, int id);
+
+// The window with the keyboard focus in `window`'s thread; null when none has.
+HWND FocusedWindow(HWND window);
 
 std::wstring WindowClass(HWND window);
 std::wstring WindowCaption(HWND window);
@@ -30,8 +33,8 @@ bool ControlText(HWND control, std::wstring& text);
 // BM_GETCHECK; false when the target does not answer.
 bool ButtonCheck(HWND control, LRESULT& state);
 
-// Posts key down and up to the window that has the keyboard focus in the
-// target's thread (the window itself when none has).
+// Posts key down and up to the focused window of the target's thread (the
+// window itself when none has the focus).
 bool PostKey(HWND window, UINT virtualKey);
 
 // The colour at a client point, as 0xRRGGBB; false when it cannot be read.
