@@ -33,40 +33,51 @@ private:
     };
     using Words = std::vector<std::string>;
 
-    std::string Execute(const Words& words);
-    std::string Launch(const Words& w);
-    std::string WaitWindow(const Words& w);
-    std::string Click(const Words& w, bool asCommand);
-    std::string Press(const Words& w);
-    std::string Key(const Words& w);
-    std::string Close(const Words& w);
-    std::string Answer(const Words& w);
-    std::string Registry(const Words& w);
-    std::string File(const Words& w);
-    std::string Expect(const Words& w);
-    std::string ExpectControl(const Words& w);
-    std::string ExpectProcess(const Words& w);
-    std::string ExpectRegistry(const Words& w);
-    std::string ExpectFile(const Words& w);
-    std::string ExpectPixel(const Words& w);
-    std::string ExpectColour(const Words& w);
-    std::string ExpectLink(const Words& w);
+    // Each step throws when it does not hold (see Driver.cpp).
+    void Execute(const Words& words);
+    void Timeout(const Words& w);
+    void AskRunner(const Words& w);
+    void Launch(const Words& w);
+    void WaitWindow(const Words& w);
+    void Click(const Words& w);
+    void Press(const Words& w);
+    void Key(const Words& w);
+    void Close(const Words& w);
+    void Answer(const Words& w);
+    void RegSet(const Words& w);
+    void RegDelete(const Words& w);
+    void FileWrite(const Words& w);
+    void FileCopy(const Words& w);
+    void FileDelete(const Words& w);
+    void ExpectGone(const Words& w);
+    void ExpectCaption(const Words& w);
+    void ExpectText(const Words& w);
+    void ExpectFocus(const Words& w);
+    void ExpectStates(const Words& w);
+    void ExpectProcess(const Words& w);
+    void ExpectRegistry(const Words& w);
+    void ExpectFile(const Words& w);
+    void ExpectNoFile(const Words& w);
+    void ExpectPixel(const Words& w);
+    void ExpectColour(const Words& w);
+    void ExpectLink(const Words& w);
 
     // Sends a request line to the runner and waits until it has been served.
-    std::string Request(const std::string& line);
+    void Request(const std::string& line);
 
     // Calls ready() every 15 ms until it returns true or the timeout passes.
-    bool Poll(const std::function<bool()>& ready) const;
+    bool Poll(const std::function<bool()>& ready, ULONGLONG timeoutMs) const;
+    bool Poll(const std::function<bool()>& ready) const { return Poll(ready, timeoutMs_); }
+    std::string After() const;  // " after N ms", N the timeout
 
-    // "" for the default process, "any" for every process (pid 0).
-    bool ResolveProcess(const std::string& name, DWORD& pid, std::string& error) const;
-    HWND NamedWindow(const std::string& name, std::string& error) const;
-    HWND NamedControl(const std::string& window, const std::string& id, std::string& error) const;
+    const Process& NamedProcess(const std::string& name) const;
+    // mustExist: the window must not have been destroyed since.
+    HWND NamedWindow(const std::string& name, bool mustExist = false) const;
+    HWND NamedControl(const std::string& window, const std::string& id) const;
 
     std::wstring requestDir_;
     std::string name_;
     DWORD timeoutMs_ = 10000;
-    int requests_ = 0;
     std::map<std::string, Process> processes_;
     std::map<std::string, HWND> windows_;
 };

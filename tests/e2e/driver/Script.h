@@ -9,17 +9,15 @@
 // environment are expanded in every word.
 //
 //   timeout MS                          wait limit of the steps that follow (default 10000)
-//   sleep MS
 //   launch [PROC]                       the runner starts Setup.exe in the medium folder; the
 //                                       new process is named PROC (default "setup")
-//   window NAME caption "TEXT" [PROC|any]   wait for a visible dialog with that caption
-//   window NAME control ID [PROC|any]       wait for a visible dialog holding control ID
+//   window NAME caption "TEXT" [PROC]   wait for a visible dialog with that caption
+//   window NAME control ID [PROC]       wait for a visible dialog holding control ID
 //   click NAME ID                       post BM_CLICK to an enabled button
-//   command NAME ID                     post WM_COMMAND (BN_CLICKED) for control ID
 //   press NAME back|next|finish|cancel  post PSM_PRESSBUTTON to a wizard sheet
 //   key NAME escape|enter|tab|space     post key down and up to the focused control
 //   close NAME                          post SC_CLOSE (the close box)
-//   answer "CAPTION" "TEXT" ok|yes|no|cancel|ID [PROC|any]
+//   answer "CAPTION" "TEXT" ok|yes|no|cancel [PROC]
 //                                       wait for a message box, check it, click, wait it away
 //   screenshot NAME                     the runner saves NAME.png
 //   snapshot NAME                       the runner lists the user folders, Program Files and
