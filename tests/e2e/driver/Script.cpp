@@ -2,9 +2,9 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
-#include <sstream>
 
 namespace e2e {
 
@@ -29,29 +29,16 @@ std::string Narrow(const std::wstring& text) {
 }
 
 std::string Unescape(const std::string& text) {
-    std::string out;
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\\' && i + 1 < text.size() && text[i + 1] == 'n') {
-            out += '\n';
-            ++i;
-        } else {
-            out += text[i];
-        }
+    std::string out = text;
+    for (size_t at = out.find("\\n"); at != std::string::npos; at = out.find("\\n", at + 1)) {
+        out.replace(at, 2, "\n");
     }
     return out;
 }
 
 std::string Quote(const std::string& text) {
     std::string out = "\"";
-    for (char c : text) {
-        if (c == '\n') {
-            out += "\\n";
-        } else if (c == '\r') {
-            out += "\\r";
-        } else {
-            out += c;
-        }
-    }
+    for (char c : text) out += c == '\n' ? "\\n" : c == '\r' ? "\\r" : std::string(1, c);
     return out + "\"";
 }
 
@@ -80,10 +67,7 @@ bool SplitLine(const std::string& line, std::vector<std::string>& words) {
             i = close + 1;
             continue;
         }
-        size_t end = i;
-        while (end < line.size() && line[end] != ' ' && line[end] != '\t' && line[end] != '\r') {
-            ++end;
-        }
+        const size_t end = std::min(line.find_first_of(" \t\r", i), line.size());
         words.push_back(line.substr(i, end - i));
         i = end;
     }
