@@ -36,11 +36,8 @@ int wmain(int argc, wchar_t** argv) {
 
     // The scenario's name (its file name without .txt) names the failure shot.
     const std::string path = e2e::Narrow(scenario);
-    std::string file = path.substr(path.find_last_of("\\/") + 1);
-    std::string name = file;
-    if (name.size() > 4 && name.compare(name.size() - 4, 4, ".txt") == 0) {
-        name.resize(name.size() - 4);
-    }
+    const std::string file = path.substr(path.find_last_of("\\/") + 1);
+    const bool txt = file.size() > 4 && file.compare(file.size() - 4, 4, ".txt") == 0;
 
     std::vector<e2e::Step> steps;
     std::string error;
@@ -48,6 +45,6 @@ int wmain(int argc, wchar_t** argv) {
         e2e::Print(file + ": " + error);
         return 2;
     }
-    e2e::Driver driver(requests, name);
+    e2e::Driver driver(requests, txt ? file.substr(0, file.size() - 4) : file);
     return driver.Run(steps, file);
 }

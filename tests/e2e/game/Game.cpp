@@ -3,6 +3,7 @@
 // test can prove the launcher started it and from where.
 #include <windows.h>
 
+#include <fstream>
 #include <string>
 
 namespace {
@@ -20,28 +21,17 @@ std::string Utf8(const std::wstring& text) {
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
-    std::wstring self(MAX_PATH, L'\0');
-    DWORD length = 0;
-    for (;;) {
-        length = ::GetModuleFileNameW(nullptr, self.data(), static_cast<DWORD>(self.size()));
-        if (length == 0) return 1;
-        if (length < self.size()) break;
-        self.resize(self.size() * 2);
-    }
-    self.resize(length);
+    // 32767 characters is the longest path Windows has.
+    std::wstring self(32768, L'\0');
+    self.resize(::GetModuleFileNameW(nullptr, self.data(), static_cast<DWORD>(self.size())));
+    if (self.empty() || self.size() == 32768) return 1;
     const std::wstring marker = self.substr(0, self.find_last_of(L'\\') + 1) + L"started.txt";
 
     std::wstring current(::GetCurrentDirectoryW(0, nullptr), L'\0');
     current.resize(::GetCurrentDirectoryW(static_cast<DWORD>(current.size()), current.data()));
 
-    const std::string text =
-        "cmdline=" + Utf8(::GetCommandLineW()) + "\ncwd=" + Utf8(current) + "\n";
-    HANDLE file = ::CreateFileW(marker.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return 1;
-    DWORD written = 0;
-    const BOOL ok =
-        ::WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
-    ::CloseHandle(file);
-    return ok ? 0 : 1;
+    std::ofstream out(marker.c_str(), std::ios::binary);
+    out << "cmdline=" << Utf8(::GetCommandLineW()) << "\ncwd=" << Utf8(current) << "\n";
+    out.close();
+    return out.fail() ? 1 : 0;
 }
