@@ -3,7 +3,6 @@
 // test can prove the launcher started it and from where.
 #include <windows.h>
 
-#include <fstream>
 #include <string>
 
 namespace {
@@ -30,8 +29,14 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     std::wstring current(::GetCurrentDirectoryW(0, nullptr), L'\0');
     current.resize(::GetCurrentDirectoryW(static_cast<DWORD>(current.size()), current.data()));
 
-    std::ofstream out(marker.c_str(), std::ios::binary);
-    out << "cmdline=" << Utf8(::GetCommandLineW()) << "\ncwd=" << Utf8(current) << "\n";
-    out.close();
-    return out.fail() ? 1 : 0;
+    const std::string text =
+        "cmdline=" + Utf8(::GetCommandLineW()) + "\ncwd=" + Utf8(current) + "\n";
+    HANDLE file = ::CreateFileW(marker.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return 1;
+    DWORD written = 0;
+    const BOOL ok =
+        ::WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+    ::CloseHandle(file);
+    return ok ? 0 : 1;
 }
