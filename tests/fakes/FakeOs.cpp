@@ -112,93 +112,17 @@ std::vector<std::string> SplitKeyPath(const std::string& path) {
     return parts;
 }
 
-// Shortcut files of the fake: a header line, then key=value lines.
-constexpr std::string_view LINK_MAGIC = "FakeShellLink\n";
-
-std::string Escape(const std::string& text) {
-    std::string out;
-    for (char c : text) {
-        if (c == '%')
-            out += "%25";
-        else if (c == '\n')
-            out += "%0A";
-        else if (c == '\r')
-            out += "%0D";
-        else
-            out += c;
-    }
-    return out;
-}
-
-std::string Unescape(const std::string& text) {
-    std::string out;
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '%' && i + 2 < text.size()) {
-            const std::string code = text.substr(i + 1, 2);
-            if (code == "25")
-                out += '%';
-            else if (code == "0A")
-                out += '\n';
-            else if (code == "0D")
-                out += '\r';
-            else
-                out += text.substr(i, 3);
-            i += 2;
-        } else {
-            out += text[i];
-        }
-    }
-    return out;
-}
-
-std::string SerializeLink(const ShellLinkData& link) {
-    std::string out(LINK_MAGIC);
-    out += "target=" + Escape(link.target) + "\n";
-    if (link.hasDescription) out += "description=" + Escape(link.description) + "\n";
-    if (link.hasArguments) out += "arguments=" + Escape(link.arguments) + "\n";
-    if (link.hasWorkingDirectory) {
-        out += "workingDirectory=" + Escape(link.workingDirectory) + "\n";
-    }
-    if (link.hasIconFile) out += "iconFile=" + Escape(link.iconFile) + "\n";
-    out += "iconIndex=" + std::to_string(link.iconIndex) + "\n";
-    out += "showCommand=" + std::to_string(link.showCommand) + "\n";
-    return out;
-}
-
-std::optional<ShellLinkData> ParseLink(const std::string& content) {
-    if (content.compare(0, LINK_MAGIC.size(), LINK_MAGIC) != 0) return std::nullopt;
-    ShellLinkData link;
-    size_t pos = LINK_MAGIC.size();
-    while (pos < content.size()) {
-        size_t end = content.find('\n', pos);
-        if (end == std::string::npos) end = content.size();
-        const std::string line = content.substr(pos, end - pos);
-        pos = end + 1;
-        const size_t eq = line.find('=');
-        if (eq == std::string::npos) continue;
-        const std::string key = line.substr(0, eq);
-        const std::string value = Unescape(line.substr(eq + 1));
-        if (key == "target") {
-            link.target = value;
-        } else if (key == "description") {
-            link.description = value;
-            link.hasDescription = true;
-        } else if (key == "arguments") {
-            link.arguments = value;
-            link.hasArguments = true;
-        } else if (key == "workingDirectory") {
-            link.workingDirectory = value;
-            link.hasWorkingDirectory = true;
-        } else if (key == "iconFile") {
-            link.iconFile = value;
-            link.hasIconFile = true;
-        } else if (key == "iconIndex") {
-            link.iconIndex = std::atoi(value.c_str());
-        } else if (key == "showCommand") {
-            link.showCommand = std::atoi(value.c_str());
-        }
-    }
-    return link;
+// The bytes of a shortcut file: every field the link was saved with, so a
+// snapshot of file contents sees a changed link. The link itself is kept
+// beside them in the file's node.
+std::string LinkContent(const ShellLinkData& link) {
+    std::string out = "FakeShellLink\ntarget=" + link.target + "\n";
+    if (link.hasDescription) out += "description=" + link.description + "\n";
+    if (link.hasArguments) out += "arguments=" + link.arguments + "\n";
+    if (link.hasWorkingDirectory) out += "workingDirectory=" + link.workingDirectory + "\n";
+    if (link.hasIconFile) out += "iconFile=" + link.iconFile + "\n";
+    return out + "iconIndex=" + std::to_string(link.iconIndex) +
+           "\nshowCommand=" + std::to_string(link.showCommand) + "\n";
 }
 
 void AppendUtf8(std::string& out, uint32_t cp) {
@@ -231,6 +155,7 @@ struct FakeOs::Node {
     Node* parent = nullptr;
     std::vector<std::unique_ptr<Node>> children;
     std::string linkTarget;  // a junction or symbolic link: the absolute path it points to
+    std::optional<ShellLinkData> shortcut;  // saved by SaveShellLink; dropped when rewritten
 
     Node* Child(std::string_view childName) const {
         for (const auto& child : children) {
@@ -561,6 +486,7 @@ bool FakeOs::CopyFile(const std::string& from, const std::string& to, bool failI
     }
     node->attributes = attributes;
     node->content = source.node->content;
+    node->shortcut = source.node->shortcut;
     node->size = source.node->size;
     return true;
 }
@@ -643,6 +569,7 @@ std::unique_ptr<TextSink> FakeOs::CreateTextFile(const std::string& path) {
         }
         found.node->content.clear();
         found.node->size.reset();
+        found.node->shortcut.reset();
     } else {
         found.parent->AddChild(found.path.parts.back(), false, win::FILE_ATTRIBUTE_ARCHIVE_);
     }
@@ -1061,7 +988,8 @@ int32_t FakeOs::SaveShellLink(const std::string& linkPath, const ShellLinkData& 
     } else {
         node = found.parent->AddChild(found.path.parts.back(), false, win::FILE_ATTRIBUTE_ARCHIVE_);
     }
-    node->content = SerializeLink(link);
+    node->content = LinkContent(link);
+    node->shortcut = link;
     node->size.reset();
     return win::S_OK_;
 }
@@ -1071,9 +999,8 @@ int32_t FakeOs::LoadShellLinkTarget(const std::string& linkPath, std::string& ta
     Lookup found = Find(linkPath);
     if (!found.node) return HresultFromWin32(found.error);
     if (found.node->folder) return win::HRESULT_ACCESS_DENIED_;
-    auto link = ParseLink(found.node->content);
-    if (!link) return win::E_FAIL_;
-    target = link->target;
+    if (!found.node->shortcut) return win::E_FAIL_;
+    target = found.node->shortcut->target;
     return win::S_OK_;
 }
 
@@ -1158,6 +1085,7 @@ void FakeOs::AddFile(const std::string& path, std::string_view content, uint32_t
     if (!node) node = folder->AddChild(parsed.parts.back(), false, attributes);
     node->attributes = attributes & ~win::FILE_ATTRIBUTE_DIRECTORY_;
     node->content.assign(content.data(), content.size());
+    node->shortcut.reset();
     node->size.reset();
 }
 
@@ -1213,8 +1141,7 @@ std::vector<std::string> FakeOs::List(const std::string& folder) const {
 
 std::optional<ShellLinkData> FakeOs::LinkAt(const std::string& path) const {
     const Node* node = FileNode(path);
-    if (!node) return std::nullopt;
-    return ParseLink(node->content);
+    return node ? node->shortcut : std::nullopt;
 }
 
 void FakeOs::SetDiskSpace(char drive, const DiskSpace& space) {
