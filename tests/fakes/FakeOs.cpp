@@ -125,19 +125,6 @@ std::string LinkContent(const ShellLinkData& link) {
            "\nshowCommand=" + std::to_string(link.showCommand) + "\n";
 }
 
-void AppendUtf8(std::string& out, uint32_t cp) {
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-}
-
 bool IsTrailByte(uint8_t b) {
     return (b >= 0x40 && b <= 0x7E) || (b >= 0x80 && b <= 0xFC);
 }
@@ -281,11 +268,6 @@ std::optional<uint32_t> FakeOs::TakeFailure(const char* method, const std::strin
         }
     }
     return std::nullopt;
-}
-
-bool FakeOs::Fail(uint32_t error) {
-    m_lastError = error;
-    return false;
 }
 
 // --- paths ---
@@ -512,15 +494,10 @@ bool FakeOs::CopyFileWithProgress(const std::string& from, const std::string& to
 
 uint32_t FakeOs::GetFileAttributes(const std::string& path) {
     if (auto error = TakeFailure("GetFileAttributes", path)) {
-        Fail(*error);
-        return win::INVALID_FILE_ATTRIBUTES_;
+        return Fail(*error, win::INVALID_FILE_ATTRIBUTES_);
     }
     Lookup found = Find(path);
-    if (!found.node) {
-        Fail(found.error);
-        return win::INVALID_FILE_ATTRIBUTES_;
-    }
-    return found.node->attributes;
+    return found.node ? found.node->attributes : Fail(found.error, win::INVALID_FILE_ATTRIBUTES_);
 }
 
 bool FakeOs::SetFileAttributes(const std::string& path, uint32_t attributes) {
@@ -548,31 +525,29 @@ bool FakeOs::ReadFile(const std::string& path, std::string& bytes) {
     return true;
 }
 
+// The file at `path` made ready to be written anew: an existing one emptied
+// (not a folder, not read-only) or a new one; else the Win32 error.
+uint32_t FakeOs::Rewrite(const std::string& path, Lookup& found) {
+    found = Find(path);
+    if (!found.parsed) return found.error;
+    if (!found.node && !found.parent) return win::ERROR_PATH_NOT_FOUND_;
+    if (!found.node) {
+        found.node =
+            found.parent->AddChild(found.path.parts.back(), false, win::FILE_ATTRIBUTE_ARCHIVE_);
+    } else if (found.node->folder || (found.node->attributes & win::FILE_ATTRIBUTE_READONLY_)) {
+        return win::ERROR_ACCESS_DENIED_;
+    }
+    found.node->content.clear();
+    found.node->size.reset();
+    found.node->shortcut.reset();
+    return 0;
+}
+
 std::unique_ptr<TextSink> FakeOs::CreateTextFile(const std::string& path) {
-    if (auto error = TakeFailure("CreateTextFile", path)) {
-        Fail(*error);
-        return nullptr;
-    }
-    Lookup found = Find(path);
-    if (!found.parsed) {
-        Fail(found.error);
-        return nullptr;
-    }
-    if (!found.node && !found.parent) {
-        Fail(win::ERROR_PATH_NOT_FOUND_);
-        return nullptr;
-    }
-    if (found.node) {
-        if (found.node->folder || (found.node->attributes & win::FILE_ATTRIBUTE_READONLY_)) {
-            Fail(win::ERROR_ACCESS_DENIED_);
-            return nullptr;
-        }
-        found.node->content.clear();
-        found.node->size.reset();
-        found.node->shortcut.reset();
-    } else {
-        found.parent->AddChild(found.path.parts.back(), false, win::FILE_ATTRIBUTE_ARCHIVE_);
-    }
+    std::unique_ptr<TextSink> none;
+    if (auto error = TakeFailure("CreateTextFile", path)) return Fail(*error, std::move(none));
+    Lookup found;
+    if (uint32_t error = Rewrite(path, found)) return Fail(error, std::move(none));
     return std::make_unique<Sink>(*this, Display(found.path));
 }
 
@@ -923,10 +898,7 @@ bool FakeOs::GetSystemDirectory(std::string& out) {
 // --- process ---
 
 MutexHandle FakeOs::CreateMutex(const std::string& name) {
-    if (auto error = TakeFailure("CreateMutex")) {
-        Fail(*error);
-        return 0;
-    }
+    if (auto error = TakeFailure("CreateMutex")) return Fail(*error, MutexHandle{0});
     const std::string folded = Fold(name);
     bool exists = false;
     if (!folded.empty()) {
@@ -977,20 +949,10 @@ void FakeOs::CoUninitialize() {
 int32_t FakeOs::SaveShellLink(const std::string& linkPath, const ShellLinkData& link) {
     if (auto error = TakeFailure("SaveShellLink", linkPath)) return static_cast<int32_t>(*error);
     if (m_comInitCount == 0) return win::CO_E_NOTINITIALIZED_;
-    Lookup found = Find(linkPath);
-    if (!found.parsed) return HresultFromWin32(found.error);
-    if (!found.node && !found.parent) return win::HRESULT_PATH_NOT_FOUND_;
-    Node* node = found.node;
-    if (node) {
-        if (node->folder || (node->attributes & win::FILE_ATTRIBUTE_READONLY_)) {
-            return win::HRESULT_ACCESS_DENIED_;
-        }
-    } else {
-        node = found.parent->AddChild(found.path.parts.back(), false, win::FILE_ATTRIBUTE_ARCHIVE_);
-    }
-    node->content = LinkContent(link);
-    node->shortcut = link;
-    node->size.reset();
+    Lookup found;
+    if (uint32_t error = Rewrite(linkPath, found)) return HresultFromWin32(error);
+    found.node->content = LinkContent(link);
+    found.node->shortcut = link;
     return win::S_OK_;
 }
 
@@ -1007,51 +969,37 @@ int32_t FakeOs::LoadShellLinkTarget(const std::string& linkPath, std::string& ta
 // --- text ---
 
 std::string FakeOs::DecodeCp932(std::string_view bytes) {
-    constexpr uint32_t DEFAULT_CHAR = 0x30FB;
     // One converter per thread: opening it costs more than most scripts do.
     thread_local const iconv_t cd = iconv_open("UTF-8", "CP932");
     std::string out;
-    size_t i = 0;
-    while (i < bytes.size()) {
+    for (size_t i = 0; i < bytes.size(); ++i) {
         const auto b = static_cast<uint8_t>(bytes[i]);
-        if (b < 0x80) {
-            out += static_cast<char>(b);
-            ++i;
+        char16_t single = 0x30FB;  // the default character, for a lead byte without its trail
+        if (b <= 0x80) {
+            single = b;
         } else if (b >= 0xA1 && b <= 0xDF) {
-            AppendUtf8(out, 0xFF61 + (b - 0xA1));
-            ++i;
-        } else if (b == 0x80) {
-            AppendUtf8(out, 0x80);
-            ++i;
+            single = static_cast<char16_t>(0xFF61 + (b - 0xA1));
         } else if (b == 0xA0 || b >= 0xFD) {
             // Windows' table maps these single bytes to private-use characters.
-            AppendUtf8(out, b == 0xA0 ? 0xF8F0 : 0xF8F1 + (b - 0xFD));
-            ++i;
-        } else if (i + 1 >= bytes.size() || !IsTrailByte(static_cast<uint8_t>(bytes[i + 1]))) {
-            // A lead byte without its trail byte.
-            AppendUtf8(out, DEFAULT_CHAR);
-            ++i;
-        } else {
+            single = static_cast<char16_t>(b == 0xA0 ? 0xF8F0 : 0xF8F1 + (b - 0xFD));
+        } else if (i + 1 < bytes.size() && IsTrailByte(static_cast<uint8_t>(bytes[i + 1]))) {
             char in[2] = {bytes[i], bytes[i + 1]};
             char converted[8];
             char* inPtr = in;
             char* outPtr = converted;
             size_t inLeft = 2;
             size_t outLeft = sizeof converted;
+            ++i;
             if (cd != reinterpret_cast<iconv_t>(-1)) {
                 iconv(cd, nullptr, nullptr, nullptr, nullptr);
+                if (iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft) != static_cast<size_t>(-1) &&
+                    inLeft == 0 && outPtr != converted) {
+                    out.append(converted, static_cast<size_t>(outPtr - converted));
+                    continue;
+                }
             }
-            const bool ok =
-                cd != reinterpret_cast<iconv_t>(-1) &&
-                iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft) != static_cast<size_t>(-1) &&
-                inLeft == 0 && outPtr != converted;
-            if (ok) {
-                out.append(converted, static_cast<size_t>(outPtr - converted));
-            } else {
-                AppendUtf8(out, DEFAULT_CHAR);
-            }
-            i += 2;
         }
+        out += Utf16ToUtf8(std::u16string(1, single));
     }
     return out;
 }
@@ -1230,10 +1178,6 @@ int FakeOs::OpenKeyCount() const {
 
 void FakeOs::SetEnv(const std::string& name, const std::string& value) {
     m_env[Fold(name)] = {name, value};
-}
-
-void FakeOs::UnsetEnv(const std::string& name) {
-    m_env.erase(Fold(name));
 }
 
 void FakeOs::SetVersion(const OsVersion& version) {

@@ -188,7 +188,6 @@ public:
     // --- environment, version, folders ---
     // Starts with SystemRoot, windir, SystemDrive, USERPROFILE, ProgramFiles.
     void SetEnv(const std::string& name, const std::string& value);
-    void UnsetEnv(const std::string& name);
     void SetVersion(const OsVersion& version);
     void SetWindowsDirectoryPath(const std::string& path);
     void SetSystemDirectoryPath(const std::string& path);
@@ -224,7 +223,13 @@ private:
 
     std::optional<uint32_t> TakeFailure(const char* method, const std::string& path = {},
                                         const std::string& path2 = {});
-    bool Fail(uint32_t error);
+    // Sets the last error; gives what the failed call returns.
+    template <typename T = bool>
+    T Fail(uint32_t error, T result = T()) {
+        m_lastError = error;
+        return result;
+    }
+    uint32_t Rewrite(const std::string& path, Lookup& found);
     bool Parse(const std::string& path, Path& out) const;
     Lookup Find(const std::string& path) const;
     Node* Resolve(Node* node, int depth = 0) const;
