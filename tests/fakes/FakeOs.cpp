@@ -184,6 +184,30 @@ struct FakeOs::Key {
         }
         return nullptr;
     }
+    void Set(const std::string& valueName, RegValue value) {
+        if (RegValue* existing = Value(valueName)) {
+            *existing = std::move(value);
+        } else {
+            values.emplace_back(valueName, std::move(value));
+        }
+    }
+    // The key at `parts` below this one; with `created` given, missing keys
+    // are made (and it is set when one was).
+    Key* Walk(const std::vector<std::string>& parts, bool* created = nullptr) {
+        Key* key = this;
+        for (const std::string& part : parts) {
+            Key* next = key->Sub(part);
+            if (!next && !created) return nullptr;
+            if (!next) {
+                key->subkeys.push_back(std::make_unique<Key>());
+                next = key->subkeys.back().get();
+                next->name = part;
+                *created = true;
+            }
+            key = next;
+        }
+        return key;
+    }
 };
 
 // An absolute path: drive letter (as written), components.
@@ -671,84 +695,59 @@ FakeOs::Key* FakeOs::RootKey(RegKey root) const {
     return it == m_roots.end() ? nullptr : it->second.get();
 }
 
-FakeOs::Key* FakeOs::WalkKeyConst(RegKey root, const std::string& keyPath) const {
+FakeOs::Key* FakeOs::KeyAt(RegKey root, const std::string& keyPath) const {
     Key* key = RootKey(root);
-    for (const std::string& part : SplitKeyPath(keyPath)) {
-        if (!key) return nullptr;
-        key = key->Sub(part);
-    }
-    return key;
+    return key ? key->Walk(SplitKeyPath(keyPath)) : nullptr;
 }
 
-FakeOs::Key* FakeOs::WalkKey(Key* from, const std::string& subKey, bool create, bool* created) {
-    Key* key = from;
-    for (const std::string& part : SplitKeyPath(subKey)) {
-        Key* next = key->Sub(part);
-        if (!next) {
-            if (!create) return nullptr;
-            key->subkeys.push_back(std::make_unique<Key>());
-            next = key->subkeys.back().get();
-            next->name = part;
-            if (created) *created = true;
-        }
-        key = next;
+// The root and key path that a handle (predefined or open) and a subkey name
+// lead to.
+FakeOs::OpenKey FakeOs::FullPath(RegKey handle, const std::string& subKey, uint32_t access) const {
+    OpenKey full{handle, {}, access};
+    if (auto open = m_openKeys.find(handle); open != m_openKeys.end()) {
+        full.root = open->second.root;
+        full.path = open->second.path;
     }
-    return key;
+    for (const std::string& part : SplitKeyPath(subKey)) full.path.push_back(part);
+    return full;
 }
 
-FakeOs::Key* FakeOs::KeyOfHandle(RegKey handle, long& error) const {
-    if (Key* root = RootKey(handle)) return root;
+long FakeOs::KeyOf(RegKey handle, uint32_t access, Key*& key) const {
+    key = RootKey(handle);
+    if (key) return 0;
     auto open = m_openKeys.find(handle);
-    if (open == m_openKeys.end()) {
-        error = static_cast<long>(win::ERROR_INVALID_HANDLE_);
-        return nullptr;
+    if (open == m_openKeys.end()) return static_cast<long>(win::ERROR_INVALID_HANDLE_);
+    key = RootKey(open->second.root)->Walk(open->second.path);
+    if (!key) return static_cast<long>(win::ERROR_KEY_DELETED_);
+    if (access && !(open->second.access & access)) {
+        key = nullptr;
+        return static_cast<long>(win::ERROR_ACCESS_DENIED_);
     }
-    Key* key = RootKey(open->second.root);
-    for (const std::string& part : open->second.path) {
-        key = key ? key->Sub(part) : nullptr;
-    }
-    if (!key) error = static_cast<long>(win::ERROR_KEY_DELETED_);
-    return key;
+    return 0;
 }
 
-FakeOs::Key* FakeOs::KeyFor(RegKey handle, uint32_t access, long& error) const {
-    Key* key = KeyOfHandle(handle, error);
-    if (!key) return nullptr;
-    auto open = m_openKeys.find(handle);
-    if (open != m_openKeys.end() && !(open->second.access & access)) {
-        error = static_cast<long>(win::ERROR_ACCESS_DENIED_);
-        return nullptr;
-    }
-    return key;
-}
-
-long FakeOs::RegOpenKeyEx(RegKey root, const std::string& subKey, uint32_t access, RegKey& out) {
-    if (auto error = TakeFailure("RegOpenKeyEx")) return static_cast<long>(*error);
-    long error = 0;
-    Key* base = KeyOfHandle(root, error);
-    if (!base) return error;
-    if (!WalkKey(base, subKey, false, nullptr)) {
-        return static_cast<long>(win::ERROR_FILE_NOT_FOUND_);
-    }
-    OpenKey open{root, {}, access};
-    if (auto parent = m_openKeys.find(root); parent != m_openKeys.end()) {
-        open.root = parent->second.root;
-        open.path = parent->second.path;
-    }
-    for (const std::string& part : SplitKeyPath(subKey)) open.path.push_back(part);
+long FakeOs::NewHandle(RegKey root, const std::string& subKey, uint32_t access, RegKey& out) {
+    const OpenKey open = FullPath(root, subKey, access);
     out = m_nextKey;
     m_nextKey += 4;
     m_openKeys[out] = open;
     return 0;
 }
 
+long FakeOs::RegOpenKeyEx(RegKey root, const std::string& subKey, uint32_t access, RegKey& out) {
+    if (auto error = TakeFailure("RegOpenKeyEx")) return static_cast<long>(*error);
+    Key* base = nullptr;
+    if (long error = KeyOf(root, 0, base)) return error;
+    if (!base->Walk(SplitKeyPath(subKey))) return static_cast<long>(win::ERROR_FILE_NOT_FOUND_);
+    return NewHandle(root, subKey, access, out);
+}
+
 long FakeOs::RegQueryValueEx(RegKey key, const std::string& valueName, uint32_t& type,
                              std::vector<uint8_t>& data, uint32_t maxBytes) {
     data.clear();
     if (auto error = TakeFailure("RegQueryValueEx")) return static_cast<long>(*error);
-    long error = 0;
-    Key* found = KeyFor(key, win::KEY_QUERY_VALUE_, error);
-    if (!found) return error;
+    Key* found = nullptr;
+    if (long error = KeyOf(key, win::KEY_QUERY_VALUE_, found)) return error;
     const RegValue* value = found->Value(valueName);
     if (!value) return static_cast<long>(win::ERROR_FILE_NOT_FOUND_);
     type = value->type;
@@ -760,59 +759,34 @@ long FakeOs::RegQueryValueEx(RegKey key, const std::string& valueName, uint32_t&
 long FakeOs::RegSetValueEx(RegKey key, const std::string& valueName, uint32_t type,
                            const uint8_t* data, uint32_t size) {
     if (auto error = TakeFailure("RegSetValueEx")) return static_cast<long>(*error);
-    long error = 0;
-    Key* found = KeyFor(key, win::KEY_SET_VALUE_, error);
-    if (!found) return error;
-    RegValue value{type, std::vector<uint8_t>(data, data + (data ? size : 0))};
-    if (RegValue* existing = found->Value(valueName)) {
-        *existing = std::move(value);
-    } else {
-        found->values.emplace_back(valueName, std::move(value));
-    }
+    Key* found = nullptr;
+    if (long error = KeyOf(key, win::KEY_SET_VALUE_, found)) return error;
+    found->Set(valueName, RegValue{type, std::vector<uint8_t>(data, data + (data ? size : 0))});
     return 0;
 }
 
 long FakeOs::RegCreateKeyEx(RegKey root, const std::string& subKey, uint32_t access, RegKey& out,
                             uint32_t& disposition) {
     if (auto error = TakeFailure("RegCreateKeyEx")) return static_cast<long>(*error);
-    long error = 0;
-    Key* base = KeyOfHandle(root, error);
-    if (!base) return error;
-    auto parent = m_openKeys.find(root);
+    Key* base = nullptr;
+    if (long error = KeyOf(root, 0, base)) return error;
     bool created = false;
-    WalkKey(base, subKey, true, &created);
-    OpenKey open{root, {}, access};
-    if (parent != m_openKeys.end()) {
-        open.root = parent->second.root;
-        open.path = parent->second.path;
-    }
-    for (const std::string& part : SplitKeyPath(subKey)) open.path.push_back(part);
-    out = m_nextKey;
-    m_nextKey += 4;
-    m_openKeys[out] = open;
+    base->Walk(SplitKeyPath(subKey), &created);
     disposition = created ? win::REG_CREATED_NEW_KEY_ : win::REG_OPENED_EXISTING_KEY_;
-    return 0;
+    return NewHandle(root, subKey, access, out);
 }
 
 long FakeOs::RegDeleteKey(RegKey root, const std::string& subKey) {
     if (auto error = TakeFailure("RegDeleteKey")) return static_cast<long>(*error);
-    long error = 0;
-    Key* base = KeyOfHandle(root, error);
-    if (!base) return error;
-
-    // Find the key's parent: the handle's own path for an empty subKey.
-    std::vector<std::string> path;
-    RegKey realRoot = root;
-    if (auto open = m_openKeys.find(root); open != m_openKeys.end()) {
-        realRoot = open->second.root;
-        path = open->second.path;
-    }
-    for (const std::string& part : SplitKeyPath(subKey)) path.push_back(part);
-    if (path.empty()) return static_cast<long>(win::ERROR_ACCESS_DENIED_);
-
-    Key* parent = RootKey(realRoot);
-    for (size_t i = 0; i + 1 < path.size() && parent; ++i) parent = parent->Sub(path[i]);
-    Key* victim = parent ? parent->Sub(path.back()) : nullptr;
+    Key* base = nullptr;
+    if (long error = KeyOf(root, 0, base)) return error;
+    // The handle's own key for an empty subKey; a root cannot go.
+    OpenKey full = FullPath(root, subKey, 0);
+    if (full.path.empty()) return static_cast<long>(win::ERROR_ACCESS_DENIED_);
+    const std::string name = full.path.back();
+    full.path.pop_back();
+    Key* parent = RootKey(full.root)->Walk(full.path);
+    Key* victim = parent ? parent->Sub(name) : nullptr;
     if (!victim) return static_cast<long>(win::ERROR_FILE_NOT_FOUND_);
     // The NT family refuses a key with subkeys; the 9x family removes the tree.
     if (!victim->subkeys.empty() && m_version.platformId != win::VER_PLATFORM_WIN32_WINDOWS_) {
@@ -826,9 +800,8 @@ long FakeOs::RegDeleteKey(RegKey root, const std::string& subKey) {
 
 long FakeOs::RegQueryInfoKey(RegKey key, uint32_t& subKeys, uint32_t& values) {
     if (auto error = TakeFailure("RegQueryInfoKey")) return static_cast<long>(*error);
-    long error = 0;
-    Key* found = KeyFor(key, win::KEY_QUERY_VALUE_, error);
-    if (!found) return error;
+    Key* found = nullptr;
+    if (long error = KeyOf(key, win::KEY_QUERY_VALUE_, found)) return error;
     subKeys = static_cast<uint32_t>(found->subkeys.size());
     values = static_cast<uint32_t>(found->values.size());
     return 0;
@@ -1103,11 +1076,12 @@ void FakeOs::SetHasGetDiskFreeSpaceEx(bool has) {
 void FakeOs::AddKey(RegKey root, const std::string& keyPath) {
     Key* base = RootKey(root);
     if (!base) TestSetupError("not a predefined root");
-    WalkKey(base, keyPath, true, nullptr);
+    bool created = false;
+    base->Walk(SplitKeyPath(keyPath), &created);
 }
 
 bool FakeOs::KeyExists(RegKey root, const std::string& keyPath) const {
-    return WalkKeyConst(root, keyPath) != nullptr;
+    return KeyAt(root, keyPath) != nullptr;
 }
 
 void FakeOs::SetString(RegKey root, const std::string& keyPath, const std::string& name,
@@ -1129,20 +1103,13 @@ void FakeOs::SetDword(RegKey root, const std::string& keyPath, const std::string
 
 void FakeOs::SetValue(RegKey root, const std::string& keyPath, const std::string& name,
                       uint32_t type, std::vector<uint8_t> data) {
-    Key* base = RootKey(root);
-    if (!base) TestSetupError("not a predefined root");
-    Key* key = WalkKey(base, keyPath, true, nullptr);
-    RegValue value{type, std::move(data)};
-    if (RegValue* existing = key->Value(name)) {
-        *existing = std::move(value);
-    } else {
-        key->values.emplace_back(name, std::move(value));
-    }
+    AddKey(root, keyPath);
+    KeyAt(root, keyPath)->Set(name, RegValue{type, std::move(data)});
 }
 
 std::optional<FakeOs::RegValue> FakeOs::ValueOf(RegKey root, const std::string& keyPath,
                                                 const std::string& name) const {
-    Key* key = WalkKeyConst(root, keyPath);
+    Key* key = KeyAt(root, keyPath);
     if (!key) return std::nullopt;
     const RegValue* value = key->Value(name);
     if (!value) return std::nullopt;
@@ -1166,7 +1133,7 @@ std::optional<std::string> FakeOs::StringOf(RegKey root, const std::string& keyP
 
 std::vector<std::string> FakeOs::SubKeys(RegKey root, const std::string& keyPath) const {
     std::vector<std::string> names;
-    if (Key* key = WalkKeyConst(root, keyPath)) {
+    if (Key* key = KeyAt(root, keyPath)) {
         for (const auto& sub : key->subkeys) names.push_back(sub->name);
     }
     return names;

@@ -219,6 +219,11 @@ private:
     struct Key;
     struct Path;
     struct Lookup;
+    struct OpenKey {
+        RegKey root;
+        std::vector<std::string> path;
+        uint32_t access;
+    };
     class Sink;
 
     std::optional<uint32_t> TakeFailure(const char* method, const std::string& path = {},
@@ -239,11 +244,13 @@ private:
     std::string Canonical(const std::string& path) const;
 
     Key* RootKey(RegKey root) const;
-    Key* KeyOfHandle(RegKey key, long& error) const;
-    // KeyOfHandle, refused with 5 when the handle was not opened for `access`.
-    Key* KeyFor(RegKey key, uint32_t access, long& error) const;
-    Key* WalkKey(Key* from, const std::string& subKey, bool create, bool* created);
-    Key* WalkKeyConst(RegKey root, const std::string& keyPath) const;
+    Key* KeyAt(RegKey root, const std::string& keyPath) const;
+    OpenKey FullPath(RegKey handle, const std::string& subKey, uint32_t access) const;
+    // The key behind a handle, or the error a call on it gets: 6 for an
+    // unknown handle, 1018 for a deleted key, 5 when the handle was not
+    // opened for `access` (0: any).
+    long KeyOf(RegKey handle, uint32_t access, Key*& key) const;
+    long NewHandle(RegKey root, const std::string& subKey, uint32_t access, RegKey& out);
 
     uint32_t m_lastError = 0;
     std::map<char, std::unique_ptr<Node>> m_drives;
@@ -252,11 +259,6 @@ private:
     bool m_hasFreeSpaceEx = true;
 
     std::map<RegKey, std::unique_ptr<Key>> m_roots;
-    struct OpenKey {
-        RegKey root;
-        std::vector<std::string> path;
-        uint32_t access;
-    };
     std::map<RegKey, OpenKey> m_openKeys;
     RegKey m_nextKey = 0x1000;
 
