@@ -596,20 +596,11 @@ bool FakeOs::FindFiles(const std::string& pattern, std::vector<FindData>& out) {
     out.clear();
     if (auto error = TakeFailure("FindFiles", pattern)) return Fail(*error);
 
-    std::string folderText;
-    std::string name;
-    const size_t slash = pattern.find_last_of("\\/");
-    if (slash != std::string::npos) {
-        folderText = pattern.substr(0, slash + 1);
-        name = pattern.substr(slash + 1);
-    } else if (pattern.size() >= 2 && pattern[1] == ':') {
-        folderText = pattern.substr(0, 2);
-        name = pattern.substr(2);
-    } else {
-        folderText = ".";
-        name = pattern;
-    }
-    Lookup folder = Find(folderText);
+    // The folder part ends after the last slash (npos + 1 is 0: none), or after a bare "D:".
+    size_t cut = pattern.find_last_of("\\/") + 1;
+    if (cut == 0 && pattern.size() >= 2 && pattern[1] == ':') cut = 2;
+    const std::string name = pattern.substr(cut);
+    Lookup folder = Find(cut ? pattern.substr(0, cut) : ".");
     folder.node = Resolve(folder.node);
     if (!folder.node || !folder.node->folder) return Fail(win::ERROR_PATH_NOT_FOUND_);
     if (name.empty()) return Fail(win::ERROR_FILE_NOT_FOUND_);
@@ -625,11 +616,9 @@ bool FakeOs::FindFiles(const std::string& pattern, std::vector<FindData>& out) {
         if (!found.node || !found.parent) {
             return Fail(found.parsed ? win::ERROR_FILE_NOT_FOUND_ : found.error);
         }
-        Path parentPath = found.path;
-        parentPath.parts.pop_back();
-        prefix = Display(parentPath);
-        if (prefix.back() != '\\') prefix += '\\';
-        add(found.node->name, *found.node);
+        found.path.parts.back() = found.node->name;
+        out.push_back(FindData{found.node->name, Display(found.path), found.node->attributes,
+                               found.node->Size()});
         return true;
     }
 
@@ -677,7 +666,6 @@ bool FakeOs::GetDiskFreeSpace(const std::string& root, uint32_t& sectorsPerClust
         Lookup found = Find(root);
         if (!found.parsed) return Fail(found.error);
         letter = found.path.Letter();
-        if (m_drives.count(letter) == 0) return Fail(win::ERROR_PATH_NOT_FOUND_);
         if (!found.node || !found.node->folder) return Fail(win::ERROR_PATH_NOT_FOUND_);
     }
     const DiskSpace& space = m_space[letter];
