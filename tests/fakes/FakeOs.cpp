@@ -245,7 +245,6 @@ private:
 FakeOs::FakeOs() {
     AddDrive('C');
     AddFolder(m_systemDirectory);
-    m_space['C'] = DiskSpace{};
     for (RegKey root : {HKEY_CLASSES_ROOT_, HKEY_CURRENT_USER_, HKEY_LOCAL_MACHINE_, HKEY_USERS_}) {
         m_roots[root] = std::make_unique<Key>();
     }
@@ -268,10 +267,6 @@ void FakeOs::FailNext(const std::string& method, uint32_t error, int count) {
 
 void FakeOs::FailPath(const std::string& method, const std::string& path, uint32_t error) {
     m_failures.push_back(Failure{method, Canonical(path), error, -1});
-}
-
-void FakeOs::ClearFailures() {
-    m_failures.clear();
 }
 
 std::optional<uint32_t> FakeOs::TakeFailure(const char* method, const std::string& path,
@@ -421,13 +416,6 @@ FakeOs::Node* FakeOs::EnsureFolder(const Path& path) {
 }
 
 // --- files and folders ---
-
-uint32_t FakeOs::GetLastError() {
-    return m_lastError;
-}
-void FakeOs::SetLastError(uint32_t error) {
-    m_lastError = error;
-}
 
 bool FakeOs::CreateDirectory(const std::string& path) {
     if (auto error = TakeFailure("CreateDirectory", path)) return Fail(*error);
@@ -635,10 +623,6 @@ bool FakeOs::FindFiles(const std::string& pattern, std::vector<FindData>& out) {
 }
 
 // --- free space ---
-
-bool FakeOs::HasGetDiskFreeSpaceEx() {
-    return m_hasFreeSpaceEx;
-}
 
 bool FakeOs::GetDiskFreeSpaceEx(const std::string& path, uint64_t& freeBytesAvailable,
                                 uint64_t& totalBytes) {
@@ -880,14 +864,6 @@ bool FakeOs::ReleaseMutex(MutexHandle mutex) {
     return Fail(ERROR_NOT_OWNER);
 }
 
-void FakeOs::CloseMutex(MutexHandle mutex) {
-    m_mutexes.erase(mutex);
-}
-
-void FakeOs::Sleep(uint32_t milliseconds) {
-    sleeps.push_back(milliseconds);
-}
-
 intptr_t FakeOs::ShellExecute(const std::string& verb, const std::string& file,
                               const std::string& parameters, const std::string& directory,
                               int showCommand) {
@@ -1057,19 +1033,11 @@ void FakeOs::SetDiskSpace(char drive, const DiskSpace& space) {
     m_space[static_cast<char>(drive & ~0x20)] = space;
 }
 
-void FakeOs::SetHasGetDiskFreeSpaceEx(bool has) {
-    m_hasFreeSpaceEx = has;
-}
-
 void FakeOs::AddKey(RegKey root, const std::string& keyPath) {
     Key* base = RootKey(root);
     if (!base) TestSetupError("not a predefined root");
     bool created = false;
     base->Walk(SplitKeyPath(keyPath), &created);
-}
-
-bool FakeOs::KeyExists(RegKey root, const std::string& keyPath) const {
-    return KeyAt(root, keyPath) != nullptr;
 }
 
 void FakeOs::SetString(RegKey root, const std::string& keyPath, const std::string& name,
@@ -1127,32 +1095,12 @@ std::vector<std::string> FakeOs::SubKeys(RegKey root, const std::string& keyPath
     return names;
 }
 
-int FakeOs::OpenKeyCount() const {
-    return static_cast<int>(m_openKeys.size());
-}
-
 void FakeOs::SetEnv(const std::string& name, const std::string& value) {
     m_env[Fold(name)] = {name, value};
 }
 
-void FakeOs::SetVersion(const OsVersion& version) {
-    m_version = version;
-}
-
-void FakeOs::SetWindowsDirectoryPath(const std::string& path) {
-    m_windowsDirectory = path;
-}
-
-void FakeOs::SetSystemDirectoryPath(const std::string& path) {
-    m_systemDirectory = path;
-}
-
 void FakeOs::HoldMutexElsewhere(const std::string& name) {
     m_heldElsewhere[Fold(name)]++;
-}
-
-int FakeOs::OpenMutexCount() const {
-    return static_cast<int>(m_mutexes.size());
 }
 
 }  // namespace setup

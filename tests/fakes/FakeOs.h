@@ -48,8 +48,8 @@ public:
     FakeOs& operator=(const FakeOs&) = delete;
 
     // --- Os ---
-    uint32_t GetLastError() override;
-    void SetLastError(uint32_t error) override;
+    uint32_t GetLastError() override { return m_lastError; }
+    void SetLastError(uint32_t error) override { m_lastError = error; }
     bool CreateDirectory(const std::string& path) override;
     bool RemoveDirectory(const std::string& path) override;
     bool DeleteFile(const std::string& path) override;
@@ -63,7 +63,7 @@ public:
     bool GetCurrentDirectory(std::string& out) override;
     bool SetCurrentDirectory(const std::string& path) override;
     bool FindFiles(const std::string& pattern, std::vector<FindData>& out) override;
-    bool HasGetDiskFreeSpaceEx() override;
+    bool HasGetDiskFreeSpaceEx() override { return m_hasFreeSpaceEx; }
     bool GetDiskFreeSpaceEx(const std::string& path, uint64_t& freeBytesAvailable,
                             uint64_t& totalBytes) override;
     bool GetDiskFreeSpace(const std::string& root, uint32_t& sectorsPerCluster,
@@ -87,8 +87,8 @@ public:
     bool GetSystemDirectory(std::string& out) override;
     MutexHandle CreateMutex(const std::string& name) override;
     bool ReleaseMutex(MutexHandle mutex) override;
-    void CloseMutex(MutexHandle mutex) override;
-    void Sleep(uint32_t milliseconds) override;
+    void CloseMutex(MutexHandle mutex) override { m_mutexes.erase(mutex); }
+    void Sleep(uint32_t milliseconds) override { sleeps.push_back(milliseconds); }
     intptr_t ShellExecute(const std::string& verb, const std::string& file,
                           const std::string& parameters, const std::string& directory,
                           int showCommand) override;
@@ -110,7 +110,7 @@ public:
     // Every call of `method` whose path argument (either one for CopyFile) is
     // `path` fails with `error` until ClearFailures.
     void FailPath(const std::string& method, const std::string& path, uint32_t error);
-    void ClearFailures();
+    void ClearFailures() { m_failures.clear(); }
     // Runs first in every call that can be made to fail, with the method's
     // name and its path (a copy's target; empty for the registry): an error
     // it returns fails that call as FailNext would.
@@ -155,7 +155,7 @@ public:
     void SetDiskSpace(char drive, const DiskSpace& space);
     // Whether kernel32 "exports" GetDiskFreeSpaceExW (default true). Without
     // it GetDiskFreeSpaceEx fails with 120 (not implemented).
-    void SetHasGetDiskFreeSpaceEx(bool has);
+    void SetHasGetDiskFreeSpaceEx(bool has) { m_hasFreeSpaceEx = has; }
 
     // --- registry set-up and inspection (keyPath relative to the root,
     // missing keys are created) ---
@@ -165,7 +165,7 @@ public:
         bool operator==(const RegValue& o) const { return type == o.type && data == o.data; }
     };
     void AddKey(RegKey root, const std::string& keyPath);
-    bool KeyExists(RegKey root, const std::string& keyPath) const;
+    bool KeyExists(RegKey root, const std::string& keyPath) const { return KeyAt(root, keyPath); }
     // REG_SZ / REG_EXPAND_SZ stored as UTF-16LE, with the two zero bytes of
     // the terminator or without them.
     void SetString(RegKey root, const std::string& keyPath, const std::string& name,
@@ -183,19 +183,19 @@ public:
     // Subkey names of a key, in creation order.
     std::vector<std::string> SubKeys(RegKey root, const std::string& keyPath) const;
     // Handles opened or created and not closed yet.
-    int OpenKeyCount() const;
+    int OpenKeyCount() const { return static_cast<int>(m_openKeys.size()); }
 
     // --- environment, version, folders ---
     // Starts with SystemRoot, windir, SystemDrive, USERPROFILE, ProgramFiles.
     void SetEnv(const std::string& name, const std::string& value);
-    void SetVersion(const OsVersion& version);
-    void SetWindowsDirectoryPath(const std::string& path);
-    void SetSystemDirectoryPath(const std::string& path);
+    void SetVersion(const OsVersion& version) { m_version = version; }
+    void SetWindowsDirectoryPath(const std::string& path) { m_windowsDirectory = path; }
+    void SetSystemDirectoryPath(const std::string& path) { m_systemDirectory = path; }
 
     // --- mutexes ---
     // A mutex of that name that another process holds open.
     void HoldMutexElsewhere(const std::string& name);
-    int OpenMutexCount() const;
+    int OpenMutexCount() const { return static_cast<int>(m_mutexes.size()); }
 
     // --- COM ---
     int ComInitCount() const { return m_comInitCount; }
