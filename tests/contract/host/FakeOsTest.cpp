@@ -228,6 +228,8 @@ TEST(FakeOs, ShellLinks) {
     link.iconIndex = 4;
     ASSERT_EQ(S_OK_, os.SaveShellLink("C:\\App.lnk", link));
     EXPECT_NE(bytes, os.FileContent("C:\\App.lnk"));
+    ASSERT_TRUE(os.CopyFile("C:\\App.lnk", "C:\\Copy.lnk", false));
+    EXPECT_EQ(4, os.LinkAt("C:\\Copy.lnk")->iconIndex);
 
     ASSERT_TRUE(os.SetFileAttributes("C:\\App.lnk", FILE_ATTRIBUTE_READONLY_));
     EXPECT_EQ(HRESULT_ACCESS_DENIED_, os.SaveShellLink("C:\\App.lnk", ShellLinkData{}));
