@@ -65,6 +65,8 @@ TEST(FakeOs, FindDeliversInCreationOrder) {
     ASSERT_TRUE(os.FindFiles("C:\\*", found));
     EXPECT_EQ((std::vector<std::string>{"Windows", "Media"}), Names(found));
     EXPECT_EQ("C:\\Media", found[1].fullPath);
+    ASSERT_TRUE(os.FindFiles("C:*", found));  // the current folder of C:, its root here
+    EXPECT_EQ((std::vector<std::string>{"Windows", "Media"}), Names(found));
     ASSERT_TRUE(os.FindFiles("c:\\media", found));
     ASSERT_EQ(1u, found.size());
     EXPECT_EQ("Media", found[0].name);
@@ -145,6 +147,7 @@ TEST(FakeOs, RegistryHelpersAndHandles) {
 
     // The NT family refuses to delete a key with subkeys; 9x removes the tree.
     EXPECT_EQ(long(ERROR_ACCESS_DENIED_), os.RegDeleteKey(HKEY_LOCAL_MACHINE_, "SOFTWARE\\Maker"));
+    EXPECT_EQ(long(ERROR_ACCESS_DENIED_), os.RegDeleteKey(HKEY_LOCAL_MACHINE_, ""));  // a root
     os.SetVersion(OsVersion{4, 10, 1998, VER_PLATFORM_WIN32_WINDOWS_});
     EXPECT_EQ(0, os.RegDeleteKey(HKEY_LOCAL_MACHINE_, "SOFTWARE\\Maker"));
     EXPECT_FALSE(os.KeyExists(HKEY_LOCAL_MACHINE_, "SOFTWARE\\Maker\\App"));
@@ -188,6 +191,9 @@ TEST(FakeOs, ProcessRecordsAndMutexes) {
     EXPECT_EQ(1, os.OpenMutexCount());
     os.CloseMutex(mutex);
     EXPECT_EQ(0, os.OpenMutexCount());
+    os.FailNext("CreateMutex", ERROR_ACCESS_DENIED_);
+    EXPECT_EQ(0u, os.CreateMutex("vivadu"));
+    EXPECT_EQ(ERROR_ACCESS_DENIED_, os.GetLastError());
 
     os.Sleep(500);
     os.Sleep(0);
