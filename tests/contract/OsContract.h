@@ -68,6 +68,13 @@ protected:
     bool Exists(const std::string& path) {
         return os().GetFileAttributes(path) != win::INVALID_FILE_ATTRIBUTES_;
     }
+    // A call that returned false and left `error` as the last error.
+    ::testing::AssertionResult FailedWith(bool succeeded, uint32_t error) {
+        const uint32_t last = os().GetLastError();
+        if (!succeeded && last == error) return ::testing::AssertionSuccess();
+        return ::testing::AssertionFailure() << (succeeded ? "succeeded" : "failed")
+                                             << " with last error " << last << ", not " << error;
+    }
 
 private:
     std::unique_ptr<ContractEnv> m_env;

@@ -1,8 +1,6 @@
 // The contract suite against the real Os. Scratch folders go under the
 // user's temp folder, scratch keys under HKCU\Software\SetupContractTests;
 // both are removed with everything in them after each test.
-#include <optional>
-
 #include "OsContract.h"
 #include "platform/win32/Win32Links.h"
 #include "platform/win32/Win32Os.h"
@@ -65,10 +63,7 @@ public:
         m_variables.push_back(Widen(name));
         SetEnvironmentVariableW(m_variables.back().c_str(), Widen(value).c_str());
     }
-    bool OnWine() const override {
-        const HMODULE ntdll = ::GetModuleHandleW(L"ntdll.dll");
-        return ntdll != nullptr && ::GetProcAddress(ntdll, "wine_get_version") != nullptr;
-    }
+    bool OnWine() const override { return win32::RunningOnWine(); }
     std::string MissingDrive() override {
         const DWORD drives = GetLogicalDrives();
         for (char letter = 'Y'; letter >= 'D'; --letter) {
