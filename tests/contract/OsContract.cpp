@@ -1,6 +1,7 @@
 #include "OsContract.h"
 
 #include <algorithm>
+#include <utility>
 #include <vector>
 
 #include "support/Utf16.h"
@@ -12,6 +13,9 @@ using namespace win;
 
 constexpr uint32_t SENTINEL = 0xDEADBEEF;
 constexpr uint32_t KEY_ALL = KEY_READ_ | KEY_WRITE_;
+// The attribute bits a plain file's checks look at.
+constexpr uint32_t SEEN =
+    FILE_ATTRIBUTE_READONLY_ | FILE_ATTRIBUTE_DIRECTORY_ | FILE_ATTRIBUTE_ARCHIVE_;
 
 std::vector<std::string> Names(const std::vector<FindData>& found) {
     std::vector<std::string> names;
@@ -185,8 +189,6 @@ TEST_P(OsContract, CopyFileRespectsReadOnly) {
 
     // A copy keeps the source's read-only bit and always has the archive bit,
     // whichever way it is made.
-    constexpr uint32_t kSeen =
-        FILE_ATTRIBUTE_READONLY_ | FILE_ATTRIBUTE_DIRECTORY_ | FILE_ATTRIBUTE_ARCHIVE_;
     for (const uint32_t source : {FILE_ATTRIBUTE_NORMAL_, FILE_ATTRIBUTE_READONLY_}) {
         ASSERT_TRUE(os().SetFileAttributes(from, source));
         const std::string plain = At("plain" + std::to_string(source));
@@ -196,7 +198,7 @@ TEST_P(OsContract, CopyFileRespectsReadOnly) {
         const uint32_t expected = (source & FILE_ATTRIBUTE_READONLY_) | FILE_ATTRIBUTE_ARCHIVE_;
         for (const std::string& copy : {plain, chunked}) {
             const uint32_t attributes = os().GetFileAttributes(copy);
-            EXPECT_EQ(expected, attributes & kSeen) << copy << " " << std::hex << attributes;
+            EXPECT_EQ(expected, attributes & SEEN) << copy << " " << std::hex << attributes;
             EXPECT_EQ("new", Read(copy));
         }
     }
@@ -227,8 +229,7 @@ TEST_P(OsContract, CopyFileWithProgressKeepsCopyFileResults) {
     const std::string to = At("コピー.txt");
     Write(from, "new content");
     Write(to, "old");
-    int calls = 0;
-    const auto count = [&calls] { ++calls; };
+    const auto count = [] {};
 
     EXPECT_TRUE(FailedWith(os().CopyFileWithProgress(from, to, true, count), ERROR_FILE_EXISTS_));
     EXPECT_EQ("old", Read(to));
@@ -274,10 +275,7 @@ TEST_P(OsContract, FileAttributes) {
     const std::string file = At("file.txt");
     Write(file, "x");
     uint32_t attributes = os().GetFileAttributes(file);
-    EXPECT_EQ(FILE_ATTRIBUTE_ARCHIVE_,
-              attributes &
-                  (FILE_ATTRIBUTE_ARCHIVE_ | FILE_ATTRIBUTE_DIRECTORY_ | FILE_ATTRIBUTE_READONLY_))
-        << std::hex << attributes;
+    EXPECT_EQ(FILE_ATTRIBUTE_ARCHIVE_, attributes & SEEN) << std::hex << attributes;
 
     ASSERT_TRUE(os().SetFileAttributes(file, FILE_ATTRIBUTE_READONLY_ | FILE_ATTRIBUTE_ARCHIVE_));
     EXPECT_EQ(FILE_ATTRIBUTE_READONLY_, os().GetFileAttributes(file) & FILE_ATTRIBUTE_READONLY_);
@@ -618,13 +616,11 @@ TEST_P(OsContract, RegistryDeleteKey) {
               os().RegSetValueEx(key, "v", REG_DWORD_, reinterpret_cast<const uint8_t*>(&one), 4));
     uint32_t subKeys = SENTINEL, values = SENTINEL;
     EXPECT_EQ(0, os().RegQueryInfoKey(key, subKeys, values));
-    EXPECT_EQ(1u, subKeys);
-    EXPECT_EQ(1u, values);
+    EXPECT_EQ(std::make_pair(1u, 1u), std::make_pair(subKeys, values));
     EXPECT_EQ(0, os().RegCloseKey(key));
     subKeys = values = SENTINEL;
     EXPECT_EQ(long(ERROR_INVALID_HANDLE_), os().RegQueryInfoKey(key, subKeys, values));
-    EXPECT_EQ(SENTINEL, subKeys);
-    EXPECT_EQ(SENTINEL, values);
+    EXPECT_EQ(std::make_pair(SENTINEL, SENTINEL), std::make_pair(subKeys, values));
 
     // Relative to an open key, then the now empty parent; a handle still
     // open on the deleted key reports it deleted.
@@ -760,11 +756,7 @@ TEST_P(OsContract, ShellLinkNeedsCom) {
 // --- text ---
 
 TEST_P(OsContract, DecodeCp932) {
-    struct Case {
-        std::string bytes;
-        std::string text;
-    };
-    const Case cases[] = {
+    const std::pair<std::string, std::string> cases[] = {
         {"\x83\x5C", "ソ"},
         {"\xB1", "ｱ"},
         {"Setup.inf [x] C:\\", "Setup.inf [x] C:\\"},
@@ -782,8 +774,8 @@ TEST_P(OsContract, DecodeCp932) {
         // Single bytes the table maps to themselves or to private use.
         {"\x80\xA0\xFD\xFE\xFF", "\u0080\uF8F0\uF8F1\uF8F2\uF8F3"},
     };
-    for (const Case& c : cases) {
-        EXPECT_EQ(c.text, os().DecodeCp932(c.bytes)) << c.text;
+    for (const auto& [bytes, text] : cases) {
+        EXPECT_EQ(text, os().DecodeCp932(bytes)) << text;
     }
 }
 
