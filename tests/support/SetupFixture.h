@@ -34,12 +34,8 @@ inline const std::string kDemoInstall = "C:\\Program Files\\ﾃﾞﾓｿﾌﾄ\\
 inline const std::string kDemoMenu = "C:\\Users\\p\\Programs\\ﾃﾞﾓｿﾌﾄ\\星の旅路";
 inline const std::string kDemoKey = "SOFTWARE\\ﾃﾞﾓｿﾌﾄ\\Hoshi";
 
-// The demo product's places on a machine where another product of the same
-// maker (月の庭) is installed already: its folder, shortcut and key.
-inline void PlaceProductBesideAnother(SetupContext& ctx, FakeOs& os) {
-    os.AddFile("C:\\Program Files\\ﾃﾞﾓｿﾌﾄ\\月の庭\\Game.exe", "other");
-    os.AddFile("C:\\Users\\p\\Programs\\ﾃﾞﾓｿﾌﾄ\\月の庭\\a.lnk", "other");
-    os.SetString(HKEY_CURRENT_USER_, "SOFTWARE\\ﾃﾞﾓｿﾌﾄ\\Tsuki", "INSTALL", "other");
+// The context of the demo product installed in its own places, from the medium.
+inline void PlaceDemoProduct(SetupContext& ctx) {
     ctx.SourceDir = kMedium;
     ctx.ProgramDir = "C:\\Program Files";
     ctx.UserProgramFolderDir = "C:\\Users\\p\\Programs";
@@ -48,6 +44,15 @@ inline void PlaceProductBesideAnother(SetupContext& ctx, FakeOs& os) {
     ctx.REG_ROOT_KEY_NAME = "ﾃﾞﾓｿﾌﾄ\\Hoshi";
     ctx.INSTALL_DIR = "ﾃﾞﾓｿﾌﾄ\\星の旅路";
     ctx.TargetDir = kDemoInstall;
+}
+
+// The demo product's places on a machine where another product of the same
+// maker (月の庭) is installed already: its folder, shortcut and key.
+inline void PlaceProductBesideAnother(SetupContext& ctx, FakeOs& os) {
+    os.AddFile("C:\\Program Files\\ﾃﾞﾓｿﾌﾄ\\月の庭\\Game.exe", "other");
+    os.AddFile("C:\\Users\\p\\Programs\\ﾃﾞﾓｿﾌﾄ\\月の庭\\a.lnk", "other");
+    os.SetString(HKEY_CURRENT_USER_, "SOFTWARE\\ﾃﾞﾓｿﾌﾄ\\Tsuki", "INSTALL", "other");
+    PlaceDemoProduct(ctx);
 }
 
 // A machine for one run. OsType: FakeOs or a FakeOs that records more.

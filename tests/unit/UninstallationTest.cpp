@@ -14,8 +14,6 @@ const std::string kMaker = "C:\\Program Files\\ﾃﾞﾓｿﾌﾄ";
 const std::string kInstall = kMaker + "\\Hoshi";
 const std::string kPrograms = "C:\\Users\\p\\Programs";
 const std::string kBrand = kPrograms + "\\ﾃﾞﾓｿﾌﾄ";
-const std::string kMenu = kBrand + "\\星の旅路";
-const std::string kKey = "SOFTWARE\\ﾃﾞﾓｿﾌﾄ\\Hoshi";
 const std::string kScript =
     "[Uninstall]\nDELETE FILE:<INSTALL DIR>\\Readme.txt\nDELETE DIR:<INSTALL DIR>\\\n"
     "DELETE REG:<REG ROOT>\\Settings\nDELETE REG:<REG ROOT>\nDELETE MENU:<MENU DIR>\n"
@@ -33,18 +31,13 @@ class UninstallationTest : public SetupFixture {
 protected:
     void SetUp() override {
         OpenMedium();
-        ctx.SourceDir = kMedium;
-        ctx.ProgramDir = "C:\\Program Files";
-        ctx.UserProgramFolderDir = kPrograms;
+        PlaceDemoProduct(ctx);
         ctx.TargetDir = kInstall;
-        ctx.BRAND_NAME = "ﾃﾞﾓｿﾌﾄ";
-        ctx.MENU_NAME = "ﾃﾞﾓｿﾌﾄ\\星の旅路";
-        ctx.REG_ROOT_KEY_NAME = "ﾃﾞﾓｿﾌﾄ\\Hoshi";
         for (const char* name : {"Game.exe", "Readme.txt", "Save\\save.dat", "Data\\1.dat"}) {
             os.AddFile(kInstall + "\\" + name, "x", win::FILE_ATTRIBUTE_READONLY_);
         }
-        for (const char* name : {"a.lnk", "b.lnk", "c.lnk"}) os.AddFile(kMenu + "\\" + name);
-        os.AddKey(HKEY_CURRENT_USER_, kKey + "\\Settings");
+        for (const char* name : {"a.lnk", "b.lnk", "c.lnk"}) os.AddFile(kDemoMenu + "\\" + name);
+        os.AddKey(HKEY_CURRENT_USER_, kDemoKey + "\\Settings");
         WriteScript(kScript);
     }
     // The windows and boxes in order, one a line, without the pumps.
@@ -86,7 +79,7 @@ TEST_F(UninstallationTest, AFullRunRemovesEverythingPhaseByPhase) {
     EXPECT_FALSE(os.Exists(kMaker));  // the maker's folder, empty once the product went
     EXPECT_TRUE(os.Exists("C:\\Program Files"));
     EXPECT_FALSE(os.Exists(kBrand));  // empty once its only menu went
-    EXPECT_FALSE(Key(kKey));
+    EXPECT_FALSE(Key(kDemoKey));
     EXPECT_FALSE(Key("SOFTWARE\\ﾃﾞﾓｿﾌﾄ"));  // nothing else of the maker's was in it
     EXPECT_TRUE(Key("SOFTWARE"));
 }
@@ -145,8 +138,8 @@ TEST_P(UninstallationOutcome, ShowsItsMessagesAndKeepsWhatItShould) {
     EXPECT_EQ(RunUninstallation(env, lists), c.result);
     EXPECT_EQ(ui.boxes, c.boxes);
     EXPECT_EQ(ui.progressWindowsOpen + ui.preparingWindowsOpen, 0);
-    EXPECT_EQ(os.Exists(kInstall + "\\Game.exe") * kGame + Key(kKey) * kProductKey +
-                  os.Exists(kMenu) * kMenuFolder,
+    EXPECT_EQ(os.Exists(kInstall + "\\Game.exe") * kGame + Key(kDemoKey) * kProductKey +
+                  os.Exists(kDemoMenu) * kMenuFolder,
               c.stays);
 }
 
@@ -186,7 +179,7 @@ INSTANTIATE_TEST_SUITE_P(
                 os.DeleteFile(kInstall + "\\Readme.txt");
             }),
         Row("key refused by the registry", 0, kProductKey | kMenuFolder, {}, "",
-            [](auto&, auto& os) { os.AddKey(HKEY_CURRENT_USER_, kKey + "\\Other"); }),
+            [](auto&, auto& os) { os.AddKey(HKEY_CURRENT_USER_, kDemoKey + "\\Other"); }),
         Row("refused target", 0, kAll, {Refused("C:\\Program Files")}, "",
             [](auto& ctx, auto&) { ctx.TargetDir = "C:\\Program Files\\"; }),
         Row("refused key", 0, kAll, {Refused("SOFTWARE\\Microsoft")},
@@ -199,7 +192,7 @@ INSTANTIATE_TEST_SUITE_P(
             kScript + "DELETE DIR:" + kInstall + "2\n", FailListing(kInstall + "2\\*.*", 3)),
         Row("climbs out of the install folder", 0, kAll, {Refused(kInstall + "\\..\\Hoshi2")},
             kScript + "DELETE DIR:<INSTALL DIR>\\..\\Hoshi2\n"),
-        Row("glued to the menu folder's name", 0, kAll, {Refused(kMenu + "2")},
+        Row("glued to the menu folder's name", 0, kAll, {Refused(kDemoMenu + "2")},
             kScript + "DELETE MENU:<MENU DIR>2\n"),
         Row("inside, but unlistable", 0, kProductKey | kMenuFolder, {},
             kScript + "DELETE DIR:<INSTALL DIR>\\Data\n", FailListing(kInstall + "\\Data\\*.*", 5)),
@@ -207,7 +200,7 @@ INSTANTIATE_TEST_SUITE_P(
             "[Uninstall]\nDELETE FILE:<INSTALL DIR>\\<MENU DIR>\n"),
         Row("own placeholder only, trimmed", 1, kAll, {kUninstallDone},
             "[Uninstall]\nDELETE REG:<REG ROOT>\\<INSTALL DIR>\\\\\n",
-            [](auto&, auto& os) { os.AddKey(HKEY_CURRENT_USER_, kKey + "\\<INSTALL DIR>"); })));
+            [](auto&, auto& os) { os.AddKey(HKEY_CURRENT_USER_, kDemoKey + "\\<INSTALL DIR>"); })));
 
 }  // namespace
 }  // namespace setup
