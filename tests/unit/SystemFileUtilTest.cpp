@@ -142,9 +142,7 @@ TEST_F(FileUtilTest, OtherErrorsArePassedUpUnchanged) {
 TEST_F(FileUtilTest, FreeBytesComeFromTheExCallWhenItExists) {
     os.AddDrive('D');
     os.AddFolder("D:\\Games");
-    FakeOs::DiskSpace space;
-    space.freeBytesAvailable = (7ull << 30) + 5;
-    os.SetDiskSpace('D', space);
+    os.SetDiskSpace('D', FakeOs::DiskSpace{(7ull << 30) + 5});
     for (const char* path : {"D:", "D:\\Games\\"}) {
         int64_t out = -7;
         EXPECT_EQ(GetDiskFreeBytes(env, path, out), 1) << path;
@@ -157,23 +155,16 @@ TEST_F(FileUtilTest, FreeBytesComeFromTheExCallWhenItExists) {
 
 TEST_F(FileUtilTest, FallbackMultipliesClustersIn64Bits) {
     os.SetHasGetDiskFreeSpaceEx(false);
+    // What the Ex call would say (1 byte) is unused here.
+    const auto clusters = [](uint32_t sectors, uint32_t bytes, uint32_t free) {
+        return FakeOs::DiskSpace{1, 100ull << 30, sectors, bytes, free};
+    };
     os.AddDrive('D');
-    FakeOs::DiskSpace space;
-    space.sectorsPerCluster = 64;
-    space.bytesPerSector = 4096;
-    space.freeClusters = 0x00100003;  // 256 KiB clusters: just above 256 GiB
-    space.freeBytesAvailable = 1;     // what the Ex call would say, unused here
-    os.SetDiskSpace('D', space);
+    os.SetDiskSpace('D', clusters(64, 4096, 0x00100003));  // 256 KiB clusters: above 256 GiB
     // Cluster bytes above 32 bits: the first product must be 64-bit too.
     os.AddDrive('E');
-    space.sectorsPerCluster = 0x10000;
-    space.bytesPerSector = 0x10000;
-    space.freeClusters = 3;
-    os.SetDiskSpace('E', space);
-    space.sectorsPerCluster = 1;
-    space.bytesPerSector = 512;
-    space.freeClusters = 0xFFFFFFFF;
-    os.SetDiskSpace('C', space);
+    os.SetDiskSpace('E', clusters(0x10000, 0x10000, 3));
+    os.SetDiskSpace('C', clusters(1, 512, 0xFFFFFFFF));
     int64_t out = 0;
     EXPECT_EQ(GetDiskFreeBytes(env, "D:\\Games\\Save", out), 1);
     EXPECT_EQ(out, int64_t{64} * 4096 * 0x00100003);
