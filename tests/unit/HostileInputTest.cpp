@@ -62,58 +62,50 @@ TEST_P(HostileInput, HasItsOutcomeAndTouchesNothingElse) {
 
 const std::string kFiles = "[Files]\nCOPY:Game.exe:1:1:1:<INSTALL DIR>:星の旅路\n";
 
+// One more line after kFiles, refused as an install into `place`.
+Hostile Refused(std::string name, const std::string& line, const std::string& place) {
+    return Hostile{std::move(name), kFiles + line, {NotHere(place)}};
+}
+// More lines after kFiles, installed without harm.
+Hostile Harmless(std::string name, const std::string& lines, int repeat = 1) {
+    return Hostile{std::move(name), kFiles + lines, {kInstallDone}, 1, repeat};
+}
 // A shortcut name that would leave the menu folder or name a device.
 Hostile LinkNamed(const std::string& name) {
-    return Hostile{"link name " + name, kFiles + "COPY:Game.exe:1:1:1:<INSTALL DIR>:" + name + "\n",
-                   {NotHere(kDemoMenu + "\\" + name + ".lnk")}};
+    return Refused("link name " + name, "COPY:Game.exe:1:1:1:<INSTALL DIR>:" + name + "\n",
+                   kDemoMenu + "\\" + name + ".lnk");
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Lines, HostileInput,
     ::testing::Values(
-        Hostile{"target climbs out",
-                kFiles + "COPY:Game.exe:1:1:1:<INSTALL DIR>\\..\\..\\Evil:\n",
-                {NotHere(kDemoInstall + "\\..\\..\\Evil")}},
-        Hostile{"copied folder climbs out",
-                kFiles + "COPY DIR:..\\Media\\Save:1:1:1:<INSTALL DIR>\\:\n",
-                {NotHere(kDemoInstall + "\\..\\Media\\Save")}},
-        Hostile{"folder glued to the install folder's name",
-                kFiles + "COPY DIR:Save:1:1:1:<INSTALL DIR>:\n",
-                {NotHere(kDemoInstall + "Save")}},
-        Hostile{"absolute target",
-                kFiles + "COPY:Game.exe:1:1:1:\"C:\\Windows\":\n",
-                {NotHere("C:\\Windows")}},
-        Hostile{"source in the medium's parent",
-                kFiles + "COPY:..\\Secret\\*.*:1:1:1:<INSTALL DIR>:\n",
-                {NotHere("C:\\Media\\..\\Secret\\*.*")}},
+        Refused("target climbs out", "COPY:Game.exe:1:1:1:<INSTALL DIR>\\..\\..\\Evil:\n",
+                kDemoInstall + "\\..\\..\\Evil"),
+        Refused("copied folder climbs out", "COPY DIR:..\\Media\\Save:1:1:1:<INSTALL DIR>\\:\n",
+                kDemoInstall + "\\..\\Media\\Save"),
+        Refused("folder glued to the install folder's name", "COPY DIR:Save:1:1:1:<INSTALL DIR>:\n",
+                kDemoInstall + "Save"),
+        Refused("absolute target", "COPY:Game.exe:1:1:1:\"C:\\Windows\":\n", "C:\\Windows"),
+        Refused("source in the medium's parent", "COPY:..\\Secret\\*.*:1:1:1:<INSTALL DIR>:\n",
+                "C:\\Media\\..\\Secret\\*.*"),
         Hostile{"absolute source",
                 kFiles + "COPY:\"C:\\Secret\\diary.txt\":1:1:1:<INSTALL DIR>:\n",
                 {AppBox("ｲﾝｽﾄｰﾙ/ｱﾝｲﾝｽﾄｰﾙに必要なﾌｧｲﾙもしくはﾃﾞｨﾚｸﾄﾘ\nC:\\Media\\C:\\Secret\\diary."
                         "txt\nが見つかりませんでした。",
                         48)},
                 0},
-        Hostile{"NUL ends the line",
-                kFiles + "COPY:Save\\save.dat:1:1:1:<INSTALL DIR>" + std::string(1, '\0') +
-                    "\\..\\..\\Evil:Evil\n" + std::string(1, '\0') +
-                    "COPY:..\\Secret:1:1:1:C:\\:\n",
-                {kInstallDone}},
+        Harmless("NUL ends the line", "COPY:Save\\save.dat:1:1:1:<INSTALL DIR>" +
+                                          std::string(1, '\0') + "\\..\\..\\Evil:Evil\n" +
+                                          std::string(1, '\0') + "COPY:..\\Secret:1:1:1:C:\\:\n"),
         LinkNamed("..\\..\\Evil"), LinkNamed("a/b"), LinkNamed("CON"), LinkNamed("nul.txt"),
         LinkNamed("COM1 "),
-        Hostile{"link names alike stay",
-                kFiles + "COPY:Game.exe:1:1:1:<INSTALL DIR>:CONSOLE\n"
-                         "COPY:Game.exe:1:1:1:<INSTALL DIR>:COM10\n",
-                {kInstallDone}},
-        Hostile{"value path of backslashes",
-                kFiles + "[Registory]\nCREATE KEY:\\\\\\:1:1:1:0:\nCREATE REG:\\\\\\:1:1:1:5:\n",
-                {kInstallDone}},
-        Hostile{"key names with dots",
-                kFiles + "[Registory]\nCREATE KEY:..\\..\\Tsuki:1:1:1:0:\n",
-                {kInstallDone}},
-        Hostile{"100,000 lines",
-                kFiles + "COPY:Game.exe:1:1:1:<INSTALL DIR>:\n",
-                {kInstallDone},
-                1,
-                100000},
+        Harmless(
+            "link names alike stay",
+            "COPY:Game.exe:1:1:1:<INSTALL DIR>:CONSOLE\nCOPY:Game.exe:1:1:1:<INSTALL DIR>:COM10\n"),
+        Harmless("value path of backslashes",
+                 "[Registory]\nCREATE KEY:\\\\\\:1:1:1:0:\nCREATE REG:\\\\\\:1:1:1:5:\n"),
+        Harmless("key names with dots", "[Registory]\nCREATE KEY:..\\..\\Tsuki:1:1:1:0:\n"),
+        Harmless("100,000 lines", "COPY:Game.exe:1:1:1:<INSTALL DIR>:\n", 100000),
         Hostile{"uninstall NUL ends the line",
                 "[Uninstall]\nDELETE DIR:<INSTALL DIR>" + std::string(1, '\0') + "\\..\\..\n",
                 {kUninstallDone}}));
