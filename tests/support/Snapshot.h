@@ -19,10 +19,6 @@ struct OwnPlaces {
 
 namespace snapshot_detail {
 
-inline bool KeyWithin(const std::string& key, const std::string& outer) {
-    return FoldedSameOrBelow(FoldedPath(key), FoldedPath(outer));
-}
-
 // Every entry below `folder` outside `own`: path, attributes (when asked
 // for) and content.
 inline void Files(const FakeOs& os, const std::string& folder, const OwnPlaces& own,
@@ -45,7 +41,8 @@ inline void Keys(FakeOs& os, RegKey root, const std::string& key, const OwnPlace
         const std::string path = key.empty() ? name : key + "\\" + name;
         bool skipped = false;
         for (const std::string& place : own.keys) {
-            skipped = skipped || (root == HKEY_CURRENT_USER_ && KeyWithin(path, place));
+            skipped = skipped || (root == HKEY_CURRENT_USER_ &&
+                                  FoldedSameOrBelow(FoldedPath(path), FoldedPath(place)));
         }
         if (skipped) continue;
         uint32_t subKeys = 0, values = 0;

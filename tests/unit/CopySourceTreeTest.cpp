@@ -90,7 +90,6 @@ TEST_F(CopySourceTreeTest, FromADriveRootTheRelativeFolderStartsWithABackslash) 
     os.AddFile("C:\\Data\\x.dat", "x");
     EXPECT_EQ(Copy("Data", "", "D:\\Out"), 0);  // no drive D: yet
     os.AddDrive('D');
-    ui.boxes.clear();
     EXPECT_EQ(Copy("Data", "", "D:\\Out"), 1);
     EXPECT_EQ(os.FileContent("D:\\Out\\Data\\x.dat"), "x");
 }

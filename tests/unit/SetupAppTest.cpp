@@ -119,7 +119,6 @@ TEST_F(SetupAppTest, AFailedMutexCreationDoesNotStopStartUp) {
 
 TEST_F(SetupAppTest, ExitReleasesTheSingleInstanceGuard) {
     Run();
-    ui.boxes.clear();
     FakeUi ui2;
     SetupContext ctx2;
     SetupApp second(ctx2, os, ui2);
