@@ -6,9 +6,6 @@
 namespace setup {
 namespace {
 
-constexpr char kProductKey[] = "SOFTWARE\\ﾃﾞﾓｿﾌﾄ\\Hoshi";
-constexpr char kMenu[] = "C:\\Users\\p\\Programs\\ﾃﾞﾓｿﾌﾄ\\星の旅路";
-
 const ShownBox kCopyAborted =
     DesktopBox("ﾌｧｲﾙｺﾋﾟｰ時、ｴﾗｰによりｲﾝｽﾄｰﾙは異常終了しました。", "ｲﾝｽﾄｰﾙ", 48);
 const ShownBox kRegistryAborted =
@@ -24,11 +21,8 @@ protected:
         AddMediumFile("Data\\stage2.dat", "2");
         AddMediumFile("Save\\save.dat", "s", win::FILE_ATTRIBUTE_READONLY_);
         os.AddFolder("C:\\Users\\p\\Programs");
-        ctx.SourceDir = "C:\\Media";
+        PlaceDemoProduct(ctx);
         ctx.InstallPath = "C:\\Games\\Hoshi";
-        ctx.UserProgramFolderDir = "C:\\Users\\p\\Programs";
-        ctx.MENU_NAME = "ﾃﾞﾓｿﾌﾄ\\星の旅路";
-        ctx.REG_ROOT_KEY_NAME = "ﾃﾞﾓｿﾌﾄ\\Hoshi";
         ctx.SetupTypeIndex = 1;
         ctx.FileCounts[0] = 3;
         ctx.FileCounts[1] = 5;
@@ -78,12 +72,12 @@ TEST_F(InstallationTest, AFullRunCopiesWritesLinksAndReports) {
     EXPECT_EQ(os.Attributes("C:\\Games\\Hoshi\\Save\\save.dat") & win::FILE_ATTRIBUTE_READONLY_,
               0u);
 
-    const auto value = os.ValueOf(HKEY_CURRENT_USER_, kProductKey, "INSTALL");
+    const auto value = os.ValueOf(HKEY_CURRENT_USER_, kDemoKey, "INSTALL");
     ASSERT_TRUE(value);
     EXPECT_EQ(value->type, win::REG_SZ_);
     EXPECT_EQ(value->data.size(), 2u * 14);  // UTF-16, no terminator
-    EXPECT_EQ(os.StringOf(HKEY_CURRENT_USER_, kProductKey, "INSTALL"), "C:\\Games\\Hoshi");
-    const std::string settings = std::string(kProductKey) + "\\Settings";
+    EXPECT_EQ(os.StringOf(HKEY_CURRENT_USER_, kDemoKey, "INSTALL"), "C:\\Games\\Hoshi");
+    const std::string settings = kDemoKey + "\\Settings";
     EXPECT_EQ(os.StringOf(HKEY_CURRENT_USER_, settings, "Source"), "C:\\Media");
     EXPECT_EQ(os.StringOf(HKEY_CURRENT_USER_, settings, "Twice"),
               "C:\\Games\\Hoshi|C:\\Games\\Hoshi");
@@ -91,18 +85,17 @@ TEST_F(InstallationTest, AFullRunCopiesWritesLinksAndReports) {
               (FakeOs::RegValue{win::REG_DWORD_, {80, 0, 0, 0}}));
     EXPECT_EQ(os.ValueOf(HKEY_CURRENT_USER_, settings, "Zero"),
               (FakeOs::RegValue{win::REG_DWORD_, {0, 0, 0, 0}}));
-    EXPECT_EQ(os.SubKeys(HKEY_CURRENT_USER_, kProductKey), (std::vector<std::string>{"Settings"}));
+    EXPECT_EQ(os.SubKeys(HKEY_CURRENT_USER_, kDemoKey), (std::vector<std::string>{"Settings"}));
     EXPECT_EQ(os.OpenKeyCount(), 0);
 
-    const auto link = os.LinkAt(std::string(kMenu) + "\\星の旅路.lnk");
+    const auto link = os.LinkAt(kDemoMenu + "\\星の旅路.lnk");
     ASSERT_TRUE(link);
     EXPECT_EQ(link->target, "C:\\Games\\Hoshi\\Game.exe");
     EXPECT_FALSE(link->hasDescription || link->hasArguments || link->hasWorkingDirectory ||
                  link->hasIconFile);
     EXPECT_EQ(link->showCommand, 1);
     // A link to a wildcard source is made as written; it is not fatal.
-    EXPECT_EQ(os.LinkAt(std::string(kMenu) + "\\データ.lnk")->target,
-              "C:\\Games\\Hoshi\\Data\\Data\\*.dat");
+    EXPECT_EQ(os.LinkAt(kDemoMenu + "\\データ.lnk")->target, "C:\\Games\\Hoshi\\Data\\Data\\*.dat");
     EXPECT_EQ(os.ComInitCount(), 0);
 }
 
@@ -110,8 +103,8 @@ TEST_F(InstallationTest, OnlyTheChosenTypesEntriesTakePart) {
     ctx.SetupTypeIndex = 0;
     EXPECT_EQ(RunInstallation(env, lists), 1);
     EXPECT_FALSE(os.Exists("C:\\Games\\Hoshi\\Data"));
-    EXPECT_FALSE(os.Exists(std::string(kMenu) + "\\データ.lnk"));
-    EXPECT_TRUE(os.LinkAt(std::string(kMenu) + "\\お読みください.lnk"));
+    EXPECT_FALSE(os.Exists(kDemoMenu + "\\データ.lnk"));
+    EXPECT_TRUE(os.LinkAt(kDemoMenu + "\\お読みください.lnk"));
 }
 
 TEST_F(InstallationTest, AnEmptySetupTypeRunsOnWithAnEmptyBar) {
@@ -119,8 +112,8 @@ TEST_F(InstallationTest, AnEmptySetupTypeRunsOnWithAnEmptyBar) {
     ctx.FileCounts[1] = 0;
     EXPECT_EQ(RunInstallation(env, lists), 1);
     EXPECT_EQ(ui.ProgressEvents(), Events(0));
-    EXPECT_TRUE(os.IsFolder(kMenu));  // the menu folder is made even without links
-    EXPECT_FALSE(os.KeyExists(HKEY_CURRENT_USER_, kProductKey));
+    EXPECT_TRUE(os.IsFolder(kDemoMenu));  // the menu folder is made even without links
+    EXPECT_FALSE(os.KeyExists(HKEY_CURRENT_USER_, kDemoKey));
 }
 
 TEST_F(InstallationTest, AMissingSourceStopsTheRunAfterTheFilesBefore) {
@@ -133,7 +126,7 @@ TEST_F(InstallationTest, AMissingSourceStopsTheRunAfterTheFilesBefore) {
                             kCopyAborted}));
     EXPECT_EQ(ui.events.back(), "progress: destroy");
     EXPECT_TRUE(os.Exists("C:\\Games\\Hoshi\\Game.exe"));  // not undone
-    EXPECT_FALSE(os.KeyExists(HKEY_CURRENT_USER_, kProductKey));
+    EXPECT_FALSE(os.KeyExists(HKEY_CURRENT_USER_, kDemoKey));
     EXPECT_EQ(ui.progressWindowsOpen, 0);
 }
 
@@ -145,7 +138,7 @@ TEST_F(InstallationTest, AProductKeyThatCannotBeMadeAbortsTheRegistryPhase) {
                                                AppBox("Failed to create registery value", 0)}));
     EXPECT_NE(trace.find("**Failed to create registery value\n"), std::string::npos);
     EXPECT_EQ(ui.events.back(), "progress: destroy");
-    EXPECT_FALSE(os.Exists(kMenu));
+    EXPECT_FALSE(os.Exists(kDemoMenu));
 }
 
 TEST_F(InstallationTest, AValueUnderAKeyNotMadeYetFailsTheRun) {
@@ -154,28 +147,28 @@ TEST_F(InstallationTest, AValueUnderAKeyNotMadeYetFailsTheRun) {
     EXPECT_EQ(RunInstallation(env, lists), 0);
     EXPECT_EQ(ui.boxes, (std::vector<ShownBox>{kRegistryAborted,
                                                AppBox("Failed to set registery value", 0)}));
-    EXPECT_TRUE(os.KeyExists(HKEY_CURRENT_USER_, kProductKey));
-    EXPECT_FALSE(os.KeyExists(HKEY_CURRENT_USER_, std::string(kProductKey) + "\\Later"));
+    EXPECT_TRUE(os.KeyExists(HKEY_CURRENT_USER_, kDemoKey));
+    EXPECT_FALSE(os.KeyExists(HKEY_CURRENT_USER_, kDemoKey + "\\Later"));
 }
 
 TEST_F(InstallationTest, AStartMenuFolderThatCannotBeMadeAbortsTheShortcuts) {
-    os.FailPath("CreateDirectory", kMenu, win::ERROR_ACCESS_DENIED_);
+    os.FailPath("CreateDirectory", kDemoMenu, win::ERROR_ACCESS_DENIED_);
     EXPECT_EQ(RunInstallation(env, lists), 0);
     EXPECT_EQ(ui.boxes,
               (std::vector<ShownBox>{
-                  AppBox(std::string("ｽﾀｰﾄﾒﾆｭｰ") + kMenu + "の作成に失敗しました。", 48),
+                  AppBox(std::string("ｽﾀｰﾄﾒﾆｭｰ") + kDemoMenu + "の作成に失敗しました。", 48),
                   DesktopBox("ｼｮｰﾄｶｯﾄ作成時、ｴﾗｰによりｲﾝｽﾄｰﾙは異常終了しました。", "ｲﾝｽﾄｰﾙ", 48)}));
     EXPECT_EQ(ui.events.back(), "progress: destroy");
-    EXPECT_TRUE(os.KeyExists(HKEY_CURRENT_USER_, kProductKey));
+    EXPECT_TRUE(os.KeyExists(HKEY_CURRENT_USER_, kDemoKey));
 }
 
 TEST_F(InstallationTest, ShortcutFailuresAreNotFatal) {
     os.FailNext("CoInitialize", static_cast<uint32_t>(win::E_FAIL_));
     os.FailNext("SaveShellLink", static_cast<uint32_t>(win::HRESULT_ACCESS_DENIED_));
     EXPECT_EQ(RunInstallation(env, lists), 1);
-    EXPECT_FALSE(os.LinkAt(std::string(kMenu) + "\\星の旅路.lnk"));        // no COM
-    EXPECT_FALSE(os.LinkAt(std::string(kMenu) + "\\お読みください.lnk"));  // save failed
-    EXPECT_TRUE(os.LinkAt(std::string(kMenu) + "\\データ.lnk"));
+    EXPECT_FALSE(os.LinkAt(kDemoMenu + "\\星の旅路.lnk"));        // no COM
+    EXPECT_FALSE(os.LinkAt(kDemoMenu + "\\お読みください.lnk"));  // save failed
+    EXPECT_TRUE(os.LinkAt(kDemoMenu + "\\データ.lnk"));
     EXPECT_EQ(ui.boxes, (std::vector<ShownBox>{kInstallDone}));
     EXPECT_EQ(os.ComInitCount(), 0);
 }

@@ -16,14 +16,19 @@ uint32_t InfoField(const TitleBitmap& b, size_t at) {
            (static_cast<uint32_t>(b.info[at + 3]) << 24);
 }
 
+BmpLayout Layout(int32_t w, int32_t h, uint16_t bits = 24, uint32_t compression = 0,
+                 uint32_t used = 0, uint32_t headerSize = 40) {
+    BmpLayout s;
+    s.width = w, s.height = h, s.bitCount = bits, s.compression = compression;
+    s.coloursUsed = used, s.headerSize = headerSize;
+    return s;
+}
+
 TEST(ParseTitleBitmap, AcceptsEveryDrawableBitCount) {
     for (uint16_t bits : {1, 4, 8, 16, 24, 32}) {
-        BmpLayout layout;
-        layout.width = 5;  // rows padded to four bytes
-        layout.bitCount = bits;
-        const std::string file = MakeBmp(layout);
+        const BmpLayout layout = Layout(5, 3, bits);  // rows padded to four bytes
         TitleBitmap bmp;
-        ASSERT_TRUE(ParseTitleBitmap(file, bmp)) << bits;
+        ASSERT_TRUE(ParseTitleBitmap(MakeBmp(layout), bmp)) << bits;
         EXPECT_EQ(bmp.width, 5);
         EXPECT_EQ(bmp.DrawHeight(), 3);
         EXPECT_EQ(bmp.bitCount, bits);
@@ -35,19 +40,15 @@ TEST(ParseTitleBitmap, AcceptsEveryDrawableBitCount) {
 }
 
 TEST(ParseTitleBitmap, TopDownBitmapsKeepTheirSignAndDrawAtTheirHeight) {
-    BmpLayout layout;
-    layout.height = -7;
     TitleBitmap bmp;
-    ASSERT_TRUE(ParseTitleBitmap(MakeBmp(layout), bmp));
+    ASSERT_TRUE(ParseTitleBitmap(MakeBmp(Layout(4, -7)), bmp));
     EXPECT_EQ(bmp.height, -7);
     EXPECT_EQ(bmp.DrawHeight(), 7);
     EXPECT_EQ(static_cast<int32_t>(InfoField(bmp, 8)), -7);
 }
 
 TEST(ParseTitleBitmap, AShortColourTableIsPaddedAndPixelsComeFromTheOffset) {
-    BmpLayout layout;
-    layout.bitCount = 8;
-    layout.coloursUsed = 16;
+    BmpLayout layout = Layout(4, 3, 8, 0, 16);
     layout.fill = 0x0F;
     TitleBitmap bmp;
     ASSERT_TRUE(ParseTitleBitmap(MakeBmp(layout), bmp));
@@ -58,35 +59,22 @@ TEST(ParseTitleBitmap, AShortColourTableIsPaddedAndPixelsComeFromTheOffset) {
 }
 
 TEST(ParseTitleBitmap, LongerHeaderFormsBecomeAPlainInfoHeader) {
-    BmpLayout layout;
-    layout.headerSize = 124;
-    layout.bitCount = 8;
     TitleBitmap bmp;
-    ASSERT_TRUE(ParseTitleBitmap(MakeBmp(layout), bmp));
+    ASSERT_TRUE(ParseTitleBitmap(MakeBmp(Layout(4, 3, 8, 0, 0, 124)), bmp));
     EXPECT_EQ(InfoField(bmp, 0), 40u);
     EXPECT_EQ(InfoField(bmp, 40 + 200 * 4), 0xC8C8C8u);  // the table after the long header
 }
 
 TEST(ParseTitleBitmap, AColourCountWithoutATableIsDropped) {
-    BmpLayout layout;
-    layout.coloursUsed = 300;  // 24 bits: a palette hint GDI would read past the block for
-    std::string file = MakeBmp(layout);
+    // 24 bits naming 300 colours: a palette hint GDI would read past the block for.
     TitleBitmap bmp;
-    ASSERT_TRUE(ParseTitleBitmap(file, bmp));
+    ASSERT_TRUE(ParseTitleBitmap(MakeBmp(Layout(4, 3, 24, 0, 300)), bmp));
     EXPECT_EQ(InfoField(bmp, 32), 0u);
 }
 
 std::string With(std::string file, size_t at, uint64_t value, int bytes) {
     PutLe(file, at, value, bytes);
     return file;
-}
-
-BmpLayout Layout(int32_t w, int32_t h, uint16_t bits = 24, uint32_t compression = 0,
-                 uint32_t used = 0, uint32_t headerSize = 40) {
-    BmpLayout s;
-    s.width = w, s.height = h, s.bitCount = bits, s.compression = compression;
-    s.coloursUsed = used, s.headerSize = headerSize;
-    return s;
 }
 
 // Bytes from hex digits; blanks between bytes are ignored.
