@@ -16,10 +16,10 @@ protected:
         progress->Create();
         progress->SetRange(0, 100);
         progress->SetStep(1);
-        ui.events.clear();
     }
-    int Copy(const std::string& source, const std::string& relative, const std::string& root) {
-        return CopySourceTree(env, base, base + "\\" + source, relative, root, *progress);
+    int Copy(const std::string& source, const std::string& relative, const std::string& root,
+             FolderCache* made = nullptr) {
+        return CopySourceTree(env, base, base + "\\" + source, relative, root, *progress, made);
     }
     int Steps() const {
         int n = 0;
@@ -134,7 +134,7 @@ TEST_F(CopySourceTreeTest, AFolderThatCannotBeMadeNamesTheFolder) {
 
 TEST_F(CopySourceTreeTest, AnEmptyFolderCopiesNothingAndSucceeds) {
     os.AddFolder("C:\\Media\\Empty");
-    EXPECT_EQ(CopySourceTree(env, base, "C:\\Media\\Empty\\*.*", "", "C:\\Out", *progress), 1);
+    EXPECT_EQ(Copy("Empty\\*.*", "", "C:\\Out"), 1);
     EXPECT_EQ(Steps(), 0);
     EXPECT_FALSE(os.Exists("C:\\Out"));
 }
@@ -143,10 +143,10 @@ TEST_F(CopySourceTreeTest, AFolderMadeOnceInARunIsNotMadeAgain) {
     os.AddFile("C:\\Media\\a.txt", "a");
     os.AddFile("C:\\Media\\b.txt", "b");
     FolderCache made;
-    EXPECT_EQ(CopySourceTree(env, base, "C:\\Media\\a.txt", "", "C:\\Out", *progress, &made), 1);
+    EXPECT_EQ(Copy("a.txt", "", "C:\\Out", &made), 1);
     // Asking for the folder again would fail now; the run does not ask.
     os.FailPath("CreateDirectory", "C:\\Out", win::ERROR_ACCESS_DENIED_);
-    EXPECT_EQ(CopySourceTree(env, base, "C:\\Media\\b.txt", "", "C:\\Out", *progress, &made), 1);
+    EXPECT_EQ(Copy("b.txt", "", "C:\\Out", &made), 1);
     EXPECT_EQ(os.FileContent("C:\\Out\\b.txt"), "b");
     EXPECT_EQ(Copy("b.txt", "", "C:\\Out"), 0);  // a new run asks, and fails
 }

@@ -26,20 +26,7 @@ std::string String(int id) {
     return table.at(id);
 }
 
-class WizardTest : public SetupFixture {
-protected:
-    // Answers the page's questions in turn and records them.
-    PageAsk Answers(std::vector<int> answers) {
-        return [this, answers](const std::string& text, const std::string& caption,
-                               unsigned style) mutable {
-            asked.push_back(DesktopBox(text, caption, style));
-            const int answer = answers.empty() ? mb::IDOK_ : answers.front();
-            if (!answers.empty()) answers.erase(answers.begin());
-            return answer;
-        };
-    }
-    std::vector<ShownBox> asked;
-};
+using WizardTest = SetupFixture;
 
 TEST_F(WizardTest, TheSheetOpensOnTheDefaults) {
     ctx.ProgramDir = "C:\\Program Files";
@@ -131,19 +118,28 @@ TEST_F(WizardTest, NextNeedsAnExistingOrANewlyMadeFolder) {
     };
     const ShownBox failed = DesktopBox("ﾌｫﾙﾀﾞの作成に失敗しました。", "新規ﾌｫﾙﾀﾞ作成", 0x30);
     const std::string fresh = "C:\\Games\\New", file = "C:\\Games\\File";
+    // The page's questions, recorded; the first gets the row's answer, any other OK.
+    std::vector<ShownBox> asked;
+    const auto answering = [&asked](int first) -> PageAsk {
+        return
+            [&asked, first](const std::string& text, const std::string& caption, unsigned style) {
+                asked.push_back(DesktopBox(text, caption, style));
+                return asked.size() == 1 ? first : mb::IDOK_;
+            };
+    };
     const struct {
         const char* name;
         std::string installPath;
-        std::vector<int> answers;
+        int answer;
         int result;
         std::vector<ShownBox> asked;
         bool madeFolder;
     } cases[] = {
-        {"existing read-only folder", "C:\\Games\\Old", {}, 0, {}, true},
-        {"No stays", fresh, {mb::IDNO_}, -1, {ask(fresh)}, false},
-        {"Yes makes the chain", fresh, {mb::IDYES_}, 0, {ask(fresh)}, true},
-        {"a file in the way", file, {mb::IDYES_}, -1, {ask(file), failed}, false},
-        {"a drive that is not there", "Q:\\New", {mb::IDYES_}, -1, {ask("Q:\\New"), failed}, false},
+        {"existing read-only folder", "C:\\Games\\Old", mb::IDOK_, 0, {}, true},
+        {"No stays", fresh, mb::IDNO_, -1, {ask(fresh)}, false},
+        {"Yes makes the chain", fresh, mb::IDYES_, 0, {ask(fresh)}, true},
+        {"a file in the way", file, mb::IDYES_, -1, {ask(file), failed}, false},
+        {"a drive that is not there", "Q:\\New", mb::IDYES_, -1, {ask("Q:\\New"), failed}, false},
     };
     os.AddFolder("C:\\Games\\Old");
     os.SetFileAttributes("C:\\Games\\Old", FILE_ATTRIBUTE_READONLY_ | FILE_ATTRIBUTE_ARCHIVE_);
@@ -151,7 +147,7 @@ TEST_F(WizardTest, NextNeedsAnExistingOrANewlyMadeFolder) {
     for (const auto& c : cases) {  // in order: No leaves nothing for Yes to find
         asked.clear();
         ctx.InstallPath = c.installPath;
-        EXPECT_EQ(c.result, DestinationWizardNext(env, Answers(c.answers))) << c.name;
+        EXPECT_EQ(c.result, DestinationWizardNext(env, answering(c.answer))) << c.name;
         EXPECT_EQ(c.asked, asked) << c.name;
         EXPECT_EQ(c.madeFolder, os.IsFolder(c.installPath)) << c.name;
     }
@@ -159,9 +155,7 @@ TEST_F(WizardTest, NextNeedsAnExistingOrANewlyMadeFolder) {
 
 TEST_F(WizardTest, ABrowsedFolderIsTakenAndItsDriveMeasured) {
     os.AddDrive('D');
-    FakeOs::DiskSpace space;
-    space.freeBytesAvailable = 7LL << 30;
-    os.SetDiskSpace('D', space);
+    os.SetDiskSpace('D', FakeOs::DiskSpace{7LL << 30});
     os.AddFolder("D:\\Spiele");
     ctx.FreeBytes = 1;
     std::string directory;
