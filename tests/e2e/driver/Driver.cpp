@@ -2,8 +2,11 @@
 
 #include <commctrl.h>
 
+#include <cstdio>
 #include <fstream>
+#include <functional>
 #include <iterator>
+#include <map>
 
 #include "Remote.h"
 
@@ -14,6 +17,8 @@ namespace {
 constexpr DWORD kPollMs = 15;
 constexpr DWORD kRequestTimeoutMs = 60000;
 constexpr int kMessageBoxText = 0xFFFF;
+
+using Words = std::vector<std::string>;
 
 // A step that does not hold throws StepFailed with what it found; one whose
 // words do not fit its form throws BadUsage, and Execute names the form.
@@ -133,281 +138,213 @@ bool Exists(const std::wstring& path) {
     return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-}  // namespace
+struct Process {
+    DWORD pid = 0;
+    HANDLE handle = nullptr;
+};
 
-Driver::Driver(std::wstring requestDir, std::string name)
-    : requestDir_(std::move(requestDir)), name_(std::move(name)) {}
+// What the steps share: the runner's request folder (empty: no runner, such
+// steps fail), the wait limit, and the processes and windows named so far.
+struct Session {
+    std::wstring requestDir;
+    DWORD timeoutMs = 10000;
+    std::map<std::string, Process> processes;
+    std::map<std::string, HWND> windows;
 
-Driver::~Driver() {
-    for (auto& entry : processes_) {
-        if (entry.second.handle != nullptr) ::CloseHandle(entry.second.handle);
-    }
-}
-
-int Driver::Run(const std::vector<Step>& steps, const std::string& fileName) {
-    for (const Step& step : steps) {
-        Print("  " + std::to_string(step.line) + ": " + step.text);
-        try {
-            Execute(step.words);
-        } catch (const StepFailed& failed) {
-            Print(fileName + ":" + std::to_string(step.line) + ": step failed: " + step.text);
-            Print("  " + failed.message);
-            try {
-                if (!requestDir_.empty()) Request("screenshot " + name_ + "-failure.png");
-            } catch (const StepFailed& shot) {
-                Print("  (no failure screenshot: " + shot.message + ")");
-            }
-            return 1;
+    ~Session() {
+        for (auto& entry : processes) {
+            if (entry.second.handle != nullptr) ::CloseHandle(entry.second.handle);
         }
     }
-    return 0;
-}
 
-void Driver::Execute(const Words& words) {
-    // Folders below the user's profile differ by user: %USERPROFILE% and
-    // the like are expanded in every word (unknown names stay as written).
-    Words w;
-    for (const std::string& word : words) w.push_back(ExpandVariables(word));
-    // Each form: its first word or two, the number of words it takes, and its usage.
-    static const struct Form {
-        const char* name;
-        size_t minWords, maxWords;
-        void (Driver::*run)(const Words&);
-        const char* usage;
-    } kForms[] = {
-        {"timeout", 2, 2, &Driver::Timeout, "MS"},
-        {"launch", 1, 2, &Driver::Launch, "[PROC]"},
-        {"window", 4, 5, &Driver::WaitWindow,
-         "NAME caption \"TEXT\" [PROC] | window NAME control ID [PROC]"},
-        {"click", 3, 3, &Driver::Click, "NAME ID"},
-        {"press", 3, 3, &Driver::Press, "NAME back|next|finish|cancel"},
-        {"key", 3, 3, &Driver::Key, "NAME escape|enter|tab|space"},
-        {"close", 2, 2, &Driver::Close, "NAME"},
-        {"answer", 4, 5, &Driver::Answer, "\"CAPTION\" \"TEXT\" ok|yes|no|cancel [PROC]"},
-        {"screenshot", 2, 2, &Driver::AskRunner, "NAME"},
-        {"snapshot", 2, 2, &Driver::AskRunner, "NAME"},
-        {"reg set", 5, 5, &Driver::RegSet, "\"HKCU\\KEY\" \"VALUE\" \"DATA\""},
-        {"reg delete", 3, 3, &Driver::RegDelete, "\"HKCU\\KEY\""},
-        {"file write", 5, 5, &Driver::FileWrite, "\"PATH\" hex|text \"DATA\""},
-        {"file copy", 4, 4, &Driver::FileCopy, "\"FROM\" \"TO\""},
-        {"file delete", 3, 3, &Driver::FileDelete, "\"PATH\""},
-        {"expect text", 5, 5, &Driver::ExpectText, "NAME ID \"TEXT\""},
-        {"expect textlike", 5, 5, &Driver::ExpectText, "NAME ID \"TEXT\""},
-        {"expect caption", 4, 4, &Driver::ExpectCaption, "NAME \"TEXT\""},
-        {"expect enabled", 4, SIZE_MAX, &Driver::ExpectStates, "NAME ID..."},
-        {"expect disabled", 4, SIZE_MAX, &Driver::ExpectStates, "NAME ID..."},
-        {"expect checked", 4, SIZE_MAX, &Driver::ExpectStates, "NAME ID..."},
-        {"expect unchecked", 4, SIZE_MAX, &Driver::ExpectStates, "NAME ID..."},
-        {"expect focus", 4, 4, &Driver::ExpectFocus, "NAME ID"},
-        {"expect pixel", 6, 6, &Driver::ExpectPixel, "NAME X Y RRGGBB"},
-        {"expect colour", 5, 5, &Driver::ExpectColour, "NAME ID RRGGBB"},
-        {"expect link", 4, 4, &Driver::ExpectLink, "\"PATH\" \"TARGET\""},
-        {"expect gone", 3, 3, &Driver::ExpectGone, "NAME"},
-        {"expect ended", 2, 3, &Driver::ExpectProcess, "[PROC]"},
-        {"expect running", 2, 4, &Driver::ExpectProcess, "[PROC] [MS]"},
-        {"expect reg", 5, 5, &Driver::ExpectRegistry, "\"HKCU\\KEY\" \"VALUE\" \"DATA\""},
-        {"expect noreg", 3, 4, &Driver::ExpectRegistry, "\"HKCU\\KEY\" [\"VALUE\"]"},
-        {"expect file", 3, 5, &Driver::ExpectFile, "\"PATH\" [contains \"TEXT\"]"},
-        {"expect nofile", 3, 3, &Driver::ExpectNoFile, "\"PATH\""},
-        {"expect same", 4, 4, &Driver::AskRunner, "SNAPSHOT SNAPSHOT"},
-    };
-    const std::string twoWords = w[0] + (w.size() > 1 ? " " + w[1] : "");
-    for (const Form& form : kForms) {
-        if (form.name != w[0] && form.name != twoWords) continue;
-        try {
-            if (w.size() < form.minWords || w.size() > form.maxWords) throw BadUsage{};
-            (this->*form.run)(w);
-        } catch (const BadUsage&) {
-            Fail("usage: " + std::string(form.name) + " " + form.usage);
+    // Calls ready() every 15 ms until it returns true or the wait limit passes.
+    static bool Poll(const std::function<bool()>& ready, ULONGLONG limitMs) {
+        const ULONGLONG deadline = ::GetTickCount64() + limitMs;
+        for (;;) {
+            if (ready()) return true;
+            if (::GetTickCount64() >= deadline) return false;
+            ::Sleep(kPollMs);
         }
-        return;
     }
-    Fail("unknown step \"" + twoWords + "\"");
-}
+    bool Poll(const std::function<bool()>& ready) const { return Poll(ready, timeoutMs); }
+    std::string After() const { return " after " + std::to_string(timeoutMs) + " ms"; }
 
-bool Driver::Poll(const std::function<bool()>& ready, ULONGLONG timeoutMs) const {
-    const ULONGLONG deadline = ::GetTickCount64() + timeoutMs;
-    for (;;) {
-        if (ready()) return true;
-        if (::GetTickCount64() >= deadline) return false;
-        ::Sleep(kPollMs);
+    // Polls until read() gives a text that is `expected` (like: each # in it standing for a run
+    // of digits); otherwise fails with "WHAT "SEEN", expected "EXPECTED"".
+    void ExpectText(const std::string& what, const std::string& expected, bool like,
+                    const std::function<std::string()>& read) const {
+        std::string seen;
+        if (Poll([&] {
+                seen = read();
+                return like ? MatchesDigits(seen, expected) : seen == expected;
+            })) {
+            return;
+        }
+        Fail(what + " " + Quote(seen) + ", expected " + Quote(expected));
     }
-}
 
-std::string Driver::After() const {
-    return " after " + std::to_string(timeoutMs_) + " ms";
-}
-
-void Driver::Request(const std::string& line) {
-    if (requestDir_.empty()) Fail("no runner to serve \"" + line + "\" (no request folder given)");
-    const std::wstring pending = requestDir_ + L"\\request.tmp";
-    const std::wstring request = requestDir_ + L"\\request.txt";
-    if (!WriteBytes(pending, line + "\n") ||
-        !::MoveFileExW(pending.c_str(), request.c_str(), MOVEFILE_REPLACE_EXISTING)) {
-        Fail("cannot write the request file " + Narrow(request));
+    // Sends a request line to the runner and waits until it has been served.
+    void Request(const std::string& line) const {
+        if (requestDir.empty())
+            Fail("no runner to serve \"" + line + "\" (no request folder given)");
+        const std::wstring pending = requestDir + L"\\request.tmp";
+        const std::wstring request = requestDir + L"\\request.txt";
+        if (!WriteBytes(pending, line + "\n") ||
+            !::MoveFileExW(pending.c_str(), request.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+            Fail("cannot write the request file " + Narrow(request));
+        }
+        if (!Poll([&] { return !Exists(request); }, kRequestTimeoutMs)) {
+            ::DeleteFileW(request.c_str());
+            Fail("the runner did not serve \"" + line + "\"");
+        }
+        // The runner reports a failed request by leaving a note beside it.
+        const std::wstring failed = requestDir + L"\\request.failed";
+        std::string why;
+        if (!ReadBytes(failed, why)) return;
+        ::DeleteFileW(failed.c_str());
+        while (!why.empty() && (why.back() == '\n' || why.back() == '\r')) why.pop_back();
+        Fail("the runner could not serve \"" + line + "\": " + why);
     }
-    if (!Poll([&] { return !Exists(request); }, kRequestTimeoutMs)) {
-        ::DeleteFileW(request.c_str());
-        Fail("the runner did not serve \"" + line + "\"");
+
+    const Process& NamedProcess(const std::string& name) const {
+        const auto found = processes.find(name);
+        if (found == processes.end()) Fail("no process named " + name + " (launch it first)");
+        return found->second;
     }
-    // The runner reports a failed request by leaving a note beside it.
-    const std::wstring failed = requestDir_ + L"\\request.failed";
-    std::string why;
-    if (!ReadBytes(failed, why)) return;
-    ::DeleteFileW(failed.c_str());
-    while (!why.empty() && (why.back() == '\n' || why.back() == '\r')) why.pop_back();
-    Fail("the runner could not serve \"" + line + "\": " + why);
-}
 
-const Driver::Process& Driver::NamedProcess(const std::string& name) const {
-    const auto found = processes_.find(name);
-    if (found == processes_.end()) Fail("no process named " + name + " (launch it first)");
-    return found->second;
-}
-
-HWND Driver::NamedWindow(const std::string& name, bool mustExist) const {
-    const auto found = windows_.find(name);
-    if (found == windows_.end()) {
-        Fail("no window named " + name + " (wait for it with a window step first)");
+    // mustExist: the window must not have been destroyed since.
+    HWND NamedWindow(const std::string& name, bool mustExist = false) const {
+        const auto found = windows.find(name);
+        if (found == windows.end()) {
+            Fail("no window named " + name + " (wait for it with a window step first)");
+        }
+        if (mustExist && !::IsWindow(found->second))
+            Fail("the window " + name + " no longer exists");
+        return found->second;
     }
-    if (mustExist && !::IsWindow(found->second)) Fail("the window " + name + " no longer exists");
-    return found->second;
-}
 
-HWND Driver::NamedControl(const std::string& window, const std::string& id) const {
-    HWND parent = NamedWindow(window, true);
-    const int number = ParseInt(id, "not a control id: ");
-    // A page the wizard is changing to may not be shown yet.
-    HWND control = nullptr;
-    if (!Poll([&] { return (control = FindControl(parent, number)) != nullptr; })) {
-        Fail("the window " + window + " has no control " + id);
+    HWND NamedControl(const std::string& window, const std::string& id) const {
+        HWND parent = NamedWindow(window, true);
+        const int number = ParseInt(id, "not a control id: ");
+        // A page the wizard is changing to may not be shown yet.
+        HWND control = nullptr;
+        if (!Poll([&] { return (control = FindControl(parent, number)) != nullptr; })) {
+            Fail("the window " + window + " has no control " + id);
+        }
+        return control;
     }
-    return control;
-}
+};
 
-void Driver::Timeout(const Words& w) {
+// Each step throws when it does not hold.
+void Timeout(Session& s, const Words& w) {
     unsigned long ms = 0;
     if (!ParseNumber(w[1], ms)) throw BadUsage{};
-    timeoutMs_ = ms;
+    s.timeoutMs = ms;
 }
 
 // The runner saves the screen or a snapshot, or compares two snapshots.
-void Driver::AskRunner(const Words& w) {
-    if (w[0] == "screenshot") return Request("screenshot " + w[1] + ".png");
-    if (w[0] == "snapshot") return Request("snapshot " + w[1]);
-    Request("compare " + w[2] + " " + w[3]);
+void AskRunner(Session& s, const Words& w) {
+    if (w[0] == "screenshot") return s.Request("screenshot " + w[1] + ".png");
+    if (w[0] == "snapshot") return s.Request("snapshot " + w[1]);
+    s.Request("compare " + w[2] + " " + w[3]);
 }
 
-void Driver::Launch(const Words& w) {
+void Launch(Session& s, const Words& w) {
     const std::set<DWORD> before = FindProcesses(L"Setup.exe");
-    Request("launch");
+    s.Request("launch");
     DWORD pid = 0;
-    const bool started = Poll([&] {
+    const bool started = s.Poll([&] {
         for (DWORD candidate : FindProcesses(L"Setup.exe")) {
-            if (before.count(candidate) == 0) {
-                pid = candidate;
-                return true;
-            }
+            if (before.count(candidate) == 0) pid = candidate;
         }
-        return false;
+        return pid != 0;
     });
     if (!started) Fail("no new Setup.exe process appeared");
     HANDLE handle = ::OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
     if (handle == nullptr) Fail("cannot open the process " + std::to_string(pid));
-    Process& process = processes_[w.size() == 2 ? w[1] : "setup"];
+    Process& process = s.processes[w.size() == 2 ? w[1] : "setup"];
     if (process.handle != nullptr) ::CloseHandle(process.handle);
     process = Process{pid, handle};
 }
 
-void Driver::WaitWindow(const Words& w) {
+void WaitWindow(Session& s, const Words& w) {
     if (w[2] != "caption" && w[2] != "control") throw BadUsage{};
-    const DWORD pid = NamedProcess(w.size() == 5 ? w[4] : "setup").pid;
+    const DWORD pid = s.NamedProcess(w.size() == 5 ? w[4] : "setup").pid;
     const bool byCaption = w[2] == "caption";
-    const std::wstring caption = Widen(Unescape(w[3]));
+    const std::string caption = Unescape(w[3]);
     const int id = byCaption ? 0 : ParseInt(w[3], "not a control id: ");
     HWND found = nullptr;
-    if (Poll([&] {
+    if (s.Poll([&] {
             return (found = FindDialog(pid, byCaption ? &caption : nullptr, id)) != nullptr;
         })) {
-        windows_[w[1]] = found;
+        s.windows[w[1]] = found;
         return;
     }
     // Name what is there instead, so a wrong caption is easy to spot.
     std::string seen;
-    for (HWND top = ::GetTopWindow(nullptr); top != nullptr; top = ::GetWindow(top, GW_HWNDNEXT)) {
-        DWORD owner = 0;
-        ::GetWindowThreadProcessId(top, &owner);
-        if (owner == pid && ::IsWindowVisible(top)) {
-            seen += " " + Quote(Narrow(WindowCaption(top))) + " (" + Narrow(WindowClass(top)) + ")";
-        }
+    for (HWND top : VisibleWindows(pid)) {
+        seen += " " + Quote(WindowCaption(top)) + " (" + WindowClass(top) + ")";
     }
-    Fail("no visible dialog with " +
-         (byCaption ? "caption " + Quote(Unescape(w[3])) : "control " + w[3]) + After() +
-         "; visible windows:" + (seen.empty() ? std::string(" none") : seen));
+    Fail("no visible dialog with " + (byCaption ? "caption " + Quote(caption) : "control " + w[3]) +
+         s.After() + "; visible windows:" + (seen.empty() ? std::string(" none") : seen));
 }
 
-void Driver::Click(const Words& w) {
-    HWND control = NamedControl(w[1], w[2]);
+void Click(Session& s, const Words& w) {
+    HWND control = s.NamedControl(w[1], w[2]);
     // A user cannot click a button that is disabled or not shown.
     if (!::IsWindowVisible(control)) Fail("control " + w[2] + " is hidden");
     if (!::IsWindowEnabled(control)) Fail("control " + w[2] + " is disabled");
     Post(control, BM_CLICK, 0, 0);
 }
 
-void Driver::Press(const Words& w) {
+void Press(Session& s, const Words& w) {
     static const std::map<std::string, int> kButtons = {{"back", PSBTN_BACK},
                                                         {"next", PSBTN_NEXT},
                                                         {"finish", PSBTN_FINISH},
                                                         {"cancel", PSBTN_CANCEL}};
     const int button = Choose(kButtons, w[2]);
-    Post(NamedWindow(w[1]), PSM_PRESSBUTTON, button, 0);
+    Post(s.NamedWindow(w[1]), PSM_PRESSBUTTON, button, 0);
 }
 
-void Driver::Key(const Words& w) {
+void Key(Session& s, const Words& w) {
     static const std::map<std::string, UINT> kKeys = {
         {"escape", VK_ESCAPE}, {"enter", VK_RETURN}, {"tab", VK_TAB}, {"space", VK_SPACE}};
     const UINT key = Choose(kKeys, w[2]);
-    CheckStatus("PostMessage failed", Status(PostKey(NamedWindow(w[1], true), key)));
+    CheckStatus("PostMessage failed", Status(PostKey(s.NamedWindow(w[1], true), key)));
 }
 
-void Driver::Close(const Words& w) {
-    Post(NamedWindow(w[1]), WM_SYSCOMMAND, SC_CLOSE, 0);
+void Close(Session& s, const Words& w) {
+    Post(s.NamedWindow(w[1]), WM_SYSCOMMAND, SC_CLOSE, 0);
 }
 
-void Driver::Answer(const Words& w) {
+void Answer(Session& s, const Words& w) {
     static const std::map<std::string, int> kButtons = {
         {"ok", IDOK}, {"cancel", IDCANCEL}, {"yes", IDYES}, {"no", IDNO}};
     const int button = Choose(kButtons, w[3]);
-    const DWORD pid = NamedProcess(w.size() == 5 ? w[4] : "setup").pid;
-    const std::wstring caption = Widen(Unescape(w[1]));
+    const DWORD pid = s.NamedProcess(w.size() == 5 ? w[4] : "setup").pid;
+    const std::string caption = Unescape(w[1]);
     HWND box = nullptr;
-    if (!Poll([&] {
+    if (!s.Poll([&] {
             box = FindDialog(pid, &caption, 0);
             return box != nullptr && ::GetDlgItem(box, kMessageBoxText) != nullptr;
         })) {
         HWND other = FindDialog(pid, nullptr, kMessageBoxText);
         const std::string missing = "no message box with caption " + Quote(w[1]);
-        if (other == nullptr) Fail(missing + After());
-        std::wstring text;
-        ControlText(::GetDlgItem(other, kMessageBoxText), text);
-        Fail(missing + "; found one with caption " + Quote(Narrow(WindowCaption(other))) +
-             " and text " + Quote(Narrow(text)));
+        if (other == nullptr) Fail(missing + s.After());
+        Fail(missing + "; found one with caption " + Quote(WindowCaption(other)) + " and text " +
+             Quote(ControlText(::GetDlgItem(other, kMessageBoxText))));
     }
-    std::wstring text;
-    if (!ControlText(::GetDlgItem(box, kMessageBoxText), text)) Fail("cannot read the text");
-    const std::string expected = Unescape(w[2]);
-    if (Narrow(text) != expected) {
-        Fail("message box text is " + Quote(Narrow(text)) + ", expected " + Quote(expected));
-    }
+    s.ExpectText("message box text is", Unescape(w[2]), false,
+                 [&] { return ControlText(::GetDlgItem(box, kMessageBoxText)); });
     HWND control = ::GetDlgItem(box, button);
     if (control == nullptr) Fail("the message box has no button " + w[3]);
     Post(control, BM_CLICK, 0, 0);
-    if (!Poll([&] { return !::IsWindowVisible(box); })) {
+    if (!s.Poll([&] { return !::IsWindowVisible(box); })) {
         Fail("the message box stayed open after button " + w[3]);
     }
 }
 
-void Driver::RegSet(const Words& w) {
+void RegSet(Session&, const Words& w) {
     const std::wstring name = Widen(w[3]);
     const std::wstring data = Widen(w[4]);
     CheckStatus(
@@ -416,64 +353,53 @@ void Driver::RegSet(const Words& w) {
                           data.c_str(), static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t))));
 }
 
-void Driver::RegDelete(const Words& w) {
+void RegDelete(Session&, const Words& w) {
     const std::wstring key = UserKey(w[2]);
     CheckStatus("RegDeleteTree", ::RegDeleteTreeW(HKEY_CURRENT_USER, key.c_str()), true);
     CheckStatus("RegDeleteKey", ::RegDeleteKeyW(HKEY_CURRENT_USER, key.c_str()), true);
 }
 
-void Driver::FileWrite(const Words& w) {
+void FileWrite(Session&, const Words& w) {
     std::string bytes = Unescape(w[4]);
     if (w[3] != "text" && w[3] != "hex") throw BadUsage{};
     if (w[3] == "hex" && !ParseHex(w[4], bytes)) Fail("not hex bytes: " + w[4]);
     if (!WriteBytes(Widen(w[2]), bytes)) Fail("cannot write " + w[2]);
 }
 
-void Driver::FileCopy(const Words& w) {
+void FileCopy(Session&, const Words& w) {
     const std::wstring to = Widen(w[3]);
     CreateParentFolders(to);
     CheckStatus("CopyFile", Status(::CopyFileW(Widen(w[2]).c_str(), to.c_str(), FALSE)));
 }
 
-void Driver::FileDelete(const Words& w) {
+void FileDelete(Session&, const Words& w) {
     CheckStatus("DeleteFile", Status(::DeleteFileW(Widen(w[2]).c_str())), true);
 }
 
-void Driver::ExpectGone(const Words& w) {
-    HWND window = NamedWindow(w[2]);
-    if (!Poll([&] { return !::IsWindowVisible(window); })) {
-        Fail("the window " + w[2] + " is still shown" + After());
+void ExpectGone(Session& s, const Words& w) {
+    HWND window = s.NamedWindow(w[2]);
+    if (!s.Poll([&] { return !::IsWindowVisible(window); })) {
+        Fail("the window " + w[2] + " is still shown" + s.After());
     }
 }
 
-void Driver::ExpectCaption(const Words& w) {
-    HWND window = NamedWindow(w[2]);
-    const std::string expected = Unescape(w[3]);
-    std::string seen;
-    if (!Poll([&] { return (seen = Narrow(WindowCaption(window))) == expected; })) {
-        Fail("caption is " + Quote(seen) + ", expected " + Quote(expected));
-    }
+void ExpectCaption(Session& s, const Words& w) {
+    HWND window = s.NamedWindow(w[2]);
+    s.ExpectText("caption is", Unescape(w[3]), false, [&] { return WindowCaption(window); });
 }
 
 // text: the whole text; textlike: the same, each # standing for a run of digits.
-void Driver::ExpectText(const Words& w) {
-    HWND control = NamedControl(w[2], w[3]);
-    const std::string expected = Unescape(w[4]);
-    std::string seen;
-    if (!Poll([&] {
-            std::wstring text;
-            seen = ControlText(control, text) ? Narrow(text) : "(no answer)";
-            return w[1] == "text" ? seen == expected : MatchesDigits(seen, expected);
-        })) {
-        Fail("control " + w[3] + " shows " + Quote(seen) + ", expected " + Quote(expected));
-    }
+void ExpectText(Session& s, const Words& w) {
+    HWND control = s.NamedControl(w[2], w[3]);
+    s.ExpectText("control " + w[3] + " shows", Unescape(w[4]), w[1] == "textlike",
+                 [&] { return ControlText(control); });
 }
 
-void Driver::ExpectFocus(const Words& w) {
-    HWND control = NamedControl(w[2], w[3]);
-    HWND window = NamedWindow(w[2]);
+void ExpectFocus(Session& s, const Words& w) {
+    HWND control = s.NamedControl(w[2], w[3]);
+    HWND window = s.NamedWindow(w[2]);
     HWND focus = nullptr;
-    if (!Poll([&] { return (focus = FocusedWindow(window)) == control; })) {
+    if (!s.Poll([&] { return (focus = FocusedWindow(window)) == control; })) {
         Fail("the focus is on " + (focus == nullptr
                                        ? std::string("no window")
                                        : "control " + std::to_string(::GetDlgCtrlID(focus))));
@@ -481,19 +407,19 @@ void Driver::ExpectFocus(const Words& w) {
 }
 
 // enabled, disabled, checked, unchecked: each control named.
-void Driver::ExpectStates(const Words& w) {
+void ExpectStates(Session& s, const Words& w) {
     for (size_t i = 3; i < w.size(); ++i) {
-        HWND control = NamedControl(w[2], w[i]);
+        HWND control = s.NamedControl(w[2], w[i]);
         if (w[1] == "enabled" || w[1] == "disabled") {
             const bool wanted = w[1] == "enabled";
-            if (!Poll([&] { return (::IsWindowEnabled(control) != FALSE) == wanted; })) {
+            if (!s.Poll([&] { return (::IsWindowEnabled(control) != FALSE) == wanted; })) {
                 Fail("control " + w[i] + " is " + (wanted ? "disabled" : "enabled"));
             }
             continue;
         }
         const LRESULT wanted = w[1] == "checked" ? BST_CHECKED : BST_UNCHECKED;
         LRESULT state = -1;
-        if (!Poll([&] { return ButtonCheck(control, state) && state == wanted; })) {
+        if (!s.Poll([&] { return (state = ButtonCheck(control)) == wanted; })) {
             Fail("control " + w[i] + " has check state " + std::to_string(state) + ", expected " +
                  std::to_string(wanted));
         }
@@ -501,16 +427,16 @@ void Driver::ExpectStates(const Words& w) {
 }
 
 // ended [PROC]: within the timeout; running [PROC] [MS]: still, for MS more.
-void Driver::ExpectProcess(const Words& w) {
+void ExpectProcess(Session& s, const Words& w) {
     std::string alias = "setup";
     unsigned long holdMs = 0;
     for (size_t i = 2; i < w.size(); ++i) {
         if (!ParseNumber(w[i], holdMs)) alias = w[i];
     }
-    const HANDLE process = NamedProcess(alias).handle;
+    const HANDLE process = s.NamedProcess(alias).handle;
     if (w[1] == "ended") {
-        if (::WaitForSingleObject(process, timeoutMs_) == WAIT_OBJECT_0) return;
-        Fail("the process " + alias + " still runs" + After());
+        if (::WaitForSingleObject(process, s.timeoutMs) == WAIT_OBJECT_0) return;
+        Fail("the process " + alias + " still runs" + s.After());
     }
     if (::WaitForSingleObject(process, holdMs) == WAIT_TIMEOUT) return;
     DWORD code = 0;
@@ -519,7 +445,7 @@ void Driver::ExpectProcess(const Words& w) {
 }
 
 // reg KEY VALUE DATA: a string value (a DWORD as decimal); noreg KEY [VALUE]: gone.
-void Driver::ExpectRegistry(const Words& w) {
+void ExpectRegistry(Session& s, const Words& w) {
     const std::wstring subKey = UserKey(w[2]);
     std::string seen;
     auto read = [&]() -> bool {  // true when the key (and the value, if named) exists
@@ -549,57 +475,144 @@ void Driver::ExpectRegistry(const Words& w) {
     };
     const auto shown = [&] { return seen[0] == '(' ? seen : Quote(seen); };
     if (w[1] == "reg") {
-        if (!Poll([&] { return read() && seen == w[4]; })) {
+        if (!s.Poll([&] { return read() && seen == w[4]; })) {
             Fail("the value is " + shown() + ", expected " + Quote(w[4]));
         }
-    } else if (!Poll([&] { return !read(); })) {
+    } else if (!s.Poll([&] { return !read(); })) {
         Fail("it still exists: " + shown());
     }
 }
 
-void Driver::ExpectFile(const Words& w) {
+void ExpectFile(Session& s, const Words& w) {
     if (w.size() == 4 || (w.size() == 5 && w[3] != "contains")) throw BadUsage{};
     const std::wstring path = Widen(w[2]);
-    if (!Poll([&] { return Exists(path); })) Fail("no such file" + After());
+    if (!s.Poll([&] { return Exists(path); })) Fail("no such file" + s.After());
     if (w.size() == 3) return;
     const std::string wanted = Unescape(w[4]);
     std::string bytes;
-    if (!Poll([&] { return ReadBytes(path, bytes) && bytes.find(wanted) != std::string::npos; })) {
+    if (!s.Poll(
+            [&] { return ReadBytes(path, bytes) && bytes.find(wanted) != std::string::npos; })) {
         Fail("the file does not contain " + Quote(wanted) + "; it holds " + Quote(bytes));
     }
 }
 
-void Driver::ExpectNoFile(const Words& w) {
-    if (!Poll([&] { return !Exists(Widen(w[2])); })) Fail("the file still exists");
+void ExpectNoFile(Session& s, const Words& w) {
+    if (!s.Poll([&] { return !Exists(Widen(w[2])); })) Fail("the file still exists");
 }
 
-void Driver::ExpectPixel(const Words& w) {
+void ExpectPixel(Session& s, const Words& w) {
     const int x = ParseInt(w[3]);
     const int y = ParseInt(w[4]);
     const unsigned long wanted = ParseColour(w[5]);
-    HWND window = NamedWindow(w[2]);
+    HWND window = s.NamedWindow(w[2]);
     unsigned long seen = 0;
     bool read = false;
-    if (Poll([&] { return (read = ClientPixel(window, x, y, seen)) && seen == wanted; })) return;
+    if (s.Poll([&] { return (read = ClientPixel(window, x, y, seen)) && seen == wanted; })) return;
     if (!read) Fail("cannot read the pixel");
-    Fail("pixel (" + w[3] + ", " + w[4] + ") is " + Hex6(seen) + ", expected " + w[5]);
+    char shown[8];
+    std::snprintf(shown, sizeof(shown), "%06lx", seen);
+    Fail("pixel (" + w[3] + ", " + w[4] + ") is " + shown + ", expected " + w[5]);
 }
 
-void Driver::ExpectColour(const Words& w) {
+void ExpectColour(Session& s, const Words& w) {
     const unsigned long wanted = ParseColour(w[4]);
-    HWND control = NamedControl(w[2], w[3]);
-    if (!Poll([&] { return ControlShowsColour(control, wanted); })) {
+    HWND control = s.NamedControl(w[2], w[3]);
+    if (!s.Poll([&] { return ControlShowsColour(control, wanted); })) {
         Fail("no pixel of control " + w[3] + " is " + w[4]);
     }
 }
 
-void Driver::ExpectLink(const Words& w) {
-    std::wstring target;
+void ExpectLink(Session& s, const Words& w) {
+    std::string target;
     std::string error;
-    if (!Poll([&] { return ReadShellLink(Widen(w[2]), target, error); })) Fail(error);
-    if (Narrow(target) != w[3]) {
-        Fail("the link leads to " + Quote(Narrow(target)) + ", expected " + Quote(w[3]));
+    if (!s.Poll([&] { return ReadShellLink(w[2], target, error); })) Fail(error);
+    if (target != w[3]) Fail("the link leads to " + Quote(target) + ", expected " + Quote(w[3]));
+}
+
+void Execute(Session& s, const Words& words) {
+    // Folders below the user's profile differ by user: %USERPROFILE% and
+    // the like are expanded in every word (unknown names stay as written).
+    Words w;
+    for (const std::string& word : words) w.push_back(ExpandVariables(word));
+    // Each form: its first word or two, the number of words it takes, and its usage.
+    static const struct Form {
+        const char* name;
+        size_t minWords, maxWords;
+        void (*run)(Session&, const Words&);
+        const char* usage;
+    } kForms[] = {
+        {"timeout", 2, 2, &Timeout, "MS"},
+        {"launch", 1, 2, &Launch, "[PROC]"},
+        {"window", 4, 5, &WaitWindow,
+         "NAME caption \"TEXT\" [PROC] | window NAME control ID [PROC]"},
+        {"click", 3, 3, &Click, "NAME ID"},
+        {"press", 3, 3, &Press, "NAME back|next|finish|cancel"},
+        {"key", 3, 3, &Key, "NAME escape|enter|tab|space"},
+        {"close", 2, 2, &Close, "NAME"},
+        {"answer", 4, 5, &Answer, "\"CAPTION\" \"TEXT\" ok|yes|no|cancel [PROC]"},
+        {"screenshot", 2, 2, &AskRunner, "NAME"},
+        {"snapshot", 2, 2, &AskRunner, "NAME"},
+        {"reg set", 5, 5, &RegSet, "\"HKCU\\KEY\" \"VALUE\" \"DATA\""},
+        {"reg delete", 3, 3, &RegDelete, "\"HKCU\\KEY\""},
+        {"file write", 5, 5, &FileWrite, "\"PATH\" hex|text \"DATA\""},
+        {"file copy", 4, 4, &FileCopy, "\"FROM\" \"TO\""},
+        {"file delete", 3, 3, &FileDelete, "\"PATH\""},
+        {"expect text", 5, 5, &ExpectText, "NAME ID \"TEXT\""},
+        {"expect textlike", 5, 5, &ExpectText, "NAME ID \"TEXT\""},
+        {"expect caption", 4, 4, &ExpectCaption, "NAME \"TEXT\""},
+        {"expect enabled", 4, SIZE_MAX, &ExpectStates, "NAME ID..."},
+        {"expect disabled", 4, SIZE_MAX, &ExpectStates, "NAME ID..."},
+        {"expect checked", 4, SIZE_MAX, &ExpectStates, "NAME ID..."},
+        {"expect unchecked", 4, SIZE_MAX, &ExpectStates, "NAME ID..."},
+        {"expect focus", 4, 4, &ExpectFocus, "NAME ID"},
+        {"expect pixel", 6, 6, &ExpectPixel, "NAME X Y RRGGBB"},
+        {"expect colour", 5, 5, &ExpectColour, "NAME ID RRGGBB"},
+        {"expect link", 4, 4, &ExpectLink, "\"PATH\" \"TARGET\""},
+        {"expect gone", 3, 3, &ExpectGone, "NAME"},
+        {"expect ended", 2, 3, &ExpectProcess, "[PROC]"},
+        {"expect running", 2, 4, &ExpectProcess, "[PROC] [MS]"},
+        {"expect reg", 5, 5, &ExpectRegistry, "\"HKCU\\KEY\" \"VALUE\" \"DATA\""},
+        {"expect noreg", 3, 4, &ExpectRegistry, "\"HKCU\\KEY\" [\"VALUE\"]"},
+        {"expect file", 3, 5, &ExpectFile, "\"PATH\" [contains \"TEXT\"]"},
+        {"expect nofile", 3, 3, &ExpectNoFile, "\"PATH\""},
+        {"expect same", 4, 4, &AskRunner, "SNAPSHOT SNAPSHOT"},
+    };
+    const std::string twoWords = w[0] + (w.size() > 1 ? " " + w[1] : "");
+    for (const Form& form : kForms) {
+        if (form.name != w[0] && form.name != twoWords) continue;
+        try {
+            if (w.size() < form.minWords || w.size() > form.maxWords) throw BadUsage{};
+            form.run(s, w);
+        } catch (const BadUsage&) {
+            Fail("usage: " + std::string(form.name) + " " + form.usage);
+        }
+        return;
     }
+    Fail("unknown step \"" + twoWords + "\"");
+}
+
+}  // namespace
+
+int RunScenario(const std::vector<Step>& steps, const std::string& fileName,
+                const std::wstring& requestDir, const std::string& name) {
+    Session session;
+    session.requestDir = requestDir;
+    for (const Step& step : steps) {
+        Print("  " + std::to_string(step.line) + ": " + step.text);
+        try {
+            Execute(session, step.words);
+        } catch (const StepFailed& failed) {
+            Print(fileName + ":" + std::to_string(step.line) + ": step failed: " + step.text);
+            Print("  " + failed.message);
+            try {
+                if (!requestDir.empty()) session.Request("screenshot " + name + "-failure.png");
+            } catch (const StepFailed& shot) {
+                Print("  (no failure screenshot: " + shot.message + ")");
+            }
+            return 1;
+        }
+    }
+    return 0;
 }
 
 }  // namespace e2e

@@ -6,8 +6,9 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <functional>
 #include <vector>
+
+#include "Script.h"
 
 namespace e2e {
 
@@ -15,17 +16,10 @@ namespace {
 
 constexpr UINT kQueryTimeoutMs = 2000;
 
-// The first window of an EnumWindows or EnumChildWindows walk that matches.
-struct Search {
-    std::function<bool(HWND)> matches;
-    HWND found = nullptr;
-};
-
-BOOL CALLBACK Visit(HWND window, LPARAM param) {
-    auto& search = *reinterpret_cast<Search*>(param);
-    if (!search.matches(window)) return TRUE;
-    search.found = window;
-    return FALSE;
+// Every window of an EnumWindows or EnumChildWindows walk, in its order.
+BOOL CALLBACK Collect(HWND window, LPARAM windows) {
+    reinterpret_cast<std::vector<HWND>*>(windows)->push_back(window);
+    return TRUE;
 }
 
 bool Ask(HWND window, UINT message, WPARAM wParam, LPARAM lParam, DWORD_PTR& result) {
@@ -68,9 +62,12 @@ bool ScreenPixels(const RECT& rect, std::vector<DWORD>& pixels) {
 
 HWND FindControl(HWND window, int id) {
     if (HWND child = ::GetDlgItem(window, id)) return child;
-    Search search{[&](HWND c) { return ::GetDlgCtrlID(c) == id && ::IsWindowVisible(c); }};
-    ::EnumChildWindows(window, &Visit, reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    std::vector<HWND> descendants;
+    ::EnumChildWindows(window, &Collect, reinterpret_cast<LPARAM>(&descendants));
+    for (HWND c : descendants) {
+        if (::GetDlgCtrlID(c) == id && ::IsWindowVisible(c)) return c;
+    }
+    return nullptr;
 }
 
 std::set<DWORD> FindProcesses(const std::wstring& imageName) {
@@ -89,16 +86,26 @@ std::set<DWORD> FindProcesses(const std::wstring& imageName) {
     return pids;
 }
 
-HWND FindDialog(DWORD pid, const std::wstring* caption, int controlId) {
-    Search search{[&](HWND window) {
+std::vector<HWND> VisibleWindows(DWORD pid) {
+    std::vector<HWND> all, visible;
+    ::EnumWindows(&Collect, reinterpret_cast<LPARAM>(&all));
+    for (HWND window : all) {
         DWORD owner = 0;
         ::GetWindowThreadProcessId(window, &owner);
-        return ::IsWindowVisible(window) && owner == pid && WindowClass(window) == L"#32770" &&
-               (caption != nullptr ? WindowCaption(window) == *caption
-                                   : ::GetDlgItem(window, controlId) != nullptr);
-    }};
-    ::EnumWindows(&Visit, reinterpret_cast<LPARAM>(&search));
-    return search.found;
+        if (owner == pid && ::IsWindowVisible(window)) visible.push_back(window);
+    }
+    return visible;
+}
+
+HWND FindDialog(DWORD pid, const std::string* caption, int controlId) {
+    for (HWND window : VisibleWindows(pid)) {
+        if (WindowClass(window) == "#32770" &&
+            (caption != nullptr ? WindowCaption(window) == *caption
+                                : ::GetDlgItem(window, controlId) != nullptr)) {
+            return window;
+        }
+    }
+    return nullptr;
 }
 
 HWND FocusedWindow(HWND window) {
@@ -108,41 +115,37 @@ HWND FocusedWindow(HWND window) {
     return ::GetGUIThreadInfo(thread, &info) ? info.hwndFocus : nullptr;
 }
 
-std::wstring WindowClass(HWND window) {
+std::string WindowClass(HWND window) {
     wchar_t name[64] = {};
     const int length = ::GetClassNameW(window, name, 64);
-    return std::wstring(name, length > 0 ? static_cast<size_t>(length) : 0);
+    return Narrow(std::wstring(name, length > 0 ? static_cast<size_t>(length) : 0));
 }
 
-std::wstring WindowCaption(HWND window) {
+std::string WindowCaption(HWND window) {
     const int length = ::GetWindowTextLengthW(window);
     std::vector<wchar_t> buffer(static_cast<size_t>(length) + 2, L'\0');
     const int got = ::GetWindowTextW(window, buffer.data(), length + 1);
-    return std::wstring(buffer.data(), got > 0 ? static_cast<size_t>(got) : 0);
+    return Narrow(std::wstring(buffer.data(), got > 0 ? static_cast<size_t>(got) : 0));
 }
 
-bool ControlText(HWND control, std::wstring& text) {
-    if (::lstrcmpiW(WindowClass(control).c_str(), L"Edit") != 0) {
-        text = WindowCaption(control);
-        return true;
-    }
+std::string ControlText(HWND control) {
+    if (::lstrcmpiA(WindowClass(control).c_str(), "Edit") != 0) return WindowCaption(control);
     // An edit control keeps its text in the owning process: ask for it.
     DWORD_PTR length = 0;
-    if (!Ask(control, WM_GETTEXTLENGTH, 0, 0, length)) return false;
-    std::vector<wchar_t> buffer(length + 2, L'\0');
     DWORD_PTR got = 0;
-    if (!Ask(control, WM_GETTEXT, length + 1, reinterpret_cast<LPARAM>(buffer.data()), got)) {
-        return false;
+    std::vector<wchar_t> buffer;
+    if (Ask(control, WM_GETTEXTLENGTH, 0, 0, length)) {
+        buffer.assign(length + 2, L'\0');
+        if (Ask(control, WM_GETTEXT, length + 1, reinterpret_cast<LPARAM>(buffer.data()), got)) {
+            return Narrow(std::wstring(buffer.data(), got));
+        }
     }
-    text.assign(buffer.data(), got);
-    return true;
+    return "(no answer)";
 }
 
-bool ButtonCheck(HWND control, LRESULT& state) {
+LRESULT ButtonCheck(HWND control) {
     DWORD_PTR result = 0;
-    if (!Ask(control, BM_GETCHECK, 0, 0, result)) return false;
-    state = static_cast<LRESULT>(result);
-    return true;
+    return Ask(control, BM_GETCHECK, 0, 0, result) ? static_cast<LRESULT>(result) : -1;
 }
 
 bool PostKey(HWND window, UINT virtualKey) {
@@ -171,20 +174,14 @@ bool ControlShowsColour(HWND control, unsigned long rgb) {
                        [&](DWORD pixel) { return (pixel & 0xFFFFFFul) == (rgb & 0xFFFFFFul); });
 }
 
-std::string Hex6(unsigned long rgb) {
-    char text[8];
-    std::snprintf(text, sizeof(text), "%06lx", rgb & 0xFFFFFFul);
-    return text;
-}
-
-bool ReadShellLink(const std::wstring& path, std::wstring& target, std::string& error) {
+bool ReadShellLink(const std::string& path, std::string& target, std::string& error) {
     const HRESULT com = ::CoInitialize(nullptr);
     IShellLinkW* link = nullptr;
     IPersistFile* file = nullptr;
     HRESULT hr = ::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
                                     reinterpret_cast<void**>(&link));
     if (SUCCEEDED(hr)) hr = link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file));
-    if (SUCCEEDED(hr)) hr = file->Load(path.c_str(), STGM_READ);
+    if (SUCCEEDED(hr)) hr = file->Load(Widen(path).c_str(), STGM_READ);
     std::vector<wchar_t> buffer(MAX_PATH * 4, L'\0');
     if (SUCCEEDED(hr)) {
         hr = link->GetPath(buffer.data(), static_cast<int>(buffer.size()), nullptr, SLGP_RAWPATH);
@@ -198,7 +195,7 @@ bool ReadShellLink(const std::wstring& path, std::wstring& target, std::string& 
         error = std::string("the link cannot be loaded: HRESULT ") + code;
         return false;
     }
-    target = buffer.data();
+    target = Narrow(buffer.data());
     return true;
 }
 

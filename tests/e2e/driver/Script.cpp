@@ -50,7 +50,8 @@ bool ParseNumber(const std::string& word, unsigned long& value) {
     return end != nullptr && *end == '\0';
 }
 
-bool SplitLine(const std::string& line, std::vector<std::string>& words) {
+// Splits one line; false when a quote is not closed.
+static bool SplitLine(const std::string& line, std::vector<std::string>& words) {
     words.clear();
     size_t i = 0;
     while (i < line.size()) {

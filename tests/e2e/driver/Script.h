@@ -64,9 +64,6 @@ struct Step {
 // Reads a scenario; on failure returns false with a message naming the line.
 bool ReadScenario(const std::wstring& path, std::vector<Step>& steps, std::string& error);
 
-// Splits one line; false when a quote is not closed.
-bool SplitLine(const std::string& line, std::vector<std::string>& words);
-
 std::wstring Widen(const std::string& text);
 std::string Narrow(const std::wstring& text);
 

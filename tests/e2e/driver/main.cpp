@@ -45,6 +45,5 @@ int wmain(int argc, wchar_t** argv) {
         e2e::Print(file + ": " + error);
         return 2;
     }
-    e2e::Driver driver(requests, txt ? file.substr(0, file.size() - 4) : file);
-    return driver.Run(steps, file);
+    return e2e::RunScenario(steps, file, requests, txt ? file.substr(0, file.size() - 4) : file);
 }
