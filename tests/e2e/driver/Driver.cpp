@@ -62,11 +62,14 @@ unsigned long ParseColour(const std::string& word) {
     return rgb;
 }
 
+// The entry for `key`; otherwise fails with `missing` (or, when none is given, with the usage).
 template <typename T>
-T Choose(const std::map<std::string, T>& choices, const std::string& word) {
-    const auto found = choices.find(word);
-    if (found == choices.end()) throw BadUsage{};
-    return found->second;
+const T& Find(const std::map<std::string, T>& map, const std::string& key,
+              const std::string& missing = "") {
+    const auto found = map.find(key);
+    if (found != map.end()) return found->second;
+    if (missing.empty()) throw BadUsage{};
+    Fail(missing);
 }
 
 std::string ExpandVariables(const std::string& word) {
@@ -207,20 +210,15 @@ struct Session {
     }
 
     const Process& NamedProcess(const std::string& name) const {
-        const auto found = processes.find(name);
-        if (found == processes.end()) Fail("no process named " + name + " (launch it first)");
-        return found->second;
+        return Find(processes, name, "no process named " + name + " (launch it first)");
     }
 
     // mustExist: the window must not have been destroyed since.
     HWND NamedWindow(const std::string& name, bool mustExist = false) const {
-        const auto found = windows.find(name);
-        if (found == windows.end()) {
-            Fail("no window named " + name + " (wait for it with a window step first)");
-        }
-        if (mustExist && !::IsWindow(found->second))
-            Fail("the window " + name + " no longer exists");
-        return found->second;
+        HWND window = Find(windows, name,
+                           "no window named " + name + " (wait for it with a window step first)");
+        if (mustExist && !::IsWindow(window)) Fail("the window " + name + " no longer exists");
+        return window;
     }
 
     HWND NamedControl(const std::string& window, const std::string& id) const {
@@ -302,14 +300,14 @@ void Press(Session& s, const Words& w) {
                                                         {"next", PSBTN_NEXT},
                                                         {"finish", PSBTN_FINISH},
                                                         {"cancel", PSBTN_CANCEL}};
-    const int button = Choose(kButtons, w[2]);
+    const int button = Find(kButtons, w[2]);
     Post(s.NamedWindow(w[1]), PSM_PRESSBUTTON, button, 0);
 }
 
 void Key(Session& s, const Words& w) {
     static const std::map<std::string, UINT> kKeys = {
         {"escape", VK_ESCAPE}, {"enter", VK_RETURN}, {"tab", VK_TAB}, {"space", VK_SPACE}};
-    const UINT key = Choose(kKeys, w[2]);
+    const UINT key = Find(kKeys, w[2]);
     CheckStatus("PostMessage failed", Status(PostKey(s.NamedWindow(w[1], true), key)));
 }
 
@@ -320,7 +318,7 @@ void Close(Session& s, const Words& w) {
 void Answer(Session& s, const Words& w) {
     static const std::map<std::string, int> kButtons = {
         {"ok", IDOK}, {"cancel", IDCANCEL}, {"yes", IDYES}, {"no", IDNO}};
-    const int button = Choose(kButtons, w[3]);
+    const int button = Find(kButtons, w[3]);
     const DWORD pid = s.NamedProcess(w.size() == 5 ? w[4] : "setup").pid;
     const std::string caption = Unescape(w[1]);
     HWND box = nullptr;

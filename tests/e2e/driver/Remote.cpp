@@ -117,30 +117,25 @@ HWND FocusedWindow(HWND window) {
 
 std::string WindowClass(HWND window) {
     wchar_t name[64] = {};
-    const int length = ::GetClassNameW(window, name, 64);
-    return Narrow(std::wstring(name, length > 0 ? static_cast<size_t>(length) : 0));
+    ::GetClassNameW(window, name, 64);
+    return Narrow(name);
 }
 
 std::string WindowCaption(HWND window) {
-    const int length = ::GetWindowTextLengthW(window);
-    std::vector<wchar_t> buffer(static_cast<size_t>(length) + 2, L'\0');
-    const int got = ::GetWindowTextW(window, buffer.data(), length + 1);
-    return Narrow(std::wstring(buffer.data(), got > 0 ? static_cast<size_t>(got) : 0));
+    std::vector<wchar_t> buffer(static_cast<size_t>(::GetWindowTextLengthW(window)) + 2, L'\0');
+    ::GetWindowTextW(window, buffer.data(), static_cast<int>(buffer.size()) - 1);
+    return Narrow(buffer.data());
 }
 
 std::string ControlText(HWND control) {
     if (::lstrcmpiA(WindowClass(control).c_str(), "Edit") != 0) return WindowCaption(control);
     // An edit control keeps its text in the owning process: ask for it.
     DWORD_PTR length = 0;
+    if (!Ask(control, WM_GETTEXTLENGTH, 0, 0, length)) return "(no answer)";
+    std::vector<wchar_t> buffer(length + 2, L'\0');
     DWORD_PTR got = 0;
-    std::vector<wchar_t> buffer;
-    if (Ask(control, WM_GETTEXTLENGTH, 0, 0, length)) {
-        buffer.assign(length + 2, L'\0');
-        if (Ask(control, WM_GETTEXT, length + 1, reinterpret_cast<LPARAM>(buffer.data()), got)) {
-            return Narrow(std::wstring(buffer.data(), got));
-        }
-    }
-    return "(no answer)";
+    const LPARAM text = reinterpret_cast<LPARAM>(buffer.data());
+    return Ask(control, WM_GETTEXT, length + 1, text, got) ? Narrow(buffer.data()) : "(no answer)";
 }
 
 LRESULT ButtonCheck(HWND control) {
