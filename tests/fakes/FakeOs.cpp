@@ -7,7 +7,6 @@
 #include <cstdlib>
 
 #include "core/Text.h"
-#include "support/Utf16.h"
 
 namespace setup {
 
@@ -100,7 +99,8 @@ bool HasWildcard(std::string_view text) {
     return text.find_first_of("*?") != std::string_view::npos;
 }
 
-std::vector<std::string> SplitKeyPath(const std::string& path) {
+// The non-empty names between backslashes.
+std::vector<std::string> Split(const std::string& path) {
     std::vector<std::string> parts;
     size_t start = 0;
     while (start <= path.size()) {
@@ -261,14 +261,6 @@ FakeOs::~FakeOs() = default;
 
 // --- failures ---
 
-void FakeOs::FailNext(const std::string& method, uint32_t error, int count) {
-    m_failures.push_back(Failure{method, std::string(), error, count});
-}
-
-void FakeOs::FailPath(const std::string& method, const std::string& path, uint32_t error) {
-    m_failures.push_back(Failure{method, Canonical(path), error, -1});
-}
-
 std::optional<uint32_t> FakeOs::TakeFailure(const char* method, const std::string& path,
                                             const std::string& path2) {
     if (onCall) {
@@ -316,13 +308,8 @@ bool FakeOs::Parse(const std::string& raw, Path& out) const {
         if (rest[0] == '\\') base.parts.clear();
     }
 
-    size_t start = 0;
-    while (start <= rest.size()) {
-        size_t end = rest.find('\\', start);
-        if (end == std::string::npos) end = rest.size();
-        std::string part = rest.substr(start, end - start);
-        start = end + 1;
-        if (part.empty() || part == ".") continue;
+    for (std::string part : Split(rest)) {
+        if (part == ".") continue;
         if (part == "..") {
             if (!base.parts.empty()) base.parts.pop_back();
             continue;
@@ -402,14 +389,17 @@ FakeOs::Node* FakeOs::FileNode(const std::string& path) const {
     return (found.node && !found.node->folder) ? found.node : nullptr;
 }
 
-FakeOs::Node* FakeOs::EnsureFolder(const Path& path) {
-    AddDrive(path.Letter());
-    Node* folder = m_drives[path.Letter()].get();
-    for (const std::string& part : path.parts) {
-        Node* next = folder->Child(part);
-        if (!next) next = folder->AddChild(part, true, win::FILE_ATTRIBUTE_DIRECTORY_);
+// The folder at `path`, or with `parentOf` the one that holds it, made with
+// every missing folder on the way; `parsed` gets the whole path.
+FakeOs::Node* FakeOs::EnsureFolder(const std::string& path, Path& parsed, bool parentOf) {
+    if (!Parse(path, parsed) || (parentOf && parsed.parts.empty())) TestSetupError("bad " + path);
+    AddDrive(parsed.Letter());
+    Node* folder = m_drives[parsed.Letter()].get();
+    for (size_t i = 0; i + parentOf < parsed.parts.size(); ++i) {
+        Node* next = folder->Child(parsed.parts[i]);
+        if (!next) next = folder->AddChild(parsed.parts[i], true, win::FILE_ATTRIBUTE_DIRECTORY_);
         next = Resolve(next);
-        if (!next || !next->folder) TestSetupError("no folder at " + Display(path));
+        if (!next || !next->folder) TestSetupError("no folder on the way to " + path);
         folder = next;
     }
     return folder;
@@ -421,36 +411,35 @@ bool FakeOs::CreateDirectory(const std::string& path) {
     if (auto error = TakeFailure("CreateDirectory", path)) return Fail(*error);
     Lookup found = Find(path);
     if (found.node) return Fail(win::ERROR_ALREADY_EXISTS_);
-    if (!found.parent) return Fail(found.parsed ? win::ERROR_PATH_NOT_FOUND_ : found.error);
+    if (!found.parent) return Fail(found.error);
     found.parent->AddChild(found.path.parts.back(), true, win::FILE_ATTRIBUTE_DIRECTORY_);
     return true;
 }
 
 bool FakeOs::RemoveDirectory(const std::string& path) {
-    if (auto error = TakeFailure("RemoveDirectory", path)) return Fail(*error);
+    return Remove("RemoveDirectory", path, true);
+}
+
+bool FakeOs::DeleteFile(const std::string& path) {
+    return Remove("DeleteFile", path, false);
+}
+
+// RemoveDirectory (`folder`) or DeleteFile: the entry must be of that kind
+// (a root is no deletable folder) and not read-only.
+bool FakeOs::Remove(const char* method, const std::string& path, bool folder) {
+    if (auto error = TakeFailure(method, path)) return Fail(*error);
     Lookup found = Find(path);
     if (!found.node) return Fail(found.error);
-    if (!found.node->folder) return Fail(ERROR_DIRECTORY);
+    if (found.node->folder != folder)
+        return Fail(folder ? ERROR_DIRECTORY : win::ERROR_ACCESS_DENIED_);
     if (!found.parent) return Fail(win::ERROR_ACCESS_DENIED_);
     if (!found.node->children.empty()) return Fail(win::ERROR_DIR_NOT_EMPTY_);
     if (found.node->attributes & win::FILE_ATTRIBUTE_READONLY_) {
         return Fail(win::ERROR_ACCESS_DENIED_);
     }
     // The process's current folder is held open.
-    if (Canonical(m_currentDirectory) == Fold(Display(found.path))) {
+    if (folder && Canonical(m_currentDirectory) == Canonical(path)) {
         return Fail(ERROR_SHARING_VIOLATION);
-    }
-    found.parent->Remove(found.node);
-    return true;
-}
-
-bool FakeOs::DeleteFile(const std::string& path) {
-    if (auto error = TakeFailure("DeleteFile", path)) return Fail(*error);
-    Lookup found = Find(path);
-    if (!found.node) return Fail(found.error);
-    if (found.node->folder) return Fail(win::ERROR_ACCESS_DENIED_);
-    if (found.node->attributes & win::FILE_ATTRIBUTE_READONLY_) {
-        return Fail(win::ERROR_ACCESS_DENIED_);
     }
     found.parent->Remove(found.node);
     return true;
@@ -462,8 +451,7 @@ bool FakeOs::CopyFile(const std::string& from, const std::string& to, bool failI
     if (!source.node) return Fail(source.error);
     if (source.node->folder) return Fail(win::ERROR_ACCESS_DENIED_);
     Lookup target = Find(to);
-    if (!target.parsed) return Fail(target.error);
-    if (!target.node && !target.parent) return Fail(win::ERROR_PATH_NOT_FOUND_);
+    if (!target.node && !target.parent) return Fail(target.error);
     // The copy carries the source's attributes, with the archive bit.
     const uint32_t attributes =
         (source.node->attributes & ~win::FILE_ATTRIBUTE_NORMAL_) | win::FILE_ATTRIBUTE_ARCHIVE_;
@@ -541,8 +529,7 @@ bool FakeOs::ReadFile(const std::string& path, std::string& bytes) {
 // (not a folder, not read-only) or a new one; else the Win32 error.
 uint32_t FakeOs::Rewrite(const std::string& path, Lookup& found) {
     found = Find(path);
-    if (!found.parsed) return found.error;
-    if (!found.node && !found.parent) return win::ERROR_PATH_NOT_FOUND_;
+    if (!found.node && !found.parent) return found.error;
     if (!found.node) {
         found.node =
             found.parent->AddChild(found.path.parts.back(), false, win::FILE_ATTRIBUTE_ARCHIVE_);
@@ -629,8 +616,7 @@ bool FakeOs::GetDiskFreeSpaceEx(const std::string& path, uint64_t& freeBytesAvai
     if (auto error = TakeFailure("GetDiskFreeSpaceEx", path)) return Fail(*error);
     if (!m_hasFreeSpaceEx) return Fail(ERROR_CALL_NOT_IMPLEMENTED);
     Lookup found = Find(path);
-    if (!found.parsed) return Fail(found.error);
-    if (!found.node) return Fail(win::ERROR_PATH_NOT_FOUND_);
+    if (!found.node) return Fail(found.parsed ? win::ERROR_PATH_NOT_FOUND_ : found.error);
     if (!found.node->folder) return Fail(ERROR_DIRECTORY);
     const DiskSpace& space = m_space[found.path.Letter()];
     freeBytesAvailable = space.freeBytesAvailable;
@@ -669,7 +655,7 @@ FakeOs::Key* FakeOs::RootKey(RegKey root) const {
 
 FakeOs::Key* FakeOs::KeyAt(RegKey root, const std::string& keyPath) const {
     Key* key = RootKey(root);
-    return key ? key->Walk(SplitKeyPath(keyPath)) : nullptr;
+    return key ? key->Walk(Split(keyPath)) : nullptr;
 }
 
 // The root and key path that a handle (predefined or open) and a subkey name
@@ -680,7 +666,7 @@ FakeOs::OpenKey FakeOs::FullPath(RegKey handle, const std::string& subKey, uint3
         full.root = open->second.root;
         full.path = open->second.path;
     }
-    for (const std::string& part : SplitKeyPath(subKey)) full.path.push_back(part);
+    for (const std::string& part : Split(subKey)) full.path.push_back(part);
     return full;
 }
 
@@ -710,7 +696,7 @@ long FakeOs::RegOpenKeyEx(RegKey root, const std::string& subKey, uint32_t acces
     if (auto error = TakeFailure("RegOpenKeyEx")) return static_cast<long>(*error);
     Key* base = nullptr;
     if (long error = KeyOf(root, 0, base)) return error;
-    if (!base->Walk(SplitKeyPath(subKey))) return static_cast<long>(win::ERROR_FILE_NOT_FOUND_);
+    if (!base->Walk(Split(subKey))) return static_cast<long>(win::ERROR_FILE_NOT_FOUND_);
     return NewHandle(root, subKey, access, out);
 }
 
@@ -743,7 +729,7 @@ long FakeOs::RegCreateKeyEx(RegKey root, const std::string& subKey, uint32_t acc
     Key* base = nullptr;
     if (long error = KeyOf(root, 0, base)) return error;
     bool created = false;
-    base->Walk(SplitKeyPath(subKey), &created);
+    base->Walk(Split(subKey), &created);
     disposition = created ? win::REG_CREATED_NEW_KEY_ : win::REG_OPENED_EXISTING_KEY_;
     return NewHandle(root, subKey, access, out);
 }
@@ -805,7 +791,7 @@ bool FakeOs::ExpandEnvironmentStrings(const std::string& text, std::string& out)
         const std::string name = text.substr(pos + 1, close - pos - 1);
         auto var = name.empty() ? m_env.end() : m_env.find(Fold(name));
         // An unknown variable stays as written, percent signs included.
-        result += var != m_env.end() ? var->second.second : text.substr(pos, close - pos + 1);
+        result += var != m_env.end() ? var->second : text.substr(pos, close - pos + 1);
         pos = close + 1;
     }
     out = result;
@@ -816,7 +802,7 @@ bool FakeOs::GetEnvironmentVariable(const std::string& name, std::string& out) {
     if (auto error = TakeFailure("GetEnvironmentVariable")) return Fail(*error);
     auto var = m_env.find(Fold(name));
     if (var == m_env.end()) return Fail(ERROR_ENVVAR_NOT_FOUND);
-    out = var->second.second;
+    out = var->second;
     return true;
 }
 
@@ -845,11 +831,10 @@ bool FakeOs::GetSystemDirectory(std::string& out) {
 MutexHandle FakeOs::CreateMutex(const std::string& name) {
     if (auto error = TakeFailure("CreateMutex")) return Fail(*error, MutexHandle{0});
     const std::string folded = Fold(name);
-    bool exists = false;
-    if (!folded.empty()) {
-        exists = m_heldElsewhere.count(folded) != 0;
-        for (const auto& mutex : m_mutexes) exists = exists || mutex.second == folded;
-    }
+    const bool exists =
+        !folded.empty() && (m_heldElsewhere.count(folded) != 0 ||
+                            std::any_of(m_mutexes.begin(), m_mutexes.end(),
+                                        [&](auto& m) { return m.second == folded; }));
     const MutexHandle handle = m_nextMutex;
     m_nextMutex += 4;
     m_mutexes[handle] = folded;
@@ -955,16 +940,12 @@ void FakeOs::AddDrive(char letter) {
 
 void FakeOs::AddFolder(const std::string& path) {
     Path parsed;
-    if (!Parse(path, parsed)) TestSetupError("bad folder path " + path);
-    EnsureFolder(parsed);
+    EnsureFolder(path, parsed, false);
 }
 
 void FakeOs::AddFile(const std::string& path, std::string_view content, uint32_t attributes) {
     Path parsed;
-    if (!Parse(path, parsed) || parsed.parts.empty()) TestSetupError("bad file path " + path);
-    Path folderPath = parsed;
-    folderPath.parts.pop_back();
-    Node* folder = EnsureFolder(folderPath);
+    Node* folder = EnsureFolder(path, parsed, true);
     Node* node = folder->Child(parsed.parts.back());
     if (node && node->folder) TestSetupError("a folder is in the way of file " + path);
     if (!node) node = folder->AddChild(parsed.parts.back(), false, attributes);
@@ -977,17 +958,14 @@ void FakeOs::AddFile(const std::string& path, std::string_view content, uint32_t
 void FakeOs::AddLink(const std::string& path, const std::string& target) {
     const Node* to = Resolve(Find(target).node);
     Path parsed, targetPath;
-    if (!to || !Parse(path, parsed) || parsed.parts.empty() || Exists(path) ||
-        !Parse(target, targetPath)) {
+    if (!to || Exists(path) || !Parse(target, targetPath)) {
         TestSetupError("bad link " + path + " -> " + target);
     }
-    Path folderPath = parsed;
-    folderPath.parts.pop_back();
+    Node* folder = EnsureFolder(path, parsed, true);
     const uint32_t kind =
         to->folder ? win::FILE_ATTRIBUTE_DIRECTORY_ : win::FILE_ATTRIBUTE_ARCHIVE_;
-    Node* link =
-        EnsureFolder(folderPath)
-            ->AddChild(parsed.parts.back(), to->folder, kind | win::FILE_ATTRIBUTE_REPARSE_POINT_);
+    Node* link = folder->AddChild(parsed.parts.back(), to->folder,
+                                  kind | win::FILE_ATTRIBUTE_REPARSE_POINT_);
     link->linkTarget = Display(targetPath);
 }
 
@@ -1029,32 +1007,11 @@ std::optional<ShellLinkData> FakeOs::LinkAt(const std::string& path) const {
     return node ? node->shortcut : std::nullopt;
 }
 
-void FakeOs::SetDiskSpace(char drive, const DiskSpace& space) {
-    m_space[static_cast<char>(drive & ~0x20)] = space;
-}
-
 void FakeOs::AddKey(RegKey root, const std::string& keyPath) {
     Key* base = RootKey(root);
     if (!base) TestSetupError("not a predefined root");
     bool created = false;
-    base->Walk(SplitKeyPath(keyPath), &created);
-}
-
-void FakeOs::SetString(RegKey root, const std::string& keyPath, const std::string& name,
-                       const std::string& value, bool terminator) {
-    SetValue(root, keyPath, name, win::REG_SZ_, Utf16Bytes(value, terminator));
-}
-
-void FakeOs::SetExpandString(RegKey root, const std::string& keyPath, const std::string& name,
-                             const std::string& value, bool terminator) {
-    SetValue(root, keyPath, name, win::REG_EXPAND_SZ_, Utf16Bytes(value, terminator));
-}
-
-void FakeOs::SetDword(RegKey root, const std::string& keyPath, const std::string& name,
-                      uint32_t value) {
-    SetValue(root, keyPath, name, win::REG_DWORD_,
-             {static_cast<uint8_t>(value), static_cast<uint8_t>(value >> 8),
-              static_cast<uint8_t>(value >> 16), static_cast<uint8_t>(value >> 24)});
+    base->Walk(Split(keyPath), &created);
 }
 
 void FakeOs::SetValue(RegKey root, const std::string& keyPath, const std::string& name,
@@ -1096,11 +1053,11 @@ std::vector<std::string> FakeOs::SubKeys(RegKey root, const std::string& keyPath
 }
 
 void FakeOs::SetEnv(const std::string& name, const std::string& value) {
-    m_env[Fold(name)] = {name, value};
+    m_env[Fold(name)] = value;
 }
 
 void FakeOs::HoldMutexElsewhere(const std::string& name) {
-    m_heldElsewhere[Fold(name)]++;
+    m_heldElsewhere.insert(Fold(name));
 }
 
 }  // namespace setup

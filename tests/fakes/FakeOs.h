@@ -32,11 +32,13 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "platform/Os.h"
+#include "support/Utf16.h"
 
 namespace setup {
 
@@ -106,10 +108,14 @@ public:
     // happens in a failed call, except in CopyFileWithProgress: its failure
     // strikes once writing began, so the copy's own checks come first and the
     // target (new or replaced) is gone afterwards, as after a real chunk failure.
-    void FailNext(const std::string& method, uint32_t error, int count = 1);
+    void FailNext(const std::string& method, uint32_t error, int count = 1) {
+        m_failures.push_back(Failure{method, std::string(), error, count});
+    }
     // Every call of `method` whose path argument (either one for CopyFile) is
     // `path` fails with `error` until ClearFailures.
-    void FailPath(const std::string& method, const std::string& path, uint32_t error);
+    void FailPath(const std::string& method, const std::string& path, uint32_t error) {
+        m_failures.push_back(Failure{method, Canonical(path), error, -1});
+    }
     void ClearFailures() { m_failures.clear(); }
     // Runs first in every call that can be made to fail, with the method's
     // name and its path (a copy's target; empty for the registry): an error
@@ -152,7 +158,9 @@ public:
         uint32_t freeClusters = static_cast<uint32_t>((10ull << 30) / 4096);
         uint32_t totalClusters = static_cast<uint32_t>((100ull << 30) / 4096);
     };
-    void SetDiskSpace(char drive, const DiskSpace& space);
+    void SetDiskSpace(char drive, const DiskSpace& space) {
+        m_space[static_cast<char>(drive & ~0x20)] = space;
+    }
     // Whether kernel32 "exports" GetDiskFreeSpaceExW (default true). Without
     // it GetDiskFreeSpaceEx fails with 120 (not implemented).
     void SetHasGetDiskFreeSpaceEx(bool has) { m_hasFreeSpaceEx = has; }
@@ -169,10 +177,13 @@ public:
     // REG_SZ / REG_EXPAND_SZ stored as UTF-16LE, with the two zero bytes of
     // the terminator or without them.
     void SetString(RegKey root, const std::string& keyPath, const std::string& name,
-                   const std::string& value, bool terminator = true);
+                   const std::string& value, bool terminator = true) {
+        SetValue(root, keyPath, name, win::REG_SZ_, Utf16Bytes(value, terminator));
+    }
     void SetExpandString(RegKey root, const std::string& keyPath, const std::string& name,
-                         const std::string& value, bool terminator = true);
-    void SetDword(RegKey root, const std::string& keyPath, const std::string& name, uint32_t value);
+                         const std::string& value, bool terminator = true) {
+        SetValue(root, keyPath, name, win::REG_EXPAND_SZ_, Utf16Bytes(value, terminator));
+    }
     void SetValue(RegKey root, const std::string& keyPath, const std::string& name, uint32_t type,
                   std::vector<uint8_t> data);
     std::optional<RegValue> ValueOf(RegKey root, const std::string& keyPath,
@@ -234,11 +245,12 @@ private:
         m_lastError = error;
         return result;
     }
+    bool Remove(const char* method, const std::string& path, bool folder);
     uint32_t Rewrite(const std::string& path, Lookup& found);
     bool Parse(const std::string& path, Path& out) const;
     Lookup Find(const std::string& path) const;
     Node* Resolve(Node* node, int depth = 0) const;
-    Node* EnsureFolder(const Path& path);
+    Node* EnsureFolder(const std::string& path, Path& parsed, bool parentOf);
     Node* FileNode(const std::string& path) const;
     std::string Display(const Path& path) const;
     std::string Canonical(const std::string& path) const;
@@ -262,13 +274,13 @@ private:
     std::map<RegKey, OpenKey> m_openKeys;
     RegKey m_nextKey = 0x1000;
 
-    std::map<std::string, std::pair<std::string, std::string>> m_env;  // folded -> name, value
+    std::map<std::string, std::string> m_env;  // folded name -> value
     OsVersion m_version{10, 0, 19045, win::VER_PLATFORM_WIN32_NT_};
     std::string m_windowsDirectory = "C:\\Windows";
     std::string m_systemDirectory = "C:\\Windows\\system32";
 
     std::map<MutexHandle, std::string> m_mutexes;  // handle -> folded name
-    std::map<std::string, int> m_heldElsewhere;
+    std::set<std::string> m_heldElsewhere;         // folded names
     MutexHandle m_nextMutex = 0x100;
 
     int m_comInitCount = 0;

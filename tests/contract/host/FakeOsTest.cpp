@@ -133,7 +133,7 @@ TEST(FakeOs, RegistryHelpersAndHandles) {
     FakeOs os;
     os.SetString(HKEY_LOCAL_MACHINE_, "SOFTWARE\\Maker\\App", "Path", "C:\\アプリ", false);
     os.SetExpandString(HKEY_CURRENT_USER_, "Env", "Dir", "%windir%\\x");
-    os.SetDword(HKEY_CURRENT_USER_, "Env", "Count", 3);
+    os.SetValue(HKEY_CURRENT_USER_, "Env", "Count", REG_DWORD_, {3, 0, 0, 0});
     EXPECT_EQ(FakeOs::RegValue({REG_DWORD_, {3, 0, 0, 0}}),
               os.ValueOf(HKEY_CURRENT_USER_, "env", "COUNT"));
     EXPECT_EQ("%windir%\\x", os.StringOf(HKEY_CURRENT_USER_, "Env", "Dir"));
