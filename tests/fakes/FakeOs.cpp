@@ -134,6 +134,8 @@ bool IsTrailByte(uint8_t b) {
 // --- internal structures ---
 
 struct FakeOs::Node {
+    Node(std::string nodeName, bool isFolder, uint32_t attrs, Node* parentNode)
+        : name(std::move(nodeName)), folder(isFolder), attributes(attrs), parent(parentNode) {}
     std::string name;
     bool folder = false;
     uint32_t attributes = 0;
@@ -151,12 +153,7 @@ struct FakeOs::Node {
         return nullptr;
     }
     Node* AddChild(const std::string& childName, bool isFolder, uint32_t attrs) {
-        auto node = std::make_unique<Node>();
-        node->name = childName;
-        node->folder = isFolder;
-        node->attributes = attrs;
-        node->parent = this;
-        children.push_back(std::move(node));
+        children.push_back(std::make_unique<Node>(childName, isFolder, attrs, this));
         return children.back().get();
     }
     void Remove(const Node* child) {
@@ -199,9 +196,8 @@ struct FakeOs::Key {
             Key* next = key->Sub(part);
             if (!next && !created) return nullptr;
             if (!next) {
-                key->subkeys.push_back(std::make_unique<Key>());
+                key->subkeys.push_back(std::make_unique<Key>(Key{part, {}, {}}));
                 next = key->subkeys.back().get();
-                next->name = part;
                 *created = true;
             }
             key = next;
@@ -550,12 +546,6 @@ std::unique_ptr<TextSink> FakeOs::CreateTextFile(const std::string& path) {
     return std::make_unique<Sink>(*this, Display(found.path));
 }
 
-bool FakeOs::GetCurrentDirectory(std::string& out) {
-    if (auto error = TakeFailure("GetCurrentDirectory")) return Fail(*error);
-    out = m_currentDirectory;
-    return true;
-}
-
 bool FakeOs::SetCurrentDirectory(const std::string& path) {
     if (auto error = TakeFailure("SetCurrentDirectory", path)) return Fail(*error);
     Lookup found = Find(path);
@@ -806,26 +796,6 @@ bool FakeOs::GetEnvironmentVariable(const std::string& name, std::string& out) {
     return true;
 }
 
-// --- version and system folders ---
-
-bool FakeOs::GetVersionEx(OsVersion& out) {
-    if (auto error = TakeFailure("GetVersionEx")) return Fail(*error);
-    out = m_version;
-    return true;
-}
-
-bool FakeOs::GetWindowsDirectory(std::string& out) {
-    if (auto error = TakeFailure("GetWindowsDirectory")) return Fail(*error);
-    out = m_windowsDirectory;
-    return true;
-}
-
-bool FakeOs::GetSystemDirectory(std::string& out) {
-    if (auto error = TakeFailure("GetSystemDirectory")) return Fail(*error);
-    out = m_systemDirectory;
-    return true;
-}
-
 // --- process ---
 
 MutexHandle FakeOs::CreateMutex(const std::string& name) {
@@ -931,10 +901,7 @@ std::string FakeOs::DecodeCp932(std::string_view bytes) {
 void FakeOs::AddDrive(char letter) {
     const char upper = static_cast<char>(letter & ~0x20);
     if (m_drives.count(upper)) return;
-    auto root = std::make_unique<Node>();
-    root->folder = true;
-    root->attributes = win::FILE_ATTRIBUTE_DIRECTORY_;
-    m_drives[upper] = std::move(root);
+    m_drives[upper] = std::make_unique<Node>("", true, win::FILE_ATTRIBUTE_DIRECTORY_, nullptr);
     m_space.emplace(upper, DiskSpace{});
 }
 

@@ -62,7 +62,9 @@ public:
     bool SetFileAttributes(const std::string& path, uint32_t attributes) override;
     bool ReadFile(const std::string& path, std::string& bytes) override;
     std::unique_ptr<TextSink> CreateTextFile(const std::string& path) override;
-    bool GetCurrentDirectory(std::string& out) override;
+    bool GetCurrentDirectory(std::string& out) override {
+        return Give("GetCurrentDirectory", m_currentDirectory, out);
+    }
     bool SetCurrentDirectory(const std::string& path) override;
     bool FindFiles(const std::string& pattern, std::vector<FindData>& out) override;
     bool HasGetDiskFreeSpaceEx() override { return m_hasFreeSpaceEx; }
@@ -84,9 +86,13 @@ public:
     long RegCloseKey(RegKey key) override;
     bool ExpandEnvironmentStrings(const std::string& text, std::string& out) override;
     bool GetEnvironmentVariable(const std::string& name, std::string& out) override;
-    bool GetVersionEx(OsVersion& out) override;
-    bool GetWindowsDirectory(std::string& out) override;
-    bool GetSystemDirectory(std::string& out) override;
+    bool GetVersionEx(OsVersion& out) override { return Give("GetVersionEx", m_version, out); }
+    bool GetWindowsDirectory(std::string& out) override {
+        return Give("GetWindowsDirectory", m_windowsDirectory, out);
+    }
+    bool GetSystemDirectory(std::string& out) override {
+        return Give("GetSystemDirectory", m_systemDirectory, out);
+    }
     MutexHandle CreateMutex(const std::string& name) override;
     bool ReleaseMutex(MutexHandle mutex) override;
     void CloseMutex(MutexHandle mutex) override { m_mutexes.erase(mutex); }
@@ -246,6 +252,13 @@ private:
         return result;
     }
     bool Remove(const char* method, const std::string& path, bool folder);
+    // A getter's answer: `value`, unless a failure was injected.
+    template <typename T>
+    bool Give(const char* method, const T& value, T& out) {
+        if (auto error = TakeFailure(method)) return Fail(*error);
+        out = value;
+        return true;
+    }
     uint32_t Rewrite(const std::string& path, Lookup& found);
     bool Parse(const std::string& path, Path& out) const;
     Lookup Find(const std::string& path) const;
