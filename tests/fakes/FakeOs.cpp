@@ -42,6 +42,22 @@ bool SameName(std::string_view a, std::string_view b) {
     return true;
 }
 
+// The entry of a folder or key with that name.
+template <typename T>
+T* Named(const std::vector<std::unique_ptr<T>>& entries, std::string_view name) {
+    for (const auto& entry : entries) {
+        if (SameName(entry->name, name)) return entry.get();
+    }
+    return nullptr;
+}
+
+template <typename T>
+void Erase(std::vector<std::unique_ptr<T>>& entries, const T* entry) {
+    entries.erase(std::remove_if(entries.begin(), entries.end(),
+                                 [entry](const auto& e) { return e.get() == entry; }),
+                  entries.end());
+}
+
 [[noreturn]] void TestSetupError(const std::string& what) {
     std::fprintf(stderr, "FakeOs: %s\n", what.c_str());
     std::abort();
@@ -146,20 +162,10 @@ struct FakeOs::Node {
     std::string linkTarget;  // a junction or symbolic link: the absolute path it points to
     std::optional<ShellLinkData> shortcut;  // saved by SaveShellLink; dropped when rewritten
 
-    Node* Child(std::string_view childName) const {
-        for (const auto& child : children) {
-            if (SameName(child->name, childName)) return child.get();
-        }
-        return nullptr;
-    }
+    Node* Child(std::string_view childName) const { return Named(children, childName); }
     Node* AddChild(const std::string& childName, bool isFolder, uint32_t attrs) {
         children.push_back(std::make_unique<Node>(childName, isFolder, attrs, this));
         return children.back().get();
-    }
-    void Remove(const Node* child) {
-        children.erase(std::remove_if(children.begin(), children.end(),
-                                      [child](const auto& c) { return c.get() == child; }),
-                       children.end());
     }
     uint64_t Size() const { return folder ? 0 : size.value_or(content.size()); }
 };
@@ -169,12 +175,7 @@ struct FakeOs::Key {
     std::vector<std::unique_ptr<Key>> subkeys;
     std::vector<std::pair<std::string, RegValue>> values;
 
-    Key* Sub(std::string_view subName) const {
-        for (const auto& sub : subkeys) {
-            if (SameName(sub->name, subName)) return sub.get();
-        }
-        return nullptr;
-    }
+    Key* Sub(std::string_view subName) const { return Named(subkeys, subName); }
     RegValue* Value(std::string_view valueName) {
         for (auto& value : values) {
             if (SameName(value.first, valueName)) return &value.second;
@@ -437,7 +438,7 @@ bool FakeOs::Remove(const char* method, const std::string& path, bool folder) {
     if (folder && Canonical(m_currentDirectory) == Canonical(path)) {
         return Fail(ERROR_SHARING_VIOLATION);
     }
-    found.parent->Remove(found.node);
+    Erase(found.parent->children, found.node);
     return true;
 }
 
@@ -447,22 +448,13 @@ bool FakeOs::CopyFile(const std::string& from, const std::string& to, bool failI
     if (!source.node) return Fail(source.error);
     if (source.node->folder) return Fail(win::ERROR_ACCESS_DENIED_);
     Lookup target = Find(to);
-    if (!target.node && !target.parent) return Fail(target.error);
+    if (target.node == source.node) return Fail(ERROR_SHARING_VIOLATION);
+    if (target.node && !target.node->folder && failIfExists) return Fail(win::ERROR_FILE_EXISTS_);
+    if (uint32_t error = Rewrite(to, target)) return Fail(error);
     // The copy carries the source's attributes, with the archive bit.
-    const uint32_t attributes =
-        (source.node->attributes & ~win::FILE_ATTRIBUTE_NORMAL_) | win::FILE_ATTRIBUTE_ARCHIVE_;
     Node* node = target.node;
-    if (node) {
-        if (node->folder) return Fail(win::ERROR_ACCESS_DENIED_);
-        if (node == source.node) return Fail(ERROR_SHARING_VIOLATION);
-        if (failIfExists) return Fail(win::ERROR_FILE_EXISTS_);
-        if (node->attributes & win::FILE_ATTRIBUTE_READONLY_) {
-            return Fail(win::ERROR_ACCESS_DENIED_);
-        }
-    } else {
-        node = target.parent->AddChild(target.path.parts.back(), false, attributes);
-    }
-    node->attributes = attributes;
+    node->attributes =
+        (source.node->attributes & ~win::FILE_ATTRIBUTE_NORMAL_) | win::FILE_ATTRIBUTE_ARCHIVE_;
     node->content = source.node->content;
     node->shortcut = source.node->shortcut;
     node->size = source.node->size;
@@ -475,7 +467,7 @@ bool FakeOs::CopyFileWithProgress(const std::string& from, const std::string& to
     if (auto error = TakeFailure("CopyFileWithProgress", from, to)) {
         // A chunk failed: the half-written target is deleted.
         Lookup written = Find(to);
-        written.parent->Remove(written.node);
+        Erase(written.parent->children, written.node);
         return Fail(*error);
     }
     // One report per started mebibyte, as a chunked copy gives them.
@@ -740,9 +732,7 @@ long FakeOs::RegDeleteKey(RegKey root, const std::string& subKey) {
     if (!victim->subkeys.empty() && m_version.platformId != win::VER_PLATFORM_WIN32_WINDOWS_) {
         return static_cast<long>(win::ERROR_ACCESS_DENIED_);
     }
-    parent->subkeys.erase(std::remove_if(parent->subkeys.begin(), parent->subkeys.end(),
-                                         [victim](const auto& k) { return k.get() == victim; }),
-                          parent->subkeys.end());
+    Erase(parent->subkeys, victim);
     return 0;
 }
 
