@@ -38,8 +38,10 @@ public:
             << relative << ": error " << ::GetLastError();
     }
 
-    // Writes a file inside the tree, replacing any file of that name.
-    void Put(const std::string& relative, const std::string& bytes) const {
+    // Writes a file inside the tree, replacing any file of that name, and gives
+    // it `attributes` (read-only, say).
+    void Put(const std::string& relative, const std::string& bytes,
+             DWORD attributes = FILE_ATTRIBUTE_NORMAL) const {
         const std::string path = Path(relative);
         HANDLE file = ::CreateFileW(Widen(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                     FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -48,6 +50,10 @@ public:
         ::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
         ::CloseHandle(file);
         EXPECT_EQ(bytes.size(), written) << path;
+        EXPECT_TRUE(::SetFileAttributesW(Widen(path).c_str(), attributes)) << path;
+    }
+    DWORD Attributes(const std::string& relative) const {
+        return ::GetFileAttributesW(Widen(Path(relative)).c_str());
     }
 
     // The user's temp folder, long form, without a trailing backslash: a short

@@ -23,13 +23,11 @@ TEST(DeleteTreeOnDisk, RemovesLinksAndKeepsWhatTheyLeadTo) {
     TempTree tree("SetupDeleteTree-tree");
     outside.Folder("empty");
     outside.Folder("sub");
-    outside.Put("keep.txt", "keep");
-    ::SetFileAttributesW(Widen(outside.Path("keep.txt")).c_str(), FILE_ATTRIBUTE_READONLY);
+    outside.Put("keep.txt", "keep", FILE_ATTRIBUTE_READONLY);
     outside.Put("sub\\deep.txt", "deep");
     tree.Folder("Data");
     tree.Put("Data\\a.dat", "a");
-    tree.Put("Game.exe", "game");
-    ::SetFileAttributesW(Widen(tree.Path("Game.exe")).c_str(), FILE_ATTRIBUTE_READONLY);
+    tree.Put("Game.exe", "game", FILE_ATTRIBUTE_READONLY);
     if (!win32::MakeTestLink(tree.Path("Data\\outside"), outside.Path()) ||
         !win32::MakeTestLink(tree.Path("empty"), outside.Path("empty")) ||
         !win32::MakeTestLink(tree.Path("Data\\keep.txt"), outside.Path("keep.txt"))) {
@@ -47,12 +45,11 @@ TEST(DeleteTreeOnDisk, RemovesLinksAndKeepsWhatTheyLeadTo) {
     std::string bytes;
     EXPECT_TRUE(os.ReadFile(outside.Path("keep.txt"), bytes) && bytes == "keep") << bytes;
     EXPECT_TRUE(os.ReadFile(outside.Path("sub\\deep.txt"), bytes) && bytes == "deep") << bytes;
-    EXPECT_EQ(DWORD{FILE_ATTRIBUTE_DIRECTORY},
-              ::GetFileAttributesW(Widen(outside.Path("empty")).c_str()));
+    EXPECT_EQ(DWORD{FILE_ATTRIBUTE_DIRECTORY}, outside.Attributes("empty"));
     // Nor are the attributes of what a link leads to.
-    EXPECT_EQ(DWORD{FILE_ATTRIBUTE_READONLY},
-              ::GetFileAttributesW(Widen(outside.Path("keep.txt")).c_str()) &
-                  (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY));
+    EXPECT_EQ(
+        DWORD{FILE_ATTRIBUTE_READONLY},
+        outside.Attributes("keep.txt") & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY));
 }
 
 }  // namespace
