@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -15,15 +16,11 @@
 #include "core/SetupEnv.h"
 #include "install/CopySourceTree.h"
 #include "install/Installation.h"
-#include "platform/win32/Win32Os.h"
-#include "platform/win32/Win32Text.h"
-#include "platform/win32/Win32Undef.h"
 #include "resource.h"
 #include "support/ShellLinkReader.h"
 #include "support/ShownBox.h"
 #include "support/TempTree.h"
 #include "support/Utf16.h"
-#include "ui/win32/Win32Ui.h"
 
 namespace setup {
 namespace {
@@ -48,17 +45,17 @@ public:
 private:
     void Record(ShownBox box) {
         if (HWND progress = FindThreadDialog(IDC_PROGRESS_BAR)) {
-            box.status = TextOf(::GetDlgItem(progress, IDC_PROGRESS_STATUS));
-            box.percent = TextOf(::GetDlgItem(progress, IDC_PROGRESS_PERCENT));
+            box.status = ItemText(progress, IDC_PROGRESS_STATUS);
+            box.percent = ItemText(progress, IDC_PROGRESS_PERCENT);
         }
         boxes.push_back(box);
     }
 };
 
-class EngineTest : public WindowTestBase {
+class EngineTest : public RealWindowTest<AnsweringUi> {
 protected:
     void SetUp() override {
-        WindowTestBase::SetUp();
+        RealWindowTest::SetUp();
         if (HasFatalFailure()) return;
 
         for (const char* folder :
@@ -66,9 +63,7 @@ protected:
             root.Folder(folder);
         }
         root.Put("medium\\Game.exe", "game binary");
-        root.Put("medium\\Readme.txt", "お読みください");
-        ASSERT_TRUE(
-            ::SetFileAttributesW(Widen(medium + "\\Readme.txt").c_str(), FILE_ATTRIBUTE_READONLY));
+        root.Put("medium\\Readme.txt", "お読みください", FILE_ATTRIBUTE_READONLY);
         root.Put("medium\\Data\\a.dat", "aaa");
         root.Put("medium\\Data\\b.dat", "bbbb");
         root.Put("medium\\Data\\notes.txt", "not matched");
@@ -76,6 +71,7 @@ protected:
         root.Put("medium\\Save\\first.sav", "1st");
         root.Put("medium\\Save\\slot\\1.sav", "slot");
         root.Put("medium\\Save\\zlast.sav", "last");
+        inMedium.emplace(Widen(medium));
         ASSERT_FALSE(HasFailure());
 
         key = "SetupEngineTest\\" + std::to_string(::GetCurrentProcessId());
@@ -86,10 +82,6 @@ protected:
         ctx.SourceDir = medium;
         ctx.SetupTypeIndex = 1;
         ctx.FileCounts[1] = 7;
-
-        saved.resize(32768);
-        saved.resize(::GetCurrentDirectoryW(32768, &saved[0]));
-        ASSERT_TRUE(::SetCurrentDirectoryW(Widen(medium).c_str()));
 
         // Type flags: minimum, standard, full.
         lists.Files = {
@@ -111,7 +103,6 @@ protected:
     }
 
     void TearDown() override {
-        if (!saved.empty()) ::SetCurrentDirectoryW(saved.c_str());
         if (!key.empty()) {
             ::RegDeleteTreeW(HKEY_CURRENT_USER, Widen("SOFTWARE\\" + key).c_str());
             ::RegDeleteKeyW(HKEY_CURRENT_USER, L"SOFTWARE\\SetupEngineTest");
@@ -164,16 +155,14 @@ protected:
         return target;
     }
 
-    Win32Os os;
-    AnsweringUi ui{os, ::GetModuleHandleW(nullptr)};
     SetupContext ctx;
     SetupEnv env{ctx, os, ui};
     ScriptLists lists;
     TempTree root{"setup_engine_test_" + std::to_string(::GetCurrentProcessId())};
     const std::string medium = root.Path("medium");
     const std::string install = root.Path("install");
+    std::optional<CurrentFolder> inMedium;
     std::string key;
-    std::wstring saved;
 };
 
 TEST_F(EngineTest, InstallsFilesRegistryAndLinks) {
@@ -189,8 +178,7 @@ TEST_F(EngineTest, InstallsFilesRegistryAndLinks) {
     EXPECT_EQ("<missing>", Copied("Data\\notes.txt"));
     EXPECT_EQ("<missing>", Copied("Music.ogg"));
     // The medium is left as it was.
-    EXPECT_NE(
-        0u, ::GetFileAttributesW(Widen(medium + "\\Readme.txt").c_str()) & FILE_ATTRIBUTE_READONLY);
+    EXPECT_NE(0u, root.Attributes("medium\\Readme.txt") & FILE_ATTRIBUTE_READONLY);
 
     // Strings are stored without their terminator.
     EXPECT_EQ(Value(REG_SZ, Utf16Bytes(install, false)), Read("", "INSTALL"));
@@ -219,7 +207,7 @@ TEST_F(EngineTest, TreeCopyStepsOncePerFile) {
     EXPECT_EQ(3, progress->SetPos(3));
     HWND window = FindThreadDialog(IDC_PROGRESS_BAR);
     ASSERT_NE(nullptr, window);
-    EXPECT_EQ("100%", TextOf(::GetDlgItem(window, IDC_PROGRESS_PERCENT)));
+    EXPECT_EQ("100%", ItemText(window, IDC_PROGRESS_PERCENT));
     EXPECT_EQ("1st", Copied("Save\\first.sav"));
     EXPECT_EQ("last", Copied("Save\\zlast.sav"));
     EXPECT_EQ("slot", Copied("Save\\slot\\1.sav"));
@@ -227,10 +215,9 @@ TEST_F(EngineTest, TreeCopyStepsOncePerFile) {
 }
 
 TEST_F(EngineTest, AReadOnlyDestinationStopsTheRun) {
-    ASSERT_TRUE(::CreateDirectoryW(Widen(install).c_str(), nullptr));
-    root.Put("install\\Game.exe", "old");
-    ASSERT_TRUE(
-        ::SetFileAttributesW(Widen(install + "\\Game.exe").c_str(), FILE_ATTRIBUTE_READONLY));
+    root.Folder("install");
+    root.Put("install\\Game.exe", "old", FILE_ATTRIBUTE_READONLY);
+    ASSERT_FALSE(HasFailure());
 
     EXPECT_EQ(0, RunInstallation(env, lists));
 

@@ -5,19 +5,16 @@
 
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "WindowTestSupport.h"
-#include "platform/win32/Win32Os.h"
-#include "platform/win32/Win32Text.h"
-#include "platform/win32/Win32Undef.h"
 #include "resource.h"
 #include "ui/win32/ProgressWindows.h"
-#include "ui/win32/Win32Ui.h"
 
 namespace setup {
 namespace {
 
-class ProgressTest : public WindowTestBase {
+class ProgressTest : public RealWindowTest<> {
 protected:
     void TearDown() override {
         if (owner_ != nullptr) ::DestroyWindow(owner_);
@@ -31,7 +28,7 @@ protected:
         EXPECT_NE(nullptr, hwnd);
         return window;
     }
-    std::string Percent() const { return TextOf(::GetDlgItem(hwnd, IDC_PROGRESS_PERCENT)); }
+    std::string Percent() const { return ItemText(hwnd, IDC_PROGRESS_PERCENT); }
     LRESULT Bar(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const {
         return ::SendDlgItemMessageW(hwnd, IDC_PROGRESS_BAR, message, wParam, lParam);
     }
@@ -48,18 +45,15 @@ protected:
         owner_ = ::CreateWindowExW(0, wc.lpszClassName, L"owner", WS_OVERLAPPEDWINDOW, 50, 50, 300,
                                    200, nullptr, nullptr, wc.hInstance, nullptr);
         ::ShowWindow(owner_, SW_SHOW);
-        for (int i = 0; i < 50 && ::GetActiveWindow() != owner_; ++i) {
-            ui.PumpMessages();
+        PumpUntil(ui, 50, [this] {
             ::SetForegroundWindow(owner_);
             ::SetActiveWindow(owner_);
             ui.PumpMessages();
-            if (::GetActiveWindow() != owner_) ::Sleep(10);
-        }
+            return ::GetActiveWindow() == owner_;
+        });
         return owner_;
     }
 
-    Win32Os os;
-    Win32Ui ui{os, ::GetModuleHandleW(nullptr)};
     HWND hwnd = nullptr;
 
 private:
@@ -78,15 +72,10 @@ TEST_F(ProgressTest, OpensTitledCentredWithTheTemplatePercentage) {
         EXPECT_EQ(100, Bar(PBM_GETRANGE, FALSE));
         EXPECT_EQ(0, Bar(PBM_GETPOS));
 
-        // With no owner it sits in the middle of the work area.
-        RECT r{}, area{};
-        ::GetWindowRect(hwnd, &r);
-        ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
-        EXPECT_NEAR((area.left + area.right) / 2, (r.left + r.right) / 2, 2);
-        EXPECT_NEAR((area.top + area.bottom) / 2, (r.top + r.bottom) / 2, 2);
+        ExpectCentred(hwnd, WorkArea(), 2);  // with no owner
 
         window->SetStatusText("ﾌｧｲﾙのｺﾋﾟｰ中...");
-        EXPECT_EQ("ﾌｧｲﾙのｺﾋﾟｰ中...", TextOf(::GetDlgItem(hwnd, IDC_PROGRESS_STATUS)));
+        EXPECT_EQ("ﾌｧｲﾙのｺﾋﾟｰ中...", ItemText(hwnd, IDC_PROGRESS_STATUS));
         // Ranges and steps leave the text alone; the first position sets it.
         window->SetRange(0, 10);
         window->SetStep(1);
@@ -134,12 +123,10 @@ TEST_F(ProgressTest, BoundsBeyondSixteenBitsReachTheBarTruncated) {
     auto window = Open(IDS_INSTALLING);
     window->SetRange(0, 70000);
     EXPECT_EQ(70000 & 0xFFFF, Bar(PBM_GETRANGE, FALSE));
-    window->SetPos(35000);
-    EXPECT_EQ("50%", Percent());
-    window->SetPos(69999);
-    EXPECT_EQ("99%", Percent());
-    window->SetPos(70000);
-    EXPECT_EQ("100%", Percent());
+    for (auto [pos, percent] : {std::pair{35000, "50%"}, {69999, "99%"}, {70000, "100%"}}) {
+        window->SetPos(pos);
+        EXPECT_EQ(percent, Percent());
+    }
 }
 
 TEST_F(ProgressTest, HoldsTheActiveWindowDisabledUntilDestroyed) {
@@ -147,11 +134,7 @@ TEST_F(ProgressTest, HoldsTheActiveWindowDisabledUntilDestroyed) {
     ASSERT_EQ(owner, ::GetActiveWindow()) << "the owner could not be activated";
     auto window = Open(IDS_INSTALLING);
     EXPECT_FALSE(::IsWindowEnabled(owner));
-    // Over the window it disabled.
-    RECT r{}, o{};
-    ::GetWindowRect(hwnd, &r);
-    ::GetWindowRect(owner, &o);
-    EXPECT_NEAR((o.left + o.right) / 2, (r.left + r.right) / 2, 2);
+    ExpectCentred(hwnd, WindowRect(owner), 2);  // over the window it disabled
 
     window->DestroyWindow();
     EXPECT_TRUE(::IsWindowEnabled(owner));
@@ -187,10 +170,7 @@ TEST_F(ProgressTest, EnterEscapeAndCloseLeaveItOpen) {
     ::PostMessageW(hwnd, WM_KEYDOWN, VK_ESCAPE, 0x00010001);
     ::PostMessageW(hwnd, WM_CLOSE, 0, 0);
     ::PostMessageW(hwnd, WM_SYSCOMMAND, SC_CLOSE, 0);
-    for (int i = 0; i < 5; ++i) {
-        ui.PumpMessages();
-        ::Sleep(10);
-    }
+    PumpUntil(ui, 5, [] { return false; });
     ::SendMessageW(hwnd, WM_COMMAND, IDOK, 0);
     ::SendMessageW(hwnd, WM_COMMAND, IDCANCEL, 0);
     EXPECT_TRUE(::IsWindow(hwnd));

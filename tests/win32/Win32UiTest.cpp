@@ -16,15 +16,11 @@
 #include "core/SetupContext.h"
 #include "core/SetupEnv.h"
 #include "fakes/BmpBuilder.h"
-#include "platform/win32/Win32Os.h"
-#include "platform/win32/Win32Text.h"
-#include "platform/win32/Win32Undef.h"
 #include "resource.h"
 #include "support/ShownBox.h"
 #include "support/TempTree.h"
 #include "support/Utf16.h"
 #include "ui/win32/Dialog.h"
-#include "ui/win32/Win32Ui.h"
 
 namespace setup {
 namespace {
@@ -125,23 +121,14 @@ Driver::Step Answer(ShownBox& shown, int button) {
         HWND box = FindThreadDialog(0xFFFF);
         if (box == nullptr) return false;
         shown.caption = TextOf(box);
-        shown.text = TextOf(::GetDlgItem(box, 0xFFFF));
+        shown.text = ItemText(box, 0xFFFF);
         shown.owner = reinterpret_cast<uintptr_t>(::GetWindow(box, GW_OWNER));
         ::PostMessageW(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);
         return true;
     };
 }
 
-// The program's resources, linked into this test.
-HINSTANCE ProgramResources() {
-    return ::GetModuleHandleW(nullptr);
-}
-
-class WindowTest : public WindowTestBase {
-protected:
-    Win32Os os;
-    Win32Ui ui{os, ProgramResources()};
-};
+using WindowTest = RealWindowTest<>;
 
 // --- a medium with a title bitmap, and the install state --------------------
 
@@ -183,19 +170,10 @@ protected:
         ctx.REG_ROOT_KEY_NAME = "SetupWin32Test\\Launcher";
         ctx.MenuChoice = 7;
         ForgetInstall();
-
-        // The medium: a folder of its own, made the current one, with a title
-        // bitmap in it.
-        startDir.resize(MAX_PATH);
-        startDir.resize(::GetCurrentDirectoryW(MAX_PATH, &startDir[0]));
-        ASSERT_TRUE(::SetCurrentDirectoryW(medium.WidePath().c_str()));
         ASSERT_NO_FATAL_FAILURE(WriteTitle(PictureBmp(40, 30, false)));
     }
 
-    void TearDown() override {
-        if (!startDir.empty()) ::SetCurrentDirectoryW(startDir.c_str());
-        ForgetInstall();
-    }
+    void TearDown() override { ForgetInstall(); }
 
     void WriteTitle(const std::string& bytes) { medium.Put("title.bmp", bytes); }
 
@@ -248,9 +226,10 @@ protected:
     HWND launcher = nullptr;
     std::string caption;
     int choiceWhenOpen = -1;
-    bool enabled[4] = {};  // Install, Run, Uninstall, Exit
+    std::array<bool, 4> enabled{};  // Install, Run, Uninstall, Exit
+    // The medium: a folder of its own, made the current one, with a title bitmap in it.
     TempTree medium{"setup_win32_test_" + std::to_string(::GetCurrentProcessId())};
-    std::wstring startDir;
+    CurrentFolder inMedium{medium.WidePath()};
 };
 
 // Every way out of the launcher: the choice it leaves and RunLauncher's result.
@@ -289,10 +268,7 @@ TEST_F(LauncherTest, WaysOutAndButtonsByInstallState) {
         EXPECT_EQ(c.choice, ctx.MenuChoice);
         EXPECT_EQ(0, choiceWhenOpen);
         EXPECT_EQ("テスト・ゲーム", caption);
-        EXPECT_EQ(!installed, enabled[0]);
-        EXPECT_EQ(installed, enabled[1]);
-        EXPECT_EQ(installed, enabled[2]);
-        EXPECT_TRUE(enabled[3]);
+        EXPECT_EQ((std::array<bool, 4>{!installed, installed, installed, true}), enabled);
         EXPECT_EQ(installed ? c.installedAt : "", ctx.TargetDir);
     }
 }
@@ -355,15 +331,7 @@ TEST_F(LauncherTest, OpensCentredAndDrawsTheTitleBitmapAtItsSize) {
         }
         ::ReleaseDC(launcher, dc);
 
-        // Centred on the work area (to a pixel of rounding).
-        RECT r{};
-        ::GetWindowRect(launcher, &r);
-        MONITORINFO monitor{};
-        monitor.cbSize = sizeof(monitor);
-        ::GetMonitorInfoW(::MonitorFromWindow(launcher, MONITOR_DEFAULTTONEAREST), &monitor);
-        const RECT& a = monitor.rcWork;
-        EXPECT_NEAR((a.left + a.right) / 2, (r.left + r.right) / 2, 1);
-        EXPECT_NEAR((a.top + a.bottom) / 2, (r.top + r.bottom) / 2, 1);
+        ExpectCentred(launcher, WorkArea(), 1);
 
         EXPECT_EQ(icon, reinterpret_cast<HICON>(::SendMessageW(launcher, WM_GETICON, ICON_BIG, 0)));
         EXPECT_EQ(icon, reinterpret_cast<HICON>(::SendMessageW(launcher, WM_QUERYDRAGICON, 0, 0)));
@@ -463,10 +431,7 @@ TEST_F(WindowTest, ModelessDialogLivesUntilCancelledThroughThePump) {
     // a modeless Cancel destroys the window.
     ::SetFocus(dialog.Item(IDC_EXIT));
     ::PostMessageW(dialog.Item(IDC_EXIT), WM_KEYDOWN, VK_ESCAPE, 0x00010001);
-    for (int i = 0; i < 50 && ::IsWindow(hwnd); ++i) {
-        ui.PumpMessages();
-        ::Sleep(10);
-    }
+    PumpUntil(ui, 50, [hwnd] { return !::IsWindow(hwnd); });
     EXPECT_EQ(1, dialog.cancelled);
     EXPECT_EQ(1, dialog.destroyed);
     EXPECT_FALSE(::IsWindow(hwnd));
@@ -492,28 +457,22 @@ TEST_F(WindowTest, CenterWindowOverItsOwnerOrTheWorkArea) {
                                     nullptr, nullptr);
     ASSERT_NE(nullptr, owner);
     ASSERT_NE(nullptr, window);
-    RECT r{};
     CenterWindow(window, owner);
-    ::GetWindowRect(window, &r);
-    EXPECT_EQ(200, r.left);
-    EXPECT_EQ(180, r.top);
+    EXPECT_EQ(200, WindowRect(window).left);
+    EXPECT_EQ(180, WindowRect(window).top);
 
     // An owner hidden (or none) leaves the work area to centre on.
     ::ShowWindow(owner, SW_HIDE);
     CenterWindow(window, owner);
-    ::GetWindowRect(window, &r);
-    RECT area{};
-    ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
-    EXPECT_NEAR((area.left + area.right) / 2, (r.left + r.right) / 2, 1);
-    EXPECT_NEAR((area.top + area.bottom) / 2, (r.top + r.bottom) / 2, 1);
+    const RECT area = WorkArea();
+    ExpectCentred(window, area, 1);
 
     // An owner near the edge: the window stays on the work area.
     ::SetWindowPos(owner, nullptr, area.left - 300, area.top - 250, 0, 0,
                    SWP_NOSIZE | SWP_NOZORDER | SWP_SHOWWINDOW);
     CenterWindow(window, owner);
-    ::GetWindowRect(window, &r);
-    EXPECT_EQ(area.left, r.left);
-    EXPECT_EQ(area.top, r.top);
+    EXPECT_EQ(area.left, WindowRect(window).left);
+    EXPECT_EQ(area.top, WindowRect(window).top);
     ::DestroyWindow(window);
     ::DestroyWindow(owner);
 }
@@ -529,7 +488,7 @@ TEST_F(WindowTest, PumpMessagesDispatchesWhatIsQueuedAndReturns) {
     g_received = 0;
     WNDCLASSW wc{};
     wc.lpfnWndProc = &CountingProc;
-    wc.hInstance = ::GetModuleHandleW(nullptr);
+    wc.hInstance = ProgramResources();
     wc.lpszClassName = L"PumpTarget";
     ::RegisterClassW(&wc);
     HWND target = ::CreateWindowExW(0, L"PumpTarget", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,

@@ -5,8 +5,10 @@
 
 #include <string>
 
+#include "platform/win32/Win32Os.h"
 #include "platform/win32/Win32Text.h"
 #include "platform/win32/Win32Undef.h"
+#include "ui/win32/Win32Ui.h"
 
 namespace setup {
 
@@ -15,6 +17,42 @@ inline std::string TextOf(HWND window) {
     std::wstring text(static_cast<size_t>(::GetWindowTextLengthW(window)) + 1, L'\0');
     text.resize(static_cast<size_t>(::GetWindowTextW(window, &text[0], int(text.size()))));
     return Narrow(text);
+}
+inline std::string ItemText(HWND dialog, int id) {
+    return TextOf(::GetDlgItem(dialog, id));
+}
+
+// The program's resources, linked into the test program.
+inline HINSTANCE ProgramResources() {
+    return ::GetModuleHandleW(nullptr);
+}
+
+inline RECT WindowRect(HWND window) {
+    RECT r{};
+    ::GetWindowRect(window, &r);
+    return r;
+}
+inline RECT WorkArea() {
+    RECT area{};
+    ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
+    return area;
+}
+
+// Expects `window` centred on `area`, to `slack` pixels of rounding.
+inline void ExpectCentred(HWND window, const RECT& area, int slack) {
+    const RECT r = WindowRect(window);
+    EXPECT_NEAR((area.left + area.right) / 2, (r.left + r.right) / 2, slack) << "across";
+    EXPECT_NEAR((area.top + area.bottom) / 2, (r.top + r.bottom) / 2, slack) << "down";
+}
+
+// Pumps `ui`'s messages, 10 ms apart, until `done` holds or `rounds` have passed.
+template <class Ui, class Done>
+bool PumpUntil(Ui& ui, int rounds, Done done) {
+    for (int i = 0; i < rounds && !done(); ++i) {
+        ui.PumpMessages();
+        ::Sleep(10);
+    }
+    return done();
 }
 
 // Whether a window opens here. Without a display (Xvfb under Wine) the window
@@ -50,10 +88,28 @@ inline HWND FindThreadDialog(int controlId) {
     return search.found;
 }
 
-// The base of every test that opens windows: it fails at once without a display.
-class WindowTestBase : public ::testing::Test {
+// Makes a folder the current one while it lives; then the one before again.
+class CurrentFolder {
+public:
+    explicit CurrentFolder(const std::wstring& folder) : before_(32768, L'\0') {
+        before_.resize(::GetCurrentDirectoryW(32768, &before_[0]));
+        EXPECT_TRUE(::SetCurrentDirectoryW(folder.c_str())) << Narrow(folder);
+    }
+    ~CurrentFolder() { ::SetCurrentDirectoryW(before_.c_str()); }
+
+private:
+    std::wstring before_;
+};
+
+// The base of every test that opens windows, with the real Os and a real Ui
+// (Win32Ui or one derived from it): it fails at once without a display.
+template <class Ui = Win32Ui>
+class RealWindowTest : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(WindowsOpen()); }
+
+    Win32Os os;
+    Ui ui{os, ProgramResources()};
 };
 
 }  // namespace setup
