@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 
 #include "platform/win32/Win32Os.h"
 #include "platform/win32/Win32Text.h"
@@ -72,20 +73,15 @@ inline ::testing::AssertionResult WindowsOpen() {
 // A visible window of this thread that has the given control; null if none.
 // Windows of other programs on the same display are never taken for the test's.
 inline HWND FindThreadDialog(int controlId) {
-    struct Search {
-        int id;
-        HWND found;
-    } search{controlId, nullptr};
-    struct Visit {
-        static BOOL CALLBACK Window(HWND h, LPARAM p) {
-            auto* s = reinterpret_cast<Search*>(p);
-            if (!::IsWindowVisible(h) || ::GetDlgItem(h, s->id) == nullptr) return TRUE;
-            s->found = h;
-            return FALSE;
-        }
+    std::pair<int, HWND> search{controlId, nullptr};  // the id, the window found
+    const WNDENUMPROC visit = [](HWND h, LPARAM p) -> BOOL {
+        auto* s = reinterpret_cast<std::pair<int, HWND>*>(p);
+        if (!::IsWindowVisible(h) || ::GetDlgItem(h, s->first) == nullptr) return TRUE;
+        s->second = h;
+        return FALSE;
     };
-    ::EnumThreadWindows(::GetCurrentThreadId(), &Visit::Window, reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    ::EnumThreadWindows(::GetCurrentThreadId(), visit, reinterpret_cast<LPARAM>(&search));
+    return search.second;
 }
 
 // Makes a folder the current one while it lives; then the one before again.
