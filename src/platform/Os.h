@@ -184,6 +184,8 @@ public:
     // On any failure data is empty; type is written once the value is found.
     virtual long RegQueryValueEx(RegKey key, const std::string& valueName, uint32_t& type,
                                  std::vector<uint8_t>& data, uint32_t maxBytes) = 0;
+    // RegSetValueEx. The value holds exactly `size` bytes, a string too: no
+    // terminator is added, whatever follows the data in memory.
     virtual long RegSetValueEx(RegKey key, const std::string& valueName, uint32_t type,
                                const uint8_t* data, uint32_t size) = 0;
     // RegCreateKeyEx with REG_OPTION_NON_VOLATILE, empty class, no security.

@@ -572,8 +572,16 @@ TEST_P(OsContract, RegistryValues) {
         EXPECT_EQ(c.data, data) << c.name;
     }
 
+    // A string counted without the terminator its buffer holds is stored as
+    // counted.
+    const std::vector<uint8_t> terminated = Utf16Bytes("ab", true);
+    EXPECT_EQ(0, os().RegSetValueEx(key, "Counted", REG_SZ_, terminated.data(), 4));
     uint32_t type = SENTINEL;
-    std::vector<uint8_t> data{0xEE};
+    std::vector<uint8_t> data;
+    EXPECT_EQ(0, os().RegQueryValueEx(key, "Counted", type, data, 1024));
+    EXPECT_EQ(Utf16Bytes("ab", false), data);
+
+    data = {0xEE};
     EXPECT_EQ(long(ERROR_MORE_DATA_), os().RegQueryValueEx(key, "WithNul", type, data, 4));
     EXPECT_TRUE(data.empty());
     data = {0xEE};

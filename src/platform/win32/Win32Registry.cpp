@@ -58,7 +58,17 @@ long Win32Os::RegQueryValueEx(RegKey key, const std::string& valueName, uint32_t
 long Win32Os::RegSetValueEx(RegKey key, const std::string& valueName, uint32_t type,
                             const uint8_t* data, uint32_t size) {
     const std::wstring wide = Widen(valueName);
-    return ::RegSetValueExW(ToHkey(key), wide.c_str(), 0, type, data, size);
+    if (size == 0 || (type != REG_SZ && type != REG_EXPAND_SZ && type != REG_MULTI_SZ)) {
+        return ::RegSetValueExW(ToHkey(key), wide.c_str(), 0, type, data, size);
+    }
+    // For a string, the system reads the unit after the counted bytes and,
+    // finding a NUL there after a unit that is not, stores a terminator the
+    // count left out. Read past the caller's buffer, that unit was whatever
+    // followed it in memory. A copy with a unit that is not NUL after it
+    // keeps the read inside our buffer and the value exactly as counted.
+    std::vector<uint8_t> padded(data, data + size);
+    padded.insert(padded.end(), {0xFF, 0xFF});
+    return ::RegSetValueExW(ToHkey(key), wide.c_str(), 0, type, padded.data(), size);
 }
 
 long Win32Os::RegCreateKeyEx(RegKey root, const std::string& subKey, uint32_t access, RegKey& out,
