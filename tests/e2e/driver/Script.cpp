@@ -46,8 +46,10 @@ bool ParseNumber(const std::string& word, unsigned long& value) {
     if (word.empty() || word[0] == '-' || word[0] == '+' || word[0] == ' ') return false;
     char* end = nullptr;
     const bool hex = word.size() > 2 && word[0] == '0' && (word[1] == 'x' || word[1] == 'X');
-    value = std::strtoul(word.c_str(), &end, hex ? 16 : 10);
-    return end != nullptr && *end == '\0';
+    const unsigned long parsed = std::strtoul(word.c_str(), &end, hex ? 16 : 10);
+    if (end == nullptr || *end != '\0') return false;
+    value = parsed;
+    return true;
 }
 
 // Splits one line; false when a quote is not closed.

@@ -76,7 +76,7 @@ std::string Quote(const std::string& text);
 // One line to standard output: UTF-8 when redirected, UTF-16 on a console.
 void Print(const std::string& text);
 
-// Decimal or 0x-hex, no sign; false on anything else.
+// Decimal or 0x-hex, no sign; false on anything else, `value` then untouched.
 bool ParseNumber(const std::string& word, unsigned long& value);
 
 }  // namespace e2e
