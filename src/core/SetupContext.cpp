@@ -14,6 +14,7 @@ void SetupContext::Reset() {
           &GAME_EXE_NAME, &InstallPath, &SourceDir}) {
         text->clear();
     }
+    WizardMadeFolders.clear();
     OsPlatform = kPlatformUnknown;
     TraceStream.reset();
     SetupTypeIndex = kSetupMinimum;

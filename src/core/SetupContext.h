@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/Os.h"
 
@@ -41,7 +42,7 @@ struct SetupContext {
     std::string WinDir;
     std::string SystemDir;
     int32_t OsPlatform = kPlatformUnknown;  // an OsPlatformValue
-    std::string TargetDir;   // install folder read back from the registry
+    std::string TargetDir;                  // install folder read back from the registry
 
     // [Setup] values (MENU_NAME and REG_ROOT_KEY_NAME branded at start-up).
     std::string INSTALL_DIR;
@@ -56,6 +57,9 @@ struct SetupContext {
 
     int32_t SetupTypeIndex = kSetupMinimum;  // a SetupType
     std::string InstallPath;
+    // Folders the wizard made for InstallPath, outermost first: the
+    // installation records them as its own.
+    std::vector<std::string> WizardMadeFolders;
     int32_t FileCounts[4] = {};  // 0-2 per setup type, 3 the uninstall's files
     std::string SourceDir;
     int64_t RequiredBytes[3] = {};

@@ -1,14 +1,18 @@
 #include "install/Installation.h"
 
 #include <memory>
+#include <unordered_set>
+#include <vector>
 
 #include "core/OsOwners.h"
 #include "core/Text.h"
 #include "install/CopySourceTree.h"
+#include "install/SetupNames.h"
 #include "resource.h"
 #include "system/FileUtil.h"
-#include "system/ProgressPhase.h"
+#include "system/InstallRecord.h"
 #include "system/PathCheck.h"
+#include "system/ProgressPhase.h"
 #include "system/Registry.h"
 #include "system/ShellLink.h"
 
@@ -25,6 +29,7 @@ public:
 
     int Run() {
         if (!PassesGuards()) return 0;
+        StartRecord();
         progress_ = env_.ui.NewProgressWindow(IDS_INSTALLING);
         progress_->Create();
         progress_->SetRange(0, 100);
@@ -61,33 +66,50 @@ private:
     }
 
     bool Refuse(const std::string& place) {
-        env_.ui.AppMessageBox(
-            Format("%s\nはｲﾝｽﾄｰﾙできない場所のため、ｲﾝｽﾄｰﾙを中止しました。", place.c_str()),
-            mb::ICONEXCLAMATION);
+        RefuseInstallPlace(env_, place);
         return false;
     }
 
     // Every entry of the chosen type is checked before anything is made: a
-    // script line reads only from the medium, copies only into the install
-    // folder and makes its shortcut only in the Start-menu folder, whatever
-    // "..", absolute path or device name it holds.
+    // script line reads only from the medium and makes its shortcut only in
+    // the Start-menu folder, whatever "..", absolute path or device name it
+    // holds. Where the files go is the author's choice; the copy looks at
+    // each place it writes when it writes it.
     bool PassesGuards() {
+        if (!PassesSetupNameGuards(env_, lists_)) return false;
         const std::string base = BaseDirectory();
         const std::string menuFolder = MenuFolder();
         for (const FileEntry& entry : lists_.Files) {
             if (!TakesPart(entry)) continue;
             const std::string source = Format("%s\\%s", base.c_str(), entry.Source.c_str());
             if (!LiesWithin(source, base + "\\")) return Refuse(source);
-            const std::string destination =
-                ReplaceAll(entry.Target + (entry.Action == "COPY DIR" ? entry.Source : ""),
-                           kInstallDirPlaceholder, ctx_.InstallPath);
-            if (!LiesWithin(destination, ctx_.InstallPath)) return Refuse(destination);
             if (!entry.LinkName.empty() && !IsPlainFileName(entry.LinkName)) {
                 return Refuse(Format("%s\\%s.lnk", menuFolder.c_str(), entry.LinkName.c_str()));
             }
         }
         return true;
     }
+
+    // The record of this run, kept with what earlier installations of the
+    // product into the same folder recorded. The folders the wizard made
+    // for it are the run's own.
+    void StartRecord() {
+        std::string folder = ctx_.InstallPath;
+        TrimTrailingBackslashes(folder);
+        const uint32_t attributes = env_.os.GetFileAttributes(folder);
+        bool existed = attributes != win::INVALID_FILE_ATTRIBUTES_;
+        for (const std::string& made : ctx_.WizardMadeFolders) {
+            if (env_.os.CompareStringOrdinal(TrimmedCopy(made), folder, true) == 0) existed = false;
+        }
+        record_ = std::make_unique<InstallRecordWriter>(
+            env_.os, Format("SOFTWARE\\%s", ctx_.REG_ROOT_KEY_NAME.c_str()), folder, existed);
+        for (const std::string& made : ctx_.WizardMadeFolders) {
+            record_->Folder(made);
+            copyRun_.made.insert(made);
+        }
+        copyRun_.record = record_.get();
+    }
+    static std::string TrimmedCopy(std::string text) { return TrimTrailingBackslashes(text); }
 
     void StartPhase(const char* status, int32_t upper) {
         StartProgressPhase(env_, *progress_, status, upper);
@@ -104,7 +126,7 @@ private:
             const std::string source = Format("%s\\%s", base.c_str(), entry.Source.c_str());
             const std::string relative = entry.Action == "COPY DIR" ? entry.Source : std::string();
             if (!CopySourceTree(env_, base, source, relative, entry.Target, *progress_,
-                                &madeFolders_)) {
+                                &copyRun_)) {
                 env_.ui.DesktopMessageBox("ﾌｧｲﾙｺﾋﾟｰ時、ｴﾗｰによりｲﾝｽﾄｰﾙは異常終了しました。",
                                           kCaption, mb::ICONEXCLAMATION);
                 return false;
@@ -127,16 +149,13 @@ private:
         for (const RegistryEntry& entry : lists_.Registry) {
             if (!TakesPart(entry)) continue;
             // The product key is made again for every entry; it may exist.
-            if (!CreateRegistryKey(env_, HKEY_CURRENT_USER_,
-                                   Format("SOFTWARE\\%s", root.c_str()))) {
+            if (!CreateKey(Format("SOFTWARE\\%s", root.c_str()))) {
                 return RegistryFailed("Failed to create registery value");
             }
             const std::string name =
                 Format("SOFTWARE\\%s\\%s", root.c_str(), entry.KeyPath.c_str());
             if (entry.Action == "CREATE KEY") {
-                if (!CreateRegistryKey(env_, HKEY_CURRENT_USER_, name)) {
-                    return RegistryFailed("Failed to create registery value");
-                }
+                if (!CreateKey(name)) return RegistryFailed("Failed to create registery value");
             } else if (entry.Action == "CREATE REG") {
                 int written = 0;
                 if (!entry.Text.empty()) {
@@ -149,6 +168,7 @@ private:
                     written = WriteRegistryDword(env_, HKEY_CURRENT_USER_, name, entry.Number, 4);
                 }
                 if (!written) return RegistryFailed("Failed to set registery value");
+                record_->Value(name);
             }
         }
         progress_->StepIt();
@@ -156,10 +176,34 @@ private:
         return true;
     }
 
+    // CreateRegistryKey, recording each key of the path that did not exist.
+    bool CreateKey(const std::string& key) {
+        if (knownKeys_.count(key) != 0) return CreateRegistryKey(env_, HKEY_CURRENT_USER_, key);
+        std::vector<std::string> missing;
+        for (size_t at = key.size(); at != std::string::npos && at > 0;
+             at = key.find_last_of('\\', at - 1)) {
+            const std::string part = key.substr(0, at);
+            RegKey opened = 0;
+            if (env_.os.RegOpenKeyEx(HKEY_CURRENT_USER_, part, win::KEY_QUERY_VALUE_, opened) ==
+                0) {
+                env_.os.RegCloseKey(opened);
+                break;
+            }
+            missing.push_back(part);
+        }
+        if (!CreateRegistryKey(env_, HKEY_CURRENT_USER_, key)) return false;
+        for (auto it = missing.rbegin(); it != missing.rend(); ++it) record_->Key(*it);
+        knownKeys_.insert(key);
+        return true;
+    }
+
     bool MakeShortcuts() {
         StartPhase("ｼｮｰﾄｶｯﾄの作成中...", 2);
         const std::string menuFolder = MenuFolder();
-        if (!CreateDirectoryPath(env_, menuFolder)) {
+        std::vector<std::string> madeMenus;
+        const bool menuMade = CreateDirectoryPath(env_, menuFolder, madeMenus);
+        for (const std::string& folder : madeMenus) record_->Folder(folder);
+        if (!menuMade) {
             env_.ui.AppMessageBox(Format("ｽﾀｰﾄﾒﾆｭｰ%sの作成に失敗しました。", menuFolder.c_str()),
                                   mb::ICONEXCLAMATION);
             env_.ui.DesktopMessageBox("ｼｮｰﾄｶｯﾄ作成時、ｴﾗｰによりｲﾝｽﾄｰﾙは異常終了しました。",
@@ -182,6 +226,8 @@ private:
             if (com.Succeeded()) {
                 CreateShellLink(env_, linkPath, target, nullptr, nullptr, nullptr, nullptr, 0,
                                 win::SW_SHOWNORMAL_);
+                // A link in a menu folder of this run needs no line of its own.
+                if (madeMenus.empty()) record_->File(linkPath);
             }
             ctx_.Trace("CREATE ShortCut %s -> %s\n", target.c_str(), linkPath.c_str());
         }
@@ -199,11 +245,38 @@ private:
     SetupContext& ctx_;
     const ScriptLists& lists_;
     std::unique_ptr<ProgressWindow> progress_;
+    std::unique_ptr<InstallRecordWriter> record_;
     // Entries that copy into one folder make it once.
-    FolderCache madeFolders_;
+    CopyRun copyRun_;
+    std::unordered_set<std::string> knownKeys_;
 };
 
 }  // namespace
+
+bool PassesSetupNameGuards(SetupEnv& env, const ScriptLists& lists) {
+    const SetupContext& ctx = env.ctx;
+    // The [Setup] names are names below the folders they go in: one with
+    // "..", a drive or a leading backslash would put the product elsewhere.
+    if (!IsPlainRelativeName(ctx.INSTALL_DIR)) {
+        RefuseInstallPlace(env, Format("%s\\%s", ctx.ProgramDir.c_str(), ctx.INSTALL_DIR.c_str()));
+        return false;
+    }
+    if (!IsPlainRelativeName(ctx.MENU_NAME)) {
+        RefuseInstallPlace(
+            env, Format("%s\\%s", ctx.UserProgramFolderDir.c_str(), ctx.MENU_NAME.c_str()));
+        return false;
+    }
+    // The product key must be a key of its own, when anything is written.
+    const std::string key = Format("SOFTWARE\\%s", ctx.REG_ROOT_KEY_NAME.c_str());
+    for (const RegistryEntry& entry : lists.Registry) {
+        const bool used = entry.TypeFlags[0] || entry.TypeFlags[1] || entry.TypeFlags[2];
+        if (used && !IsPrivateKey(key)) {
+            RefuseInstallPlace(env, key);
+            return false;
+        }
+    }
+    return true;
+}
 
 int RunInstallation(SetupEnv& env, const ScriptLists& lists) {
     return InstallationRun(env, lists).Run();

@@ -5,6 +5,7 @@
 
 #include "core/Text.h"
 #include "install/Installation.h"
+#include "install/SetupNames.h"
 #include "system/FileUtil.h"
 #include "system/MeasureTree.h"
 
@@ -39,6 +40,11 @@ int PrepareInstallation(SetupEnv& env, ScriptLists& lists) {
             "3) Failed to load and analyze Inf file (Regist Section). Install aborted.", mb::OK);
         return 0;
     }
+
+    // A [Setup] name that leads elsewhere is refused before anything is
+    // measured or made.
+    if (!PassesSetupNameGuards(env, lists)) return 1;
+    ctx.WizardMadeFolders.clear();
 
     std::unique_ptr<PreparingWindow> preparing = env.ui.NewPreparingWindow();
     preparing->Create();

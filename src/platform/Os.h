@@ -87,6 +87,18 @@ struct FindData {
     uint64_t size = 0;  // whole 64-bit size (nFileSizeHigh:nFileSizeLow)
 };
 
+// The identity the file system gives a file or folder: its volume's serial
+// number and its file index. Two spellings of one place (case, a short name,
+// a link on the way, a share alias) give the same identity.
+struct FileIdentity {
+    uint32_t volumeSerial = 0;
+    uint64_t fileIndex = 0;
+    bool operator==(const FileIdentity& o) const {
+        return volumeSerial == o.volumeSerial && fileIndex == o.fileIndex;
+    }
+    bool operator!=(const FileIdentity& o) const { return !(*this == o); }
+};
+
 // GetVersionEx's OSVERSIONINFO, the fields the program reads.
 struct OsVersion {
     uint32_t majorVersion = 0;
@@ -155,6 +167,11 @@ public:
     // GetCurrentDirectory. false: out untouched.
     virtual bool GetCurrentDirectory(std::string& out) = 0;
     virtual bool SetCurrentDirectory(const std::string& path) = 0;
+
+    virtual bool GetFileIdentity(const std::string& path, FileIdentity& out) = 0;
+    virtual bool GetFinalPathName(const std::string& path, std::string& out) = 0;
+    virtual int CompareStringOrdinal(const std::string& a, const std::string& b,
+                                     bool ignoreCase) = 0;
 
     // --- find ---
     // FindFirstFile + FindNextFile to the end, in the order the file system

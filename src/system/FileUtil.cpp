@@ -9,9 +9,13 @@ namespace setup {
 
 namespace {
 
-bool IsSeparator(char c) { return c == '\\' || c == '/'; }
+bool IsSeparator(char c) {
+    return c == '\\' || c == '/';
+}
 
-bool IsAsciiLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+bool IsAsciiLetter(char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
 
 // The four parts of a path as _splitpath cuts them. A backslash byte never
 // occurs inside a UTF-8 character, so byte-wise scanning is safe.
@@ -80,8 +84,12 @@ bool IsUncRoot(const std::string& path) {
 
 // CreateDirectory, where an existing folder counts as made (the last error
 // then cleared) but a file of that name does not.
-int MakeFolder(SetupEnv& env, const std::string& path, uint32_t& error) {
-    if (env.os.CreateDirectory(path)) return 1;
+int MakeFolder(SetupEnv& env, const std::string& path, uint32_t& error,
+               std::vector<std::string>* made) {
+    if (env.os.CreateDirectory(path)) {
+        if (made) made->push_back(path);
+        return 1;
+    }
     error = env.os.GetLastError();
     if (error != win::ERROR_ALREADY_EXISTS_) return 0;
     const uint32_t attributes = env.os.GetFileAttributes(path);
@@ -121,26 +129,41 @@ int GetDiskFreeBytes(SetupEnv& env, const std::string& path, int64_t& out) {
     return 1;
 }
 
-std::string GetPathDrive(const std::string& path) { return Split(path).drive; }
+std::string GetPathDrive(const std::string& path) {
+    return Split(path).drive;
+}
 
-int CreateDirectoryPath(SetupEnv& env, const std::string& path) {
+namespace {
+
+int MakePath(SetupEnv& env, const std::string& path, std::vector<std::string>* made) {
     if (path.empty()) return 0;
     uint32_t error = 0;
-    if (MakeFolder(env, path, error)) return 1;
+    if (MakeFolder(env, path, error, made)) return 1;
     if (error != win::ERROR_PATH_NOT_FOUND_) return 0;
 
     // A root that is missing cannot be made by climbing further.
     const std::string parent = ParentFolder(path);
     if (parent.empty() || parent == path || IsUncRoot(parent)) return 0;
-    const int result = CreateDirectoryPath(env, parent);
+    const int result = MakePath(env, parent, made);
     if (result != 1) return result;
     // For "C:\a\b\" the parent made was "C:\a\b" itself: already there.
-    return MakeFolder(env, path, error);
+    return MakeFolder(env, path, error, made);
 }
 
-int CreateDirectoryPath(SetupEnv& env, const std::string& path, FolderCache& made) {
+}  // namespace
+
+int CreateDirectoryPath(SetupEnv& env, const std::string& path) {
+    return MakePath(env, path, nullptr);
+}
+
+int CreateDirectoryPath(SetupEnv& env, const std::string& path, std::vector<std::string>& made) {
+    return MakePath(env, path, &made);
+}
+
+int CreateDirectoryPath(SetupEnv& env, const std::string& path, FolderCache& made,
+                        std::vector<std::string>* created) {
     if (made.count(path) != 0) return 1;
-    const int result = CreateDirectoryPath(env, path);
+    const int result = MakePath(env, path, created);
     if (result == 1) made.insert(path);
     return result;
 }

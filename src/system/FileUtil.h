@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 #include <unordered_set>
+#include <vector>
 
 #include "core/SetupEnv.h"
 
@@ -24,6 +25,9 @@ std::string GetPathDrive(const std::string& path);
 // failure, with the last error as the platform left it: a file in the way
 // (183) or a missing root (drive, "\" or "\\server\share") ends with 0.
 int CreateDirectoryPath(SetupEnv& env, const std::string& path);
+// The same, adding each folder it made itself to `made`, outermost first:
+// what an installation records as its own.
+int CreateDirectoryPath(SetupEnv& env, const std::string& path, std::vector<std::string>& made);
 
 // The folders one run has made (or found in place) with CreateDirectoryPath,
 // so that copying many files into one folder makes it only once. Paths are
@@ -32,7 +36,8 @@ using FolderCache = std::unordered_set<std::string>;
 
 // CreateDirectoryPath, asking the operating system only for a folder the
 // cache does not hold yet; a folder that exists afterwards is added to it.
-int CreateDirectoryPath(SetupEnv& env, const std::string& path, FolderCache& made);
+int CreateDirectoryPath(SetupEnv& env, const std::string& path, FolderCache& made,
+                        std::vector<std::string>* created = nullptr);
 
 // Removes every trailing backslash; "C:\" becomes "C:". Returns text.
 std::string& TrimTrailingBackslashes(std::string& text);

@@ -157,4 +157,15 @@ bool IsPlainFileName(const std::string& name) {
              device[3] >= '1' && device[3] <= '9');
 }
 
+bool IsPlainRelativeName(const std::string& name) {
+    const size_t end = name.find_last_not_of('\\');
+    if (end == std::string::npos) return name.empty();
+    for (size_t at = 0; at <= end;) {
+        const size_t next = std::min(name.find('\\', at), end + 1);
+        if (!IsPlainFileName(name.substr(at, next - at))) return false;
+        at = next + 1;
+    }
+    return true;
+}
+
 }  // namespace setup

@@ -36,4 +36,9 @@ bool LiesWithin(const std::string& inner, const std::string& outer);
 // without an extension).
 bool IsPlainFileName(const std::string& name);
 
+// Whether `name` is a plain relative name: plain file names joined by single
+// backslashes (trailing backslashes aside), so it names a place below the
+// folder it is put in. The empty name is one (the folder itself).
+bool IsPlainRelativeName(const std::string& name);
+
 }  // namespace setup

@@ -1,9 +1,11 @@
 #include "system/Registry.h"
 
+#include <algorithm>
 #include <limits>
 #include <vector>
 
 #include "core/Text.h"
+#include "system/PathCheck.h"
 
 namespace setup {
 
@@ -209,6 +211,36 @@ int DeleteRegistryKey(SetupEnv& env, RegKey root, const std::string& keyPath) {
     if (env.os.RegDeleteKey(root, keyPath) != 0) return Failed(env);
     env.ctx.Trace("key %s %s OK\n", RegistryRootName(root), keyPath.c_str());
     return 1;
+}
+
+namespace {
+
+// Keys below SOFTWARE that hold the system's and every program's settings:
+// neither they nor anything in them is a product's own.
+const char* const kSharedKeys[] = {"SOFTWARE\\Microsoft", "SOFTWARE\\Classes", "SOFTWARE\\Policies",
+                                   "SOFTWARE\\Wow6432Node"};
+
+}  // namespace
+
+bool IsPrivateKey(const std::string& key) {
+    const std::u16string folded = FoldedPath(key);
+    const std::u16string software = u"SOFTWARE\\";
+    if (folded.size() <= software.size() || folded.compare(0, software.size(), software) != 0) {
+        return false;
+    }
+    // Every part named: an empty one would let the platform resolve the path
+    // in its own way.
+    for (size_t at = software.size(); at <= folded.size();) {
+        const size_t end = std::min(folded.find(u'\\', at), folded.size());
+        if (end == at) return false;
+        at = end + 1;
+    }
+    for (const char* shared : kSharedKeys) {
+        const std::u16string sharedKey = FoldedPath(shared);
+        if (FoldedSameOrBelow(sharedKey, folded) || FoldedSameOrBelow(folded, sharedKey))
+            return false;
+    }
+    return true;
 }
 
 }  // namespace setup

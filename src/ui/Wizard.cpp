@@ -106,7 +106,7 @@ int DestinationWizardNext(SetupEnv& env, const PageAsk& ask) {
         mb::IDYES_) {
         return -1;
     }
-    if (CreateDirectoryPath(env, path)) return 0;
+    if (CreateDirectoryPath(env, path, env.ctx.WizardMadeFolders)) return 0;
     ask("ﾌｫﾙﾀﾞの作成に失敗しました。", kCreateCaption, mb::OK | mb::ICONEXCLAMATION);
     return -1;
 }

@@ -29,11 +29,6 @@ const char* const kFolderVariables[] = {"ProgramFiles", "ProgramFiles(x86)", "Pr
                                         "APPDATA",      "LOCALAPPDATA",      "ProgramData"};
 const char* const kTreeVariables[] = {"SystemRoot", "windir"};
 
-// Keys below SOFTWARE that hold the system's and every program's settings:
-// neither they nor anything in them is a product's own.
-const char* const kSharedKeys[] = {"SOFTWARE\\Microsoft", "SOFTWARE\\Classes", "SOFTWARE\\Policies",
-                                   "SOFTWARE\\Wow6432Node"};
-
 // A short (8.3) alias such as PROGRA~1 may stand for any long name.
 bool IsShortAlias(const std::string& name) {
     const size_t tilde = name.find('~');
@@ -129,24 +124,7 @@ bool IsDeletableTarget(const std::string& path, const ProtectedPlaces& places,
 }
 
 bool IsDeletableKey(const std::string& key) {
-    const std::u16string folded = FoldedPath(key);
-    const std::u16string software = u"SOFTWARE\\";
-    if (folded.size() <= software.size() || folded.compare(0, software.size(), software) != 0) {
-        return false;
-    }
-    // Every part named: an empty one would let the platform resolve the path
-    // in its own way.
-    for (size_t at = software.size(); at <= folded.size();) {
-        const size_t end = std::min(folded.find(u'\\', at), folded.size());
-        if (end == at) return false;
-        at = end + 1;
-    }
-    for (const char* shared : kSharedKeys) {
-        const std::u16string sharedKey = FoldedPath(shared);
-        if (FoldedSameOrBelow(sharedKey, folded) || FoldedSameOrBelow(folded, sharedKey))
-            return false;
-    }
-    return true;
+    return IsPrivateKey(key);
 }
 
 std::string RefusalMessage(const std::string& target) {

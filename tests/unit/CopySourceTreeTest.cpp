@@ -18,7 +18,7 @@ protected:
         progress->SetStep(1);
     }
     int Copy(const std::string& source, const std::string& relative, const std::string& root,
-             FolderCache* made = nullptr) {
+             CopyRun* made = nullptr) {
         return CopySourceTree(env, base, base + "\\" + source, relative, root, *progress, made);
     }
     int Steps() const {
@@ -142,7 +142,7 @@ TEST_F(CopySourceTreeTest, AnEmptyFolderCopiesNothingAndSucceeds) {
 TEST_F(CopySourceTreeTest, AFolderMadeOnceInARunIsNotMadeAgain) {
     os.AddFile("C:\\Media\\a.txt", "a");
     os.AddFile("C:\\Media\\b.txt", "b");
-    FolderCache made;
+    CopyRun made;
     EXPECT_EQ(Copy("a.txt", "", "C:\\Out", &made), 1);
     // Asking for the folder again would fail now; the run does not ask.
     os.FailPath("CreateDirectory", "C:\\Out", win::ERROR_ACCESS_DENIED_);

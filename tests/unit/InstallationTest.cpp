@@ -2,6 +2,8 @@
 
 #include "install/Installation.h"
 #include "support/SetupFixture.h"
+#include "system/InstallRecord.h"
+#include "system/PathCheck.h"
 
 namespace setup {
 namespace {
@@ -179,6 +181,81 @@ TEST_F(InstallationTest, ADriveRootMediumCopiesFromTheRoot) {
     os.SetCurrentDirectory("C:\\");
     EXPECT_EQ(RunInstallation(env, lists), 1);
     EXPECT_EQ(os.FileContent("C:\\Games\\Hoshi\\Game.exe"), "root game");
+}
+
+// Every form a [Files] line may take installs where the copy's own path rule
+// puts it: a folder keeps its path below the medium, a file named by COPY DIR
+// lands in "<target><source>", and the author's target may be absolute or
+// climb with "..".
+TEST_F(InstallationTest, EveryFilesFormInstallsWhereItsPathsLead) {
+    const std::string dir = "C:\\Games\\Hoshi";
+    const struct {
+        const char* line;
+        std::vector<std::string> landed;
+    } rows[] = {
+        {"COPY DIR:Save:1:1:1:<INSTALL DIR>:", {dir + "\\Save\\save.dat"}},
+        {"COPY DIR:Save:1:1:1:<INSTALL DIR>\\:", {dir + "\\Save\\save.dat"}},
+        {"COPY DIR:Game.exe:1:1:1:<INSTALL DIR>\\:", {dir + "\\Game.exe\\Game.exe"}},
+        {"COPY:Data\\*.dat:1:1:1:<INSTALL DIR>\\D:",
+         {dir + "\\D\\stage1.dat", dir + "\\D\\stage2.dat"}},
+        {"COPY:Game.exe:1:1:1:\"C:\\Shared\":", {"C:\\Shared\\Game.exe"}},
+        {"COPY DIR:Save:1:1:1:\"C:\\Shared\\\":", {"C:\\Shared\\Save\\save.dat"}},
+        {"COPY:Game.exe:1:1:1:<INSTALL DIR>\\..\\Evil:", {"C:\\Games\\Evil\\Game.exe"}},
+        {"COPY DIR:Save:1:1:1:<INSTALL DIR>\\..:", {"C:\\Games\\Save\\save.dat"}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.line);
+        BasicSetupMachine<FakeOs> m;
+        m.OpenMedium();
+        m.AddMediumFile("Game.exe", "game");
+        m.AddMediumFile("Data\\stage1.dat", "1");
+        m.AddMediumFile("Data\\stage2.dat", "2");
+        m.AddMediumFile("Save\\save.dat", "s");
+        PlaceDemoProduct(m.ctx);
+        m.ctx.InstallPath = dir;
+        m.ReadScript(std::string("[Files]\n") + row.line + "\n");
+        EXPECT_EQ(RunInstallation(m.env, m.lists), 1);
+        EXPECT_EQ(m.ui.boxes, (std::vector<ShownBox>{kInstallDone}));
+        for (const std::string& file : row.landed) EXPECT_TRUE(m.os.Exists(file)) << file;
+    }
+}
+
+// The record names what the run made, outside the product's folder, and a
+// second run into the same folder keeps what the first recorded.
+TEST_F(InstallationTest, TheRecordNamesWhatTheRunMadeAndOutlivesASecondRun) {
+    const std::string kBrandMenu = "C:\\Users\\p\\Programs\\ﾃﾞﾓｿﾌﾄ";
+    os.SetEnv("LOCALAPPDATA", "C:\\Users\\p\\AppData\\Local");
+    os.AddFile("C:\\Games\\note.txt", "mine");
+    ctx.InstallPath = "C:\\Games";
+    ASSERT_EQ(RunInstallation(env, lists), 1);
+    const std::string path = InstallRecordPath(os, kDemoKey);
+    InstallRecord record;
+    ASSERT_TRUE(LoadInstallRecord(os, path, record));
+    EXPECT_TRUE(LiesBelow(path, "C:\\Users\\p\\AppData\\Local"));
+    EXPECT_EQ(record.key, kDemoKey);
+    EXPECT_EQ(record.folder, "C:\\Games");
+    EXPECT_TRUE(record.folderExisted);
+    std::vector<std::string> folders, files;
+    for (const auto& place : record.folders) folders.push_back(place.path);
+    for (const auto& place : record.files) files.push_back(place.path);
+    EXPECT_EQ(folders, (std::vector<std::string>{"C:\\Games\\\\Save", "C:\\Games\\Data", kBrandMenu,
+                                                 kDemoMenu}));
+    EXPECT_EQ(files, (std::vector<std::string>{"C:\\Games\\Game.exe", "C:\\Games\\Readme.txt"}));
+    EXPECT_EQ(record.keys,
+              (std::vector<std::string>{"SOFTWARE\\ﾃﾞﾓｿﾌﾄ", kDemoKey, kDemoKey + "\\Settings"}));
+    EXPECT_EQ(record.values.size(), 5u);
+    EXPECT_EQ(os.List("C:\\Games"),
+              (std::vector<std::string>{"note.txt", "Game.exe", "Readme.txt", "Save", "Data"}));
+
+    ui.boxes.clear();
+    ASSERT_EQ(RunInstallation(env, lists), 1);
+    InstallRecord second;
+    ASSERT_TRUE(LoadInstallRecord(os, path, second));
+    // The folders were there already: what the first run made stays on
+    // record, each place once.
+    EXPECT_EQ(second.folders.size(), record.folders.size());
+    EXPECT_EQ(second.keys, record.keys);
+    EXPECT_EQ(second.files.size(), 2u);
 }
 
 }  // namespace

@@ -1,0 +1,73 @@
+// The installation record: what one product's installations made, written as
+// it is made, so that uninstalling removes only what is provably the
+// product's. It lives outside the product's folder (below the user's local
+// application data), one file a product key, and is bound to the install
+// folder and product key it describes.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <unordered_set>
+#include <vector>
+
+#include "platform/Os.h"
+
+namespace setup {
+
+struct InstallRecord {
+    // A folder made or a file written, with the identity it had when it was
+    // made: a place that was later replaced (by a link, say) is not the one
+    // recorded.
+    struct Place {
+        std::string path;
+        FileIdentity identity;
+        bool identified = false;
+    };
+    std::string key;     // the product key, "SOFTWARE\..."
+    std::string folder;  // the install folder, as the run used it
+    bool folderExisted = true;
+    std::vector<Place> folders;       // made by an installation
+    std::vector<Place> files;         // written into a folder that existed before
+    std::vector<std::string> keys;    // registry keys made, "SOFTWARE\..."
+    std::vector<std::string> values;  // values written, "SOFTWARE\...\name"
+};
+
+// Where the record of the product key lives; empty when the user has no
+// local application data folder.
+std::string InstallRecordPath(Os& os, const std::string& productKey);
+
+// Reads a record. false when there is none or it is not one of ours.
+bool LoadInstallRecord(Os& os, const std::string& path, InstallRecord& out);
+
+// Removes the record and its folder when that is left empty.
+void RemoveInstallRecord(Os& os, const std::string& path);
+
+// Writes the record line by line as the installation goes: a run stopped by
+// an error or a crash leaves a true record of what it made so far. Every
+// method is a no-op when the record could not be opened.
+class InstallRecordWriter {
+public:
+    // Starts the record of `key` and `folder`; what an earlier installation
+    // of the same product into the same folder recorded is kept.
+    InstallRecordWriter(Os& os, const std::string& key, const std::string& folder,
+                        bool folderExisted);
+    ~InstallRecordWriter();
+    InstallRecordWriter(const InstallRecordWriter&) = delete;
+    InstallRecordWriter& operator=(const InstallRecordWriter&) = delete;
+
+    void Folder(const std::string& path);
+    void File(const std::string& path);
+    void Key(const std::string& key);
+    void Value(const std::string& valuePath);
+
+private:
+    void Place(const char* kind, const std::string& path);
+    void Line(const std::string& line);
+
+    Os& os_;
+    std::unique_ptr<TextSink> sink_;
+    std::unordered_set<std::string> written_;
+    std::unordered_set<std::string> folders_;  // on record, as written
+};
+
+}  // namespace setup
