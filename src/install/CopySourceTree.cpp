@@ -6,6 +6,7 @@
 
 #include "core/ScriptReader.h"
 #include "core/Text.h"
+#include "system/CopyPaths.h"
 #include "system/FileUtil.h"
 #include "system/PathCheck.h"
 
@@ -42,18 +43,17 @@ int CopyTree(SetupEnv& env, const std::string& base, const std::string& search,
             if (match.attributes & win::FILE_ATTRIBUTE_REPARSE_POINT_) continue;
             std::string folder = match.fullPath;
             const std::string subSearch = TrimTrailingBackslashes(folder) + "\\*.*";
-            const std::string subRelative = ReplaceAll(match.fullPath, base, "");
+            const std::string subRelative = CopyRelativeFolder(match.fullPath, base);
             if (!CopyTree(env, base, subSearch, subRelative, destRoot, progress, run)) return 0;
             continue;
         }
 
         progress.StepIt();
-        const std::string destFolder =
-            ReplaceAll(destRoot + relative, kInstallDirPlaceholder, ctx.InstallPath);
+        const std::string destFolder = CopyDestinationFolder(destRoot, relative, ctx.InstallPath);
         // Every file of a folder lands in the same destination folder: it is
         // made for the first and only looked up for the rest.
-        const std::string destFile = ReplaceAll(destRoot + relative + "\\" + match.name,
-                                                kInstallDirPlaceholder, ctx.InstallPath);
+        const std::string destFile =
+            CopyDestinationFile(destRoot, relative, match.name, ctx.InstallPath);
         // A folder this run made holds no link; in one found in place, the
         // exact path written is looked at before anything is written.
         if (run.made.count(destFolder) == 0 &&

@@ -6,11 +6,13 @@
 #include "core/Text.h"
 #include "resource.h"
 #include "system/FileUtil.h"
-#include "system/ProgressPhase.h"
+#include "system/InstallRecord.h"
 #include "system/MeasureTree.h"
 #include "system/PathCheck.h"
+#include "system/ProgressPhase.h"
 #include "system/Registry.h"
 #include "uninstall/DeleteGuard.h"
+#include "uninstall/Ownership.h"
 
 namespace setup {
 
@@ -89,7 +91,9 @@ public:
         }
         // Every target is checked before the count: a refused one may be a
         // whole drive, which is not even to be walked.
-        if (!PassesGuards() || !Count()) return 0;
+        if (!PassesGuards()) return 0;
+        ownership_ = std::make_unique<Ownership>(env_, ctx_.TargetDir, MenuFolder());
+        if (!Count()) return 0;
 
         const int32_t files = ctx_.FileCounts[kUninstallSlot];
         progress_ = env_.ui.NewProgressWindow(IDS_UNINSTALLING);
@@ -104,6 +108,8 @@ public:
             return 0;
         }
         DeleteMenus();
+        // What the record described is gone now, and so is the record.
+        if (ownership_->HasRecord()) RemoveInstallRecord(env_.os, ownership_->RecordPath());
         // The success box is shown while the progress window is still up.
         env_.ui.DesktopMessageBox("ｱﾝｲﾝｽﾄｰﾙが正常に完了しました。", kCaption, mb::ICONINFORMATION);
         Close();
@@ -211,20 +217,64 @@ private:
         return false;
     }
 
+    // A folder the product owns goes whole; in any other, only what is
+    // provably the product's goes, then the folders that leaves empty. The
+    // rest stays, and the run goes on.
+    bool DeleteFolder(const std::string& path) {
+        if (ownership_->OwnsWhole(path)) return DeleteTree(env_, path, *progress_) != 0;
+        const uint32_t attributes = env_.os.GetFileAttributes(path);
+        if (attributes == win::INVALID_FILE_ATTRIBUTES_) return false;
+        const std::vector<std::string> owned = ownership_->OwnedWithin(path);
+        if (owned.empty()) ctx_.Trace("KEEP %s\n", path.c_str());
+        for (const std::string& place : owned) {
+            if (ownership_->OwnsWhole(place) &&
+                (env_.os.GetFileAttributes(place) & win::FILE_ATTRIBUTE_DIRECTORY_)) {
+                DeleteTree(env_, place, *progress_);
+            } else {
+                DeleteOneFile(place);
+            }
+            RemoveEmptiedFolders(place, path);
+        }
+        return true;
+    }
+    void DeleteOneFile(const std::string& path) {
+        SetReadOnlyAttribute(env_, path, false);
+        env_.os.DeleteFile(path);
+        ctx_.Trace("DELETE FILE %s\n", path.c_str());
+        progress_->StepIt();
+    }
+    // The folders between a removed place and `top` (itself included) that
+    // nothing is left in.
+    void RemoveEmptiedFolders(std::string place, const std::string& top) {
+        while (LiesBelow(place, top)) {
+            place.resize(place.find_last_of('\\'));
+            if (env_.os.GetFileAttributes(place) & win::FILE_ATTRIBUTE_REPARSE_POINT_ ||
+                !env_.os.RemoveDirectory(place)) {
+                return;
+            }
+            ctx_.Trace("DELETE DIR %s\n", place.c_str());
+        }
+    }
+
     bool DeleteFiles(int32_t files) {
         StartPhase("ﾌｧｲﾙの削除中...", files);
         for (const UninstallEntry& entry : lists_.Uninstall) {
             if (entry.Action == "DELETE DIR") {
                 const std::string path = InstallTarget(entry);
-                if (DeleteTree(env_, path, *progress_)) {
+                if (DeleteFolder(path)) {
                     removedFolders_.push_back(NormalisePath(path));
                 } else if (!RemovedEarlier(path, env_.os.GetLastError())) {
                     return false;
                 }
             } else if (entry.Action == "DELETE FILE") {
                 const std::string path = InstallTarget(entry);
-                SetReadOnlyAttribute(env_, path, false);
-                env_.os.DeleteFile(path);
+                const std::vector<std::string> owned = ownership_->OwnedWithin(path);
+                if (ownership_->OwnsWhole(path) || !owned.empty()) {
+                    SetReadOnlyAttribute(env_, path, false);
+                    env_.os.DeleteFile(path);
+                } else {
+                    ctx_.Trace("KEEP %s\n", path.c_str());
+                }
                 progress_->StepIt();
             }
         }
@@ -243,7 +293,7 @@ private:
                 const size_t slash = folder.find_last_of('\\');
                 if (slash == std::string::npos) break;
                 folder.resize(slash);
-                if (!LiesBelow(folder, ctx_.ProgramDir) || !IsDeletableTarget(folder, protected_) ||
+                if (!ownership_->MadeFolder(folder) || !IsDeletableTarget(folder, protected_) ||
                     !env_.os.RemoveDirectory(folder)) {
                     break;
                 }
@@ -259,6 +309,11 @@ private:
         for (const UninstallEntry& entry : lists_.Uninstall) {
             if (entry.Action != "DELETE REG") continue;
             const std::string key = RegistryKey(entry);
+            // Another product's key of the same maker is not this one's.
+            if (!ownership_->OwnsKey(key)) {
+                ctx_.Trace("KEEP %s\n", key.c_str());
+                continue;
+            }
             if (!DeleteRegistryKey(env_, HKEY_CURRENT_USER_, key)) return false;
             deletedKeys.push_back(key);
         }
@@ -275,8 +330,10 @@ private:
             const size_t slash = key.find_last_of('\\');
             if (slash == std::string::npos) return;
             key.resize(slash);
-            if (!IsDeletableKey(key) || !DeleteEmptyRegistryKey(env_, HKEY_CURRENT_USER_, key))
+            if (!ownership_->MadeKey(key) || !IsDeletableKey(key) ||
+                !DeleteEmptyRegistryKey(env_, HKEY_CURRENT_USER_, key)) {
                 return;
+            }
         }
     }
 
@@ -285,10 +342,14 @@ private:
     void DeleteMenus() {
         StartPhase("ｼｮｰﾄｶｯﾄの削除中...", 1);
         const std::string brand = BrandFolder();
-        const bool brandRemovable = !brand.empty() && IsDeletableTarget(brand, protected_);
+        const bool brandRemovable =
+            !brand.empty() && IsDeletableTarget(brand, protected_) && ownership_->MadeFolder(brand);
         for (const UninstallEntry& entry : lists_.Uninstall) {
             if (entry.Action != "DELETE MENU") continue;
-            DeleteTree(env_, MenuTarget(entry), *progress_);
+            const std::string target = MenuTarget(entry);
+            if (env_.os.GetFileAttributes(target) != win::INVALID_FILE_ATTRIBUTES_) {
+                DeleteFolder(target);
+            }
             if (!brandRemovable) continue;
             SetReadOnlyAttribute(env_, brand, false);
             env_.os.RemoveDirectory(brand);
@@ -308,6 +369,7 @@ private:
     SetupContext& ctx_;
     ScriptLists& lists_;
     ProtectedPlaces protected_;
+    std::unique_ptr<Ownership> ownership_;
     std::vector<std::string> removedFolders_;
     std::unique_ptr<ProgressWindow> progress_;
 };

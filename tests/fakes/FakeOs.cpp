@@ -1018,7 +1018,8 @@ void FakeOs::HoldMutexElsewhere(const std::string& name) {
 }
 
 // Stand-ins until the identity calls are modelled properly.
-bool FakeOs::GetFileIdentity(const std::string& path, FileIdentity& out) {
+bool FakeOs::GetFileIdentity(const std::string& raw, FileIdentity& out) {
+    const std::string path = raw.rfind("\\\\?\\", 0) == 0 ? raw.substr(4) : raw;
     Lookup found = Find(path);
     Node* node = Resolve(found.node);
     if (!node) return Fail(found.error ? found.error : win::ERROR_FILE_NOT_FOUND_);
@@ -1027,7 +1028,8 @@ bool FakeOs::GetFileIdentity(const std::string& path, FileIdentity& out) {
     return true;
 }
 
-bool FakeOs::GetFinalPathName(const std::string& path, std::string& out) {
+bool FakeOs::GetFinalPathName(const std::string& raw, std::string& out) {
+    const std::string path = raw.rfind("\\\\?\\", 0) == 0 ? raw.substr(4) : raw;
     Lookup found = Find(path);
     Node* node = Resolve(found.node);
     if (!node) return Fail(found.error ? found.error : win::ERROR_FILE_NOT_FOUND_);

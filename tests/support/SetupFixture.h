@@ -14,6 +14,7 @@
 #include "fakes/FakeOs.h"
 #include "fakes/FakeUi.h"
 #include "fakes/TestText.h"
+#include "system/InstallRecord.h"
 
 namespace setup {
 
@@ -44,6 +45,23 @@ inline void PlaceDemoProduct(SetupContext& ctx) {
     ctx.REG_ROOT_KEY_NAME = "ﾃﾞﾓｿﾌﾄ\\Hoshi";
     ctx.INSTALL_DIR = "ﾃﾞﾓｿﾌﾄ\\星の旅路";
     ctx.TargetDir = kDemoInstall;
+}
+
+// A record of the demo product's installation into `folder`, as an install
+// that made the maker's and the product's folders, menus and keys writes it.
+// The folders must exist.
+inline void RecordDemoInstall(FakeOs& os, const std::string& folder) {
+    os.SetEnv("LOCALAPPDATA", "C:\\Users\\p\\AppData\\Local");
+    InstallRecordWriter record(os, kDemoKey, folder, false);
+    const std::string maker = folder.substr(0, folder.find_last_of('\\'));
+    for (const std::string& made :
+         {maker, folder, kDemoMenu.substr(0, kDemoMenu.find_last_of('\\')), kDemoMenu}) {
+        if (os.Exists(made)) record.Folder(made);
+    }
+    for (const std::string& key :
+         {std::string("SOFTWARE\\ﾃﾞﾓｿﾌﾄ"), kDemoKey, kDemoKey + "\\Settings"}) {
+        record.Key(key);
+    }
 }
 
 // The demo product's places on a machine where another product of the same

@@ -14,14 +14,21 @@
 namespace setup {
 namespace {
 
-const OwnPlaces kOwn{{kDemoInstall, kDemoMenu}, {kDemoKey}};
+const OwnPlaces kOwn{{kDemoInstall, kDemoMenu, "C:\\Users\\p\\AppData\\Local\\SetupRecords"},
+                     {kDemoKey}};
 
 // An error each call could plausibly meet.
 uint32_t PlausibleError(const std::string& method) {
     static const std::map<std::string, uint32_t> errors = {
-        {"RemoveDirectory", 145}, {"DeleteFile", 32}, {"ReadFile", 32},
-        {"CopyFileWithProgress", 112}, {"GetCurrentDirectory", 8}, {"GetDiskFreeSpaceEx", 21},
-        {"RegCloseKey", 6}, {"GetEnvironmentVariable", 203}, {"CoInitialize", 0x8007000Eu},
+        {"RemoveDirectory", 145},
+        {"DeleteFile", 32},
+        {"ReadFile", 32},
+        {"CopyFileWithProgress", 112},
+        {"GetCurrentDirectory", 8},
+        {"GetDiskFreeSpaceEx", 21},
+        {"RegCloseKey", 6},
+        {"GetEnvironmentVariable", 203},
+        {"CoInitialize", 0x8007000Eu},
         {"SaveShellLink", static_cast<uint32_t>(win::HRESULT_ACCESS_DENIED_)}};
     const auto it = errors.find(method);
     return it == errors.end() ? win::ERROR_ACCESS_DENIED_ : it->second;
@@ -31,18 +38,21 @@ uint32_t PlausibleError(const std::string& method) {
 // maker beside it, and the product installed or not.
 struct Machine : BasicSetupMachine<FakeOs> {
     explicit Machine(bool installed) {
-        WriteScript("[Files]\nCOPY:Game.exe:1:1:1:<INSTALL DIR>:星の旅路\n"
-                    "COPY DIR:Save:1:1:1:<INSTALL DIR>\\:セーブ\n"
-                    "[Registory]\nCREATE REG:INSTALL:1:1:1:0:<INSTALL DIR>\n"
-                    "CREATE KEY:Settings:1:1:1:0:\nCREATE REG:Settings\\Volume:1:1:1:80:\n"
-                    "[Uninstall]\nDELETE FILE:<INSTALL DIR>\\Game.exe\n"
-                    "DELETE DIR:<INSTALL DIR>\nDELETE REG:<REG ROOT>\\Settings\n"
-                    "DELETE REG:<REG ROOT>\nDELETE MENU:<MENU DIR>\n");
+        WriteScript(
+            "[Files]\nCOPY:Game.exe:1:1:1:<INSTALL DIR>:星の旅路\n"
+            "COPY DIR:Save:1:1:1:<INSTALL DIR>\\:セーブ\n"
+            "[Registory]\nCREATE REG:INSTALL:1:1:1:0:<INSTALL DIR>\n"
+            "CREATE KEY:Settings:1:1:1:0:\nCREATE REG:Settings\\Volume:1:1:1:80:\n"
+            "[Uninstall]\nDELETE FILE:<INSTALL DIR>\\Game.exe\n"
+            "DELETE DIR:<INSTALL DIR>\nDELETE REG:<REG ROOT>\\Settings\n"
+            "DELETE REG:<REG ROOT>\nDELETE MENU:<MENU DIR>\n");
         AddMediumFile("Game.exe", "game");
         AddMediumFile("Save\\a.dat", "a", win::FILE_ATTRIBUTE_READONLY_);
         AddMediumFile("Save\\Sub\\b.dat", "b");
         OpenMedium();
         PlaceProductBesideAnother(ctx, os);
+        os.SetEnv("LOCALAPPDATA", "C:\\Users\\p\\AppData\\Local");
+        os.AddFolder("C:\\Users\\p\\AppData\\Local");
         if (installed) {
             PrepareInstallation(env, lists);
             ui = FakeUi();
@@ -62,12 +72,14 @@ struct Machine : BasicSetupMachine<FakeOs> {
     // shortcuts aside.
     std::vector<std::string> Product() {
         std::vector<std::string> product;
-        for (const std::string& folder : kOwn.folders) {
+        // The record is not the product: a failed call may leave it behind.
+        for (const std::string& folder : {kDemoInstall, kDemoMenu}) {
             snapshot_detail::Files(os, folder, OwnPlaces(), product, false);
         }
-        product.erase(std::remove_if(product.begin(), product.end(),
-                                     [](const std::string& e) { return e.find(".lnk ") != e.npos; }),
-                      product.end());
+        product.erase(
+            std::remove_if(product.begin(), product.end(),
+                           [](const std::string& e) { return e.find(".lnk ") != e.npos; }),
+            product.end());
         product.push_back(os.StringOf(HKEY_CURRENT_USER_, kDemoKey, "INSTALL").value_or("-"));
         product.push_back(os.KeyExists(HKEY_CURRENT_USER_, kDemoKey + "\\Settings") ? "key" : "-");
         const auto volume = os.ValueOf(HKEY_CURRENT_USER_, kDemoKey + "\\Settings", "Volume");

@@ -38,6 +38,7 @@ protected:
         }
         for (const char* name : {"a.lnk", "b.lnk", "c.lnk"}) os.AddFile(kDemoMenu + "\\" + name);
         os.AddKey(HKEY_CURRENT_USER_, kDemoKey + "\\Settings");
+        RecordDemoInstall(os, kInstall);
         WriteScript(kScript);
     }
     // The windows and boxes in order, one a line, without the pumps.
@@ -71,8 +72,10 @@ TEST_F(UninstallationTest, AFullRunRemovesEverythingPhaseByPhase) {
                   "box: ｱﾝｲﾝｽﾄｰﾙが正常に完了しました。\nprogress: destroy\n");
     EXPECT_EQ(ui.boxes, (std::vector<ShownBox>{kUninstallDone}));
     EXPECT_EQ(os.sleeps, (std::vector<uint32_t>{300, 300, 300, 300, 300, 500}));
-    // Several menu files hold the bar full on its range of one.
-    EXPECT_EQ(percents, "0% 20% 40% 60% 0% 100% 100% ");
+    // Several menu files hold the bar full on its range of one; the record
+    // goes last.
+    EXPECT_EQ(percents, "0% 20% 40% 60% 0% 100% 100% 100% ");
+    EXPECT_FALSE(os.Exists("C:\\Users\\p\\AppData\\Local\\SetupRecords"));
 
     EXPECT_TRUE(lists.Files.empty());
     EXPECT_EQ(lists.Uninstall.size(), 6u);
@@ -110,7 +113,8 @@ TEST_F(UninstallationTest, LinksAreRemovedNeverFollowed) {
     EXPECT_EQ(RunUninstallation(env, lists), 1);
     EXPECT_EQ(ctx.FileCounts[3], 6);  // the file link, nothing behind the junctions
     EXPECT_EQ(os.FileContent("C:\\Elsewhere\\keep.txt"), "k");
-    EXPECT_FALSE(os.Exists(kInstall) || os.Exists("C:\\Games\\Top"));
+    EXPECT_FALSE(os.Exists(kInstall));
+    EXPECT_TRUE(os.Exists("C:\\Games\\Top"));  // no place of the product's
 }
 
 using Arrange = std::function<void(SetupContext&, FakeOs&)>;
@@ -188,7 +192,7 @@ INSTANTIATE_TEST_SUITE_P(
             [](auto& ctx, auto&) { ctx.MENU_NAME = "ﾃﾞﾓｿﾌﾄ\\無い"; }),
         Row("folder inside a removed one", 1, 0, {kUninstallDone},
             kScript + "DELETE DIR:<INSTALL DIR>\\save\n"),
-        Row("only a name alike removed", 0, kProductKey | kMenuFolder, {},
+        Row("a name alike is not the product's", 1, 0, {kUninstallDone},
             kScript + "DELETE DIR:" + kInstall + "2\n", FailListing(kInstall + "2\\*.*", 3)),
         Row("climbs out of the install folder", 0, kAll, {Refused(kInstall + "\\..\\Hoshi2")},
             kScript + "DELETE DIR:<INSTALL DIR>\\..\\Hoshi2\n"),

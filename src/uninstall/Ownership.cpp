@@ -1,0 +1,236 @@
+#include "uninstall/Ownership.h"
+
+#include <functional>
+#include <memory>
+
+#include "core/Text.h"
+#include "system/CopyPaths.h"
+#include "system/FileUtil.h"
+#include "system/PathCheck.h"
+
+namespace setup {
+
+namespace {
+
+bool IsLink(uint32_t attributes) {
+    return attributes != win::INVALID_FILE_ATTRIBUTES_ &&
+           (attributes & win::FILE_ATTRIBUTE_REPARSE_POINT_) != 0;
+}
+
+std::string Trimmed(std::string text) {
+    return TrimTrailingBackslashes(text);
+}
+
+bool IsDots(const std::string& name) {
+    return name == "." || name == "..";
+}
+
+}  // namespace
+
+Ownership::Ownership(SetupEnv& env, const std::string& installFolder, const std::string& menuFolder)
+    : env_(env), productKey_(Format("SOFTWARE\\%s", env.ctx.REG_ROOT_KEY_NAME.c_str())) {
+    Os& os = env_.os;
+    recordPath_ = InstallRecordPath(os, productKey_);
+    InstallRecord record;
+    std::string folderFinal, recordFinal;
+    FileIdentity folderId, recordId;
+    // The record vouches only for the folder it was written for: an INSTALL
+    // value changed since names a place the record knows nothing of.
+    hasRecord_ = LoadInstallRecord(os, recordPath_, record) &&
+                 os.CompareStringOrdinal(record.key, productKey_, true) == 0 &&
+                 os.GetFileIdentity(Trimmed(installFolder), folderId) &&
+                 os.GetFileIdentity(Trimmed(record.folder), recordId) && folderId == recordId;
+    if (!hasRecord_) {
+        RecogniseByMedium(installFolder, menuFolder);
+        return;
+    }
+    record_ = std::move(record);
+    std::string installFinal, menuFinal;
+    Final(Trimmed(installFolder), installFinal);
+    Final(Trimmed(menuFolder), menuFinal);
+    // A place counts only while it is the one that was made: a folder
+    // replaced since (by a link, say) has another identity.
+    for (const InstallRecord::Place& place : record_.folders) {
+        Known known{place.path, std::string(), FileIdentity()};
+        if (!place.identified || !os.GetFileIdentity(place.path, known.identity) ||
+            known.identity != place.identity || !Final(place.path, known.finalPath)) {
+            continue;
+        }
+        madeFolders_.push_back(known);
+        const bool above = (!installFinal.empty() && SameOrBelow(installFinal, known.finalPath) &&
+                            !SameOrBelow(known.finalPath, installFinal)) ||
+                           (!menuFinal.empty() && SameOrBelow(menuFinal, known.finalPath) &&
+                            !SameOrBelow(known.finalPath, menuFinal));
+        if (!above) wholeFolders_.push_back(known);
+    }
+    for (const InstallRecord::Place& place : record_.files) {
+        Known known{place.path, std::string(), FileIdentity()};
+        if (place.identified && os.GetFileIdentity(place.path, known.identity) &&
+            known.identity == place.identity && Final(place.path, known.finalPath)) {
+            files_.push_back(known);
+        }
+    }
+}
+
+bool Ownership::Final(const std::string& path, std::string& finalPath) {
+    return env_.os.GetFinalPathName(path, finalPath);
+}
+
+bool Ownership::SameOrBelow(const std::string& inner, const std::string& outer) const {
+    if (inner.size() < outer.size() ||
+        env_.os.CompareStringOrdinal(inner.substr(0, outer.size()), outer, true) != 0) {
+        return false;
+    }
+    return inner.size() == outer.size() || outer.back() == '\\' || inner[outer.size()] == '\\';
+}
+
+bool Ownership::OwnsWhole(const std::string& path) {
+    // A link is the product's as itself when the folder holding it is.
+    std::string place = Trimmed(path);
+    if (IsLink(env_.os.GetFileAttributes(place))) {
+        const size_t slash = place.find_last_of('\\');
+        if (slash == std::string::npos) return false;
+        place.resize(slash);
+    }
+    std::string final;
+    if (!Final(place, final)) return false;
+    // Each folder the place really lies in, by identity: another spelling,
+    // a share alias or a link on the way leads to the same answer.
+    for (;;) {
+        FileIdentity identity;
+        if (env_.os.GetFileIdentity(final, identity)) {
+            for (const Known& known : wholeFolders_) {
+                if (known.identity == identity) return true;
+            }
+        }
+        const size_t slash = final.find_last_of('\\');
+        if (slash == std::string::npos || slash < 7) return false;
+        final.resize(slash);
+    }
+}
+
+std::vector<std::string> Ownership::OwnedWithin(const std::string& path) {
+    std::vector<std::string> owned;
+    std::string final;
+    if (!Final(Trimmed(path), final)) return owned;
+    for (const std::vector<Known>* group : {&wholeFolders_, &files_}) {
+        for (const Known& known : *group) {
+            if (SameOrBelow(known.finalPath, final)) owned.push_back(known.path);
+        }
+    }
+    return owned;
+}
+
+bool Ownership::MadeFolder(const std::string& folder) {
+    const std::string place = Trimmed(folder);
+    FileIdentity identity;
+    if (IsLink(env_.os.GetFileAttributes(place)) || !env_.os.GetFileIdentity(place, identity)) {
+        return false;
+    }
+    for (const Known& known : madeFolders_) {
+        if (known.identity == identity) return true;
+    }
+    return false;
+}
+
+bool Ownership::MadeKey(const std::string& key) const {
+    for (const std::string& made : record_.keys) {
+        if (env_.os.CompareStringOrdinal(made, key, true) == 0) return true;
+    }
+    return false;
+}
+
+bool Ownership::OwnsKey(const std::string& key) const {
+    return SameOrBelow(key, productKey_) || MadeKey(key);
+}
+
+// Without a record, the product is what the medium would install: the
+// install folder is its own when it holds every file one setup type puts
+// there, with the medium's names, places and sizes; otherwise only the files
+// that match go. The menu's own are the shortcuts the script names.
+void Ownership::RecogniseByMedium(const std::string& installFolder, const std::string& menuFolder) {
+    Os& os = env_.os;
+    ScriptLists lists;
+    {
+        std::unique_ptr<TextSink> silent = std::move(env_.ctx.TraceStream);
+        ReadSetupScript(env_, lists, kSectionFiles);
+        env_.ctx.TraceStream = std::move(silent);
+    }
+    std::string base;
+    os.GetCurrentDirectory(base);
+    TrimTrailingBackslashes(base);
+    std::string installFinal;
+    const bool folderThere = Final(Trimmed(installFolder), installFinal);
+
+    struct Planned {
+        std::string path;
+        uint64_t size;
+    };
+    // Where each medium file of one entry would land, as the copy puts it.
+    std::function<void(const std::string&, const std::string&, const std::string&,
+                       std::vector<Planned>&)>
+        plan = [&](const std::string& search, const std::string& relative,
+                   const std::string& destRoot, std::vector<Planned>& out) {
+            std::vector<FindData> matches;
+            if (!os.FindFiles(search, matches)) return;
+            for (const FindData& match : matches) {
+                if (IsDots(match.name) || IsLink(match.attributes)) continue;
+                if (match.attributes & win::FILE_ATTRIBUTE_DIRECTORY_) {
+                    plan(Trimmed(match.fullPath) + "\\*.*",
+                         CopyRelativeFolder(match.fullPath, base), destRoot, out);
+                    continue;
+                }
+                out.push_back(
+                    Planned{CopyDestinationFile(destRoot, relative, match.name, installFolder),
+                            match.size});
+            }
+        };
+
+    bool recognised = false;
+    std::vector<Planned> all;
+    for (int32_t type = kSetupMinimum; type < kSetupTypeCount; ++type) {
+        std::vector<Planned> planned;
+        for (const FileEntry& entry : lists.Files) {
+            if (entry.TypeFlags[type] == 0) continue;
+            plan(Format("%s\\%s", base.c_str(), entry.Source.c_str()),
+                 entry.Action == "COPY DIR" ? entry.Source : std::string(), entry.Target, planned);
+        }
+        bool complete = folderThere;
+        int inside = 0;
+        for (const Planned& file : planned) {
+            std::vector<FindData> found;
+            const bool same = os.FindFiles(file.path, found) && found.size() == 1 &&
+                              found[0].size == file.size &&
+                              !(found[0].attributes & win::FILE_ATTRIBUTE_DIRECTORY_);
+            std::string final;
+            if (same && Final(file.path, final)) {
+                all.push_back(file);
+                if (folderThere && SameOrBelow(final, installFinal)) ++inside;
+            } else if (folderThere && LiesWithin(file.path, installFolder)) {
+                complete = false;
+            }
+        }
+        recognised = recognised || (complete && inside > 0);
+    }
+    if (recognised) {
+        Known folder{Trimmed(installFolder), installFinal, FileIdentity()};
+        if (os.GetFileIdentity(folder.path, folder.identity)) wholeFolders_.push_back(folder);
+        return;
+    }
+    for (const Planned& file : all) {
+        Known known{file.path, std::string(), FileIdentity()};
+        if (os.GetFileIdentity(file.path, known.identity) && Final(file.path, known.finalPath)) {
+            files_.push_back(known);
+        }
+    }
+    for (const FileEntry& entry : lists.Files) {
+        if (entry.LinkName.empty() || !IsPlainFileName(entry.LinkName)) continue;
+        Known link{Format("%s\\%s.lnk", Trimmed(menuFolder).c_str(), entry.LinkName.c_str()),
+                   std::string(), FileIdentity()};
+        if (os.GetFileIdentity(link.path, link.identity) && Final(link.path, link.finalPath)) {
+            files_.push_back(link);
+        }
+    }
+}
+
+}  // namespace setup

@@ -1,0 +1,128 @@
+// Uninstalling removes only what the installation provably made, however
+// the machine, the INSTALL value or the script changed after the install.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+
+#include "install/Preparation.h"
+#include "support/SetupFixture.h"
+#include "support/Snapshot.h"
+#include "system/FileUtil.h"
+#include "uninstall/Uninstallation.h"
+
+namespace setup {
+namespace {
+
+const std::string kRecords = "C:\\Users\\p\\AppData\\Local\\SetupRecords";
+const std::string kScript =
+    "[Files]\nCOPY:Game.exe:1:1:1:<INSTALL DIR>:星の旅路\nCOPY DIR:Save:1:1:1:<INSTALL DIR>:\n"
+    "[Registory]\nCREATE REG:INSTALL:1:1:1:0:<INSTALL DIR>\nCREATE KEY:Settings:1:1:1:0:\n"
+    "[Uninstall]\nDELETE DIR:<INSTALL DIR>\nDELETE REG:<REG ROOT>\\Settings\n"
+    "DELETE REG:<REG ROOT>\nDELETE MENU:<MENU DIR>\n";
+
+using Change = std::function<void(SetupContext&, FakeOs&)>;
+struct Breach {
+    const char* name;
+    std::string installInto;  // the folder the wizard gives
+    Change before;            // the machine before the install
+    Change after;             // what changed between install and uninstall
+    std::string moreLines;    // further [Uninstall] lines
+};
+void PrintTo(const Breach& b, std::ostream* out) {
+    *out << b.name;
+}
+
+class OwnershipBreach : public SetupFixture, public ::testing::WithParamInterface<Breach> {};
+
+// Install, let the row change the machine, uninstall: whatever lies outside
+// what the install made is as it was, and what it made is gone.
+TEST_P(OwnershipBreach, NothingButWhatTheInstallMadeGoes) {
+    const Breach& b = GetParam();
+    OpenMedium();
+    AddMediumFile("Game.exe", "game");
+    AddMediumFile("Save\\a.dat", "a");
+    PlaceProductBesideAnother(ctx, os);
+    os.AddFolder("C:\\Users\\p\\AppData\\Local");
+    os.SetEnv("LOCALAPPDATA", "C:\\Users\\p\\AppData\\Local");
+    os.AddFile("C:\\Photos\\Game.exe", "not the game");
+    os.AddFile("C:\\Photos\\Save\\a.dat", "a photo");
+    if (b.before) b.before(ctx, os);
+    WriteScript(kScript + b.moreLines);
+    ui.onWizard = [&](SetupEnv& e) {
+        e.ctx.InstallPath = b.installInto;
+        return mb::kWizardFinish;
+    };
+    const bool folderThere = os.Exists(b.installInto);
+    ASSERT_EQ(PrepareInstallation(env, lists), 1);
+    ASSERT_EQ(ui.boxes, (std::vector<ShownBox>{kInstallDone}));
+    std::string installed = b.installInto;
+    ctx.TargetDir = TrimTrailingBackslashes(installed);
+    OwnPlaces own{{installed + "\\Game.exe", installed + "\\Save", kDemoMenu, kRecords},
+                  {kDemoKey}};
+    if (!folderThere) own.folders.push_back(installed);
+    if (b.after) b.after(ctx, os);
+    const std::vector<std::string> before = Snapshot(os, own);
+
+    ui.boxes.clear();
+    EXPECT_EQ(RunUninstallation(env, lists), 1);
+    EXPECT_EQ(ui.boxes, (std::vector<ShownBox>{kUninstallDone}));
+    const std::vector<std::string> now = Snapshot(os, own);
+    for (const std::string& e : before) {
+        EXPECT_NE(std::find(now.begin(), now.end(), e), now.end()) << "gone: " << e;
+    }
+    for (const std::string& e : now) {
+        EXPECT_NE(std::find(before.begin(), before.end(), e), before.end()) << "new: " << e;
+    }
+    if (ctx.MENU_NAME == "ﾃﾞﾓｿﾌﾄ\\星の旅路") {
+        EXPECT_FALSE(os.Exists(kDemoMenu));
+    }
+    EXPECT_FALSE(os.KeyExists(HKEY_CURRENT_USER_, kDemoKey));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, OwnershipBreach,
+    ::testing::Values(
+        Breach{"the demo product in its own folder", kDemoInstall, nullptr, nullptr, ""},
+        Breach{"browsed into a folder holding other programs", "C:\\Games\\",
+               [](auto&, auto& os) {
+                   os.AddFile("C:\\Games\\Other\\other.exe", "o");
+                   os.AddFile("C:\\Games\\note.txt", "n");
+               },
+               nullptr, ""},
+        Breach{"INSTALL damaged to a folder of photos", kDemoInstall, nullptr,
+               [](auto& ctx, auto&) { ctx.TargetDir = "C:\\Photos"; }, ""},
+        Breach{"the maker's folder a link to another product's drive", kDemoInstall,
+               [](auto&, auto& os) {
+                   os.AddFile("D:\\Maker\\月の庭\\Game.exe", "other");
+                   os.DeleteFile("C:\\Program Files\\ﾃﾞﾓｿﾌﾄ\\月の庭\\Game.exe");
+                   os.RemoveDirectory("C:\\Program Files\\ﾃﾞﾓｿﾌﾄ\\月の庭");
+                   os.RemoveDirectory("C:\\Program Files\\ﾃﾞﾓｿﾌﾄ");
+                   os.AddLink("C:\\Program Files\\ﾃﾞﾓｿﾌﾄ", "D:\\Maker");
+               },
+               nullptr, ""},
+        Breach{"another product of the maker installed since", kDemoInstall, nullptr,
+               [](auto&, auto& os) {
+                   os.AddFile("C:\\Program Files\\ﾃﾞﾓｿﾌﾄ\\雪の街\\Game.exe", "later");
+               },
+               "DELETE DIR:\"C:\\Program Files\\ﾃﾞﾓｿﾌﾄ\"\n"},
+        Breach{"targets and keys of another product", kDemoInstall, nullptr, nullptr,
+               "DELETE DIR:C:\\Program Files\\ﾃﾞﾓｿﾌﾄ\\月の庭\nDELETE REG:ﾃﾞﾓｿﾌﾄ\\Tsuki\n"
+               "DELETE FILE:C:\\Photos\\Game.exe\n"},
+        Breach{"a folder of the product replaced by a link", kDemoInstall, nullptr,
+               [](auto&, auto& os) {
+                   os.AddFile("C:\\Secret\\diary.txt", "private");
+                   os.DeleteFile(kDemoInstall + "\\Save\\a.dat");
+                   os.RemoveDirectory(kDemoInstall + "\\Save");
+                   os.AddLink(kDemoInstall + "\\Save", "C:\\Secret");
+               },
+               ""},
+        Breach{"a menu name changed to lead out", kDemoInstall, nullptr,
+               [](auto& ctx, auto& os) {
+                   os.AddFile("C:\\Users\\p\\Desktop\\mine.txt", "m");
+                   ctx.MENU_NAME = "..\\Desktop";
+               },
+               "DELETE MENU:<MENU DIR>\n"}));
+
+}  // namespace
+}  // namespace setup
