@@ -145,7 +145,7 @@ int Run(bool copy, const std::string& source, const std::string& destination) {
         // keeping their paths relative to it; one run's folder cache, as the
         // installation keeps one.
         CountingProgress progress(ui);
-        FolderCache made;
+        CopyRun made;
         ui.Start();
         start = Now();
         if (!CopySourceTree(env, source, source + "\\*.*", "", destination, progress, &made)) {
