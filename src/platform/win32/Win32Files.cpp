@@ -34,14 +34,8 @@ private:
 // backslash ("C:\" stays "C:\").
 std::wstring SearchFolder(const std::wstring& pattern) {
     const size_t slash = pattern.find_last_of(L"\\/");
-    const std::wstring folder = slash == std::wstring::npos ? L"." : pattern.substr(0, slash + 1);
-    std::wstring full;
-    const bool ok = FetchText(
-        [&](wchar_t* buf, DWORD size) {
-            return ::GetFullPathNameW(folder.c_str(), size, buf, nullptr);
-        },
-        full);
-    if (!ok) full = folder;
+    std::wstring full =
+        FullPathName(slash == std::wstring::npos ? L"." : pattern.substr(0, slash + 1));
     while (!full.empty() && (full.back() == L'\\' || full.back() == L'/')) full.pop_back();
     full += L'\\';
     return full;

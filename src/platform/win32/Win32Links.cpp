@@ -17,15 +17,6 @@ bool SameText(const std::wstring& a, const std::wstring& b) {
                                   static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
 }
 
-std::wstring FullPath(const std::wstring& path) {
-    std::wstring full;
-    const bool ok =
-        FetchText([&](wchar_t* buf,
-                      DWORD size) { return ::GetFullPathNameW(path.c_str(), size, buf, nullptr); },
-                  full);
-    return ok ? full : path;
-}
-
 // Where `path` leads once every link is followed, without a trailing "\";
 // empty when it cannot be opened.
 std::wstring FinalPath(const std::wstring& path) {
@@ -112,16 +103,20 @@ bool IsWineLink(const std::wstring& path, uint32_t& attributes) {
     if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) return true;
     // A file link carries no reparse bit under Wine: it leads elsewhere than
     // its folder's entry of that name.
-    const std::wstring full = FullPath(path);
+    const std::wstring full = FullPathName(path);
     const size_t slash = full.find_last_of(L"\\/");
     if (slash == std::wstring::npos || slash + 1 == full.size()) return false;
     const std::wstring parent = FinalPath(full.substr(0, slash + 1));
     const std::wstring self = FinalPath(full);
-    return !parent.empty() && !self.empty() && !SameText(self, parent + L"\\" + entry.cFileName);
+    // Wine names an open file without the trailing dots and blanks of its
+    // name ("d." is "d"), so the entry's name is taken that way too.
+    std::wstring name = entry.cFileName;
+    while (!name.empty() && (name.back() == L'.' || name.back() == L' ')) name.pop_back();
+    return !parent.empty() && !self.empty() && !SameText(self, parent + L"\\" + name);
 }
 
 bool RemoveWineLink(const std::wstring& path) {
-    const std::wstring unixName = UnixName(FullPath(path));
+    const std::wstring unixName = UnixName(FullPathName(path));
     WIN32_FIND_DATAW entry{};
     // The name goes to the host's rm in quotes: one holding a quote is not sent.
     if (unixName.empty() || unixName.find(L'"') != std::wstring::npos ||

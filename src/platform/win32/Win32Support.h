@@ -112,6 +112,20 @@ bool FetchText(Call call, std::wstring& out, TextCount count = TextCount::Length
     return false;
 }
 
+// `path` made absolute by GetFullPathNameW; itself when that fails. A path in
+// the "\\?\" form is absolute already and names exactly what it spells:
+// GetFullPathNameW would drop a name's trailing dots and resolve "..", so it
+// is kept as it is.
+inline std::wstring FullPathName(const std::wstring& path) {
+    if (path.rfind(L"\\\\?\\", 0) == 0) return path;
+    std::wstring full;
+    const bool ok =
+        FetchText([&](wchar_t* buf,
+                      DWORD size) { return ::GetFullPathNameW(path.c_str(), size, buf, nullptr); },
+                  full);
+    return ok ? full : path;
+}
+
 // A path for the W calls. One that fits the classic limit (less the 12
 // units CreateDirectoryW keeps for an 8.3 name) is passed as it is; a longer
 // one is made absolute and given the "\\?\" form, which has no such limit
