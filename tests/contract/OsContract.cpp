@@ -1,12 +1,20 @@
 #include "OsContract.h"
 
 #include <algorithm>
+#include <ostream>
+#include <tuple>
 #include <utility>
 #include <vector>
 
 #include "support/Utf16.h"
 
-namespace setup::contract {
+namespace setup {
+
+void PrintTo(const FileIdentity& id, std::ostream* out) {
+    *out << std::hex << "{" << id.volumeSerial << ", " << id.fileIndex << "}";
+}
+
+namespace contract {
 namespace {
 
 using namespace win;
@@ -368,6 +376,104 @@ TEST_P(OsContract, PathForms) {
     EXPECT_EQ("y", Read(At("dir\\inner.txt")));
 
     EXPECT_TRUE(FailedWith(Exists(At("bad|name")), ERROR_INVALID_NAME_));
+}
+
+// --- what a path is ---
+
+// One file or folder, however it is spelt: in another case, through "..",
+// through a link on the way or at the end.
+TEST_P(OsContract, FileIdentity) {
+    Write(At("file.txt"), "x");
+    Write(At("other.txt"), "x");
+    ASSERT_TRUE(os().CreateDirectory(At("Folder")));
+    Write(At("Folder\\inner.txt"), "y");
+    std::vector<std::pair<std::string, std::string>> spellings = {
+        {"file.txt", At("FILE.TXT")},
+        {"file.txt", At("Folder\\..\\file.txt")},
+        {"Folder", At("folder")},
+        {"Folder", At("Folder\\")},
+    };
+    if (env().MakeLink(At("to-folder"), At("Folder")) &&
+        env().MakeLink(At("to-file.txt"), At("file.txt"))) {
+        spellings.insert(spellings.end(), {{"Folder", At("to-folder")},
+                                           {"Folder\\inner.txt", At("TO-FOLDER\\inner.txt")},
+                                           {"file.txt", At("to-file.txt")}});
+    }
+    for (const auto& [name, spelling] : spellings) {
+        FileIdentity expected, id;
+        ASSERT_TRUE(os().GetFileIdentity(At(name), expected)) << name << " " << os().GetLastError();
+        EXPECT_NE(FileIdentity{}, expected) << name;
+        EXPECT_TRUE(os().GetFileIdentity(spelling, id)) << spelling << " " << os().GetLastError();
+        EXPECT_EQ(expected, id) << spelling;
+    }
+
+    FileIdentity file, other;
+    ASSERT_TRUE(os().GetFileIdentity(At("file.txt"), file));
+    ASSERT_TRUE(os().GetFileIdentity(At("other.txt"), other));
+    EXPECT_NE(file, other);
+
+    const FileIdentity untouched{SENTINEL, SENTINEL};
+    FileIdentity id = untouched;
+    EXPECT_TRUE(FailedWith(os().GetFileIdentity(At("missing.txt"), id), ERROR_FILE_NOT_FOUND_));
+    EXPECT_TRUE(
+        FailedWith(os().GetFileIdentity(At("missing\\file.txt"), id), ERROR_PATH_NOT_FOUND_));
+    EXPECT_EQ(untouched, id);
+}
+
+// Names compare without case by the system's table, beyond ASCII too; the
+// units the table leaves alone keep names apart.
+TEST_P(OsContract, NamesCompareByTheSystemsCase) {
+    const struct {
+        const char* made;
+        const char* asked;
+        bool same;
+    } rows[] = {
+        {"ạ.txt", "Ạ.TXT", true},  {"ά.txt", "Ά.TXT", true},   {"ё.txt", "Ё.TXT", true},
+        {"ž.txt", "Ž.TXT", true},  {"ａ.txt", "Ａ.TXT", true}, {"ı.txt", "I.TXT", false},
+        {"ǅ.txt", "ǆ.txt", false}, {"ß.txt", "ẞ.txt", false},
+    };
+    for (const auto& row : rows) {
+        Write(At(row.made), row.made);
+        EXPECT_EQ(row.same, Exists(At(row.asked))) << row.made << " / " << row.asked;
+    }
+    EXPECT_EQ("ạ.txt", Read(At("Ạ.TXT")));
+    ASSERT_TRUE(os().CreateDirectory(At("Ώ")));
+    EXPECT_TRUE(FailedWith(os().CreateDirectory(At("ώ")), ERROR_ALREADY_EXISTS_));
+    ExpectMatches(os(), env().Folder(), {{"Ạ*", {"ạ.txt"}}, {"ώ", {"Ώ"}}});
+}
+
+// Where a path leads: the long form, every link resolved, each name in the
+// case it was created with.
+TEST_P(OsContract, FinalPathName) {
+    ASSERT_TRUE(os().CreateDirectory(At("Target")));
+    Write(At("Target\\Inner.txt"), "x");
+    std::string base;
+    ASSERT_TRUE(os().GetFinalPathName(env().Folder(), base)) << os().GetLastError();
+    ASSERT_EQ("\\\\?\\", base.substr(0, 4));
+    EXPECT_EQ(0, os().CompareStringOrdinal(base.substr(4), env().Folder(), true)) << base;
+
+    std::vector<std::pair<std::string, std::string>> rows = {
+        {At("TARGET"), "\\Target"},
+        {At("target\\INNER.TXT"), "\\Target\\Inner.txt"},
+        {At("Target\\"), "\\Target"},
+    };
+    if (env().MakeLink(At("Link"), At("Target")) &&
+        env().MakeLink(At("FileLink.txt"), At("Target\\Inner.txt"))) {
+        rows.insert(rows.end(), {{At("link"), "\\Target"},
+                                 {At("Link\\inner.txt"), "\\Target\\Inner.txt"},
+                                 {At("FileLink.txt"), "\\Target\\Inner.txt"}});
+    }
+    for (const auto& [spelling, tail] : rows) {
+        std::string final = "sentinel";
+        EXPECT_TRUE(os().GetFinalPathName(spelling, final))
+            << spelling << " " << os().GetLastError();
+        EXPECT_EQ(base + tail, final) << spelling;
+    }
+
+    std::string final = "sentinel";
+    EXPECT_TRUE(FailedWith(os().GetFinalPathName(At("missing"), final), ERROR_FILE_NOT_FOUND_));
+    EXPECT_TRUE(FailedWith(os().GetFinalPathName(At("missing\\x"), final), ERROR_PATH_NOT_FOUND_));
+    EXPECT_EQ("sentinel", final);
 }
 
 // --- find ---
@@ -787,6 +893,29 @@ TEST_P(OsContract, DecodeCp932) {
     }
 }
 
+// Ordinal: UTF-16 units by number, not by code point or by language; without
+// case, each unit through the system's uppercase table. U+FF21 is above the
+// surrogates U+1F600 is made of; "ß", "ı", "ſ" and "ǅ" have no uppercase of
+// their own in the table.
+TEST_P(OsContract, CompareStringOrdinal) {
+    const std::tuple<const char*, const char*, bool, int> rows[] = {
+        {"", "", false, 0},   {"abc", "ABC", false, 1}, {"abc", "ABC", true, 0},
+        {"a", "B", false, 1}, {"a", "B", true, -1},     {"ab", "abc", true, -1},
+        {"é", "f", false, 1}, {"Ａ", "😀", false, 1},    {"é", "É", false, 1},
+        {"é", "É", true, 0},  {"ÿ", "Ÿ", true, 0},      {"ž", "Ž", true, 0},
+        {"ő", "Ő", true, 0},  {"ά", "Ά", true, 0},      {"ώ", "Ώ", true, 0},
+        {"ё", "Ё", true, 0},  {"я", "Я", true, 0},      {"ạ", "Ạ", true, 0},
+        {"ệ", "Ệ", true, 0},  {"ａ", "Ａ", true, 0},    {"Ｚ", "ｚ", false, -1},
+        {"ß", "SS", true, 1}, {"ß", "ẞ", true, -1},     {"ı", "I", true, 1},
+        {"ı", "i", true, 1},  {"ſ", "s", true, 1},      {"ǅ", "Ǆ", true, 1},
+        {"ǆ", "Ǆ", true, 0},  {"ǅ", "ǆ", true, 1},
+    };
+    for (const auto& [a, b, ignoreCase, sign] : rows) {
+        const int result = os().CompareStringOrdinal(a, b, ignoreCase);
+        EXPECT_EQ(sign, (result > 0) - (result < 0)) << a << " / " << b << " " << ignoreCase;
+    }
+}
+
 // A lead byte before a byte that cannot trail keeps that byte.
 TEST_P(OsContract, DecodeCp932KeepsAByteThatCannotTrail) {
     if (env().OnWine()) GTEST_SKIP() << "Wine's code page 932 swallows the byte after a lead byte";
@@ -794,4 +923,5 @@ TEST_P(OsContract, DecodeCp932KeepsAByteThatCannotTrail) {
 }
 
 }  // namespace
-}  // namespace setup::contract
+}  // namespace contract
+}  // namespace setup

@@ -308,6 +308,45 @@ bool Win32Os::ReadFile(const std::string& path, std::string& bytes) {
     return true;
 }
 
+namespace {
+
+// Opens a file or folder for querying only, every link followed; it stays
+// open for everyone else.
+HANDLE OpenToQuery(const std::wstring& path) {
+    return ::CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                         nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+}
+
+}  // namespace
+
+bool Win32Os::GetFileIdentity(const std::string& path, FileIdentity& out) {
+    LastErrorKeeper keep;
+    Handle file(OpenToQuery(WidePath(path)));
+    BY_HANDLE_FILE_INFORMATION info{};
+    const bool ok = file.Valid() && ::GetFileInformationByHandle(file.Get(), &info);
+    keep.Take();
+    if (!ok) return false;
+    out.volumeSerial = info.dwVolumeSerialNumber;
+    out.fileIndex = (static_cast<uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+    return true;
+}
+
+bool Win32Os::GetFinalPathName(const std::string& path, std::string& out) {
+    LastErrorKeeper keep;
+    Handle file(OpenToQuery(WidePath(path)));
+    std::wstring final;
+    const bool ok =
+        file.Valid() && FetchText(
+                            [&](wchar_t* buf, DWORD size) {
+                                return ::GetFinalPathNameByHandleW(
+                                    file.Get(), buf, size, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+                            },
+                            final);
+    keep.Take();
+    if (ok) out = Narrow(final);
+    return ok;
+}
+
 std::unique_ptr<TextSink> Win32Os::CreateTextFile(const std::string& path) {
     const std::wstring wide = WidePath(path);
     HANDLE h = ::CreateFileW(wide.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,

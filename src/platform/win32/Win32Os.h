@@ -22,6 +22,7 @@ public:
     void CloseMutex(MutexHandle mutex) override;
     void Sleep(uint32_t milliseconds) override;
     std::string DecodeCp932(std::string_view bytes) override;
+    int CompareStringOrdinal(const std::string& a, const std::string& b, bool ignoreCase) override;
 
     // Win32Files.cpp
     bool CreateDirectory(const std::string& path) override;
@@ -34,6 +35,8 @@ public:
     bool SetFileAttributes(const std::string& path, uint32_t attributes) override;
     bool ReadFile(const std::string& path, std::string& bytes) override;
     std::unique_ptr<TextSink> CreateTextFile(const std::string& path) override;
+    bool GetFileIdentity(const std::string& path, FileIdentity& out) override;
+    bool GetFinalPathName(const std::string& path, std::string& out) override;
     bool GetCurrentDirectory(std::string& out) override;
     bool SetCurrentDirectory(const std::string& path) override;
     bool FindFiles(const std::string& pattern, std::vector<FindData>& out) override;

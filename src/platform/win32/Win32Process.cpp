@@ -1,5 +1,5 @@
 // The process and text: last error, environment, version and system
-// folders, named mutexes, sleeping and code page 932.
+// folders, named mutexes, sleeping, code page 932 and ordinal comparison.
 #include "platform/win32/Win32Os.h"
 #include "platform/win32/Win32Support.h"
 
@@ -81,6 +81,15 @@ std::string Win32Os::DecodeCp932(std::string_view bytes) {
     const int got = ::MultiByteToWideChar(932, 0, bytes.data(), length, &wide[0], needed);
     wide.resize(got > 0 ? static_cast<size_t>(got) : 0);
     return Narrow(wide);
+}
+
+int Win32Os::CompareStringOrdinal(const std::string& a, const std::string& b, bool ignoreCase) {
+    const std::wstring wa = Widen(a);
+    const std::wstring wb = Widen(b);
+    const int result =
+        ::CompareStringOrdinal(wa.c_str(), static_cast<int>(wa.size()), wb.c_str(),
+                               static_cast<int>(wb.size()), ignoreCase ? TRUE : FALSE);
+    return result - CSTR_EQUAL;
 }
 
 }  // namespace setup
