@@ -380,17 +380,20 @@ TEST_P(OsContract, PathForms) {
 
 // --- what a path is ---
 
-// One file or folder, however it is spelt: in another case, through "..",
-// through a link on the way or at the end.
+// One file or folder, however it is spelt: in another case, in the long
+// form, through "..", through a link on the way or at the end.
 TEST_P(OsContract, FileIdentity) {
     Write(At("file.txt"), "x");
     Write(At("other.txt"), "x");
     ASSERT_TRUE(os().CreateDirectory(At("Folder")));
     Write(At("Folder\\inner.txt"), "y");
+    const std::string longForm = "\\\\?\\" + env().Folder();
     std::vector<std::pair<std::string, std::string>> spellings = {
         {"file.txt", At("FILE.TXT")},
+        {"file.txt", longForm + "\\file.txt"},
         {"file.txt", At("Folder\\..\\file.txt")},
         {"Folder", At("folder")},
+        {"Folder", longForm + "\\FOLDER"},
         {"Folder", At("Folder\\")},
     };
     if (env().MakeLink(At("to-folder"), At("Folder")) &&
@@ -442,6 +445,63 @@ TEST_P(OsContract, NamesCompareByTheSystemsCase) {
     ExpectMatches(os(), env().Folder(), {{"Ạ*", {"ạ.txt"}}, {"ώ", {"Ώ"}}});
 }
 
+// The long form names exactly what it spells: "d." made through it is a
+// folder of its own beside "d", which the short form reaches by dropping the
+// dot. Every call on a path takes it.
+TEST_P(OsContract, LongFormKeepsTheExactName) {
+    const std::string dot = "\\\\?\\" + At("d.");
+    ASSERT_TRUE(os().CreateDirectory(At("d")));
+    ASSERT_TRUE(os().CreateDirectory(dot)) << os().GetLastError();
+    Write(At("d\\in-d.txt"), "d");
+    Write(dot + "\\in-dot.txt", "dot");
+    EXPECT_EQ("dot", Read(dot + "\\in-dot.txt"));
+    EXPECT_EQ("d", Read(At("d.\\in-d.txt")));
+    EXPECT_TRUE(FailedWith(Exists(At("d.\\in-dot.txt")), ERROR_FILE_NOT_FOUND_));
+
+    std::vector<FindData> found;
+    ASSERT_TRUE(os().FindFiles(At("*"), found));
+    EXPECT_EQ(Sorted({".", "..", "d", "d."}), Names(found));
+    ASSERT_TRUE(os().FindFiles(dot + "\\*", found)) << os().GetLastError();
+    EXPECT_EQ(Sorted({".", "..", "in-dot.txt"}), Names(found));
+    ASSERT_TRUE(Entry(found, "in-dot.txt"));
+    EXPECT_EQ(dot + "\\in-dot.txt", Entry(found, "in-dot.txt")->fullPath);
+    ASSERT_TRUE(os().FindFiles(dot, found)) << os().GetLastError();
+    ASSERT_EQ(1u, found.size());
+    EXPECT_EQ("d.", found[0].name);
+    EXPECT_EQ(dot, found[0].fullPath);
+
+    EXPECT_TRUE(os().CopyFile(dot + "\\in-dot.txt", dot + "\\copy.txt", true));
+    EXPECT_TRUE(os().CopyFileWithProgress(dot + "\\copy.txt", dot + "\\chunked.txt", true, {}));
+    EXPECT_EQ("dot", Read(dot + "\\chunked.txt"));
+    ASSERT_TRUE(os().SetFileAttributes(dot + "\\copy.txt", FILE_ATTRIBUTE_READONLY_));
+    EXPECT_TRUE(FailedWith(os().DeleteFile(dot + "\\copy.txt"), ERROR_ACCESS_DENIED_));
+    ASSERT_TRUE(os().SetFileAttributes(dot + "\\copy.txt", FILE_ATTRIBUTE_NORMAL_));
+    FileIdentity withDot, withoutDot;
+    ASSERT_TRUE(os().GetFileIdentity(dot, withDot));
+    ASSERT_TRUE(os().GetFileIdentity(At("d"), withoutDot));
+    EXPECT_NE(withDot, withoutDot);
+    std::string final;
+    ASSERT_TRUE(os().GetFinalPathName(dot, final));
+    // Wine names an open file without the trailing dots of its name.
+    if (!env().OnWine()) {
+        EXPECT_EQ("\\d.", final.substr(final.size() - 3)) << final;
+    }
+
+    // Nothing is resolved, so these are no names.
+    for (const std::string& bad :
+         {"\\\\?\\" + At("d\\..\\d."), "\\\\?\\" + At(".\\d."), "\\\\?\\" + env().Folder() + "/d.",
+          "\\\\?\\" + env().Folder() + "\\\\d."}) {
+        EXPECT_TRUE(FailedWith(Exists(bad), ERROR_INVALID_NAME_)) << bad;
+    }
+
+    for (const char* name : {"in-dot.txt", "copy.txt", "chunked.txt"}) {
+        EXPECT_TRUE(os().DeleteFile(dot + "\\" + name)) << name << " " << os().GetLastError();
+    }
+    EXPECT_TRUE(os().RemoveDirectory(dot)) << os().GetLastError();
+    EXPECT_FALSE(Exists(dot));
+    EXPECT_EQ("d", Read(At("d\\in-d.txt")));
+}
+
 // Where a path leads: the long form, every link resolved, each name in the
 // case it was created with.
 TEST_P(OsContract, FinalPathName) {
@@ -456,6 +516,7 @@ TEST_P(OsContract, FinalPathName) {
         {At("TARGET"), "\\Target"},
         {At("target\\INNER.TXT"), "\\Target\\Inner.txt"},
         {At("Target\\"), "\\Target"},
+        {"\\\\?\\" + At("target\\inner.txt"), "\\Target\\Inner.txt"},
     };
     if (env().MakeLink(At("Link"), At("Target")) &&
         env().MakeLink(At("FileLink.txt"), At("Target\\Inner.txt"))) {

@@ -133,6 +133,19 @@ bool WildcardMatch(const std::string& pattern, const std::string& name) {
     return false;
 }
 
+bool StartsWithDrive(std::string_view path) {
+    return path.size() >= 2 && path[1] == ':' &&
+           ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z'));
+}
+
+// A name Windows accepts: no control character, none of <>:"|?* and no "/".
+bool ValidName(std::string_view name) {
+    return std::none_of(name.begin(), name.end(), [](char c) {
+        return static_cast<unsigned char>(c) < 0x20 ||
+               std::string_view("<>:\"|?*/").find(c) != std::string_view::npos;
+    });
+}
+
 bool HasWildcard(std::string_view text) {
     return text.find_first_of("*?") != std::string_view::npos;
 }
@@ -241,6 +254,7 @@ struct FakeOs::Key {
 struct FakeOs::Path {
     std::string drive;  // "C:" as the caller wrote it
     std::vector<std::string> parts;
+    bool longForm = false;  // written as "\\?\C:\...", and shown so
     char Letter() const { return static_cast<char>(drive[0] & ~0x20); }
 };
 
@@ -311,12 +325,30 @@ std::optional<uint32_t> FakeOs::TakeFailure(const char* method, const std::strin
 // --- paths ---
 
 bool FakeOs::Parse(const std::string& raw, Path& out) const {
+    // The long form names exactly what it spells: "/" is no separator, "."
+    // and ".." are no steps, a name keeps its trailing dots and blanks.
+    if (raw.compare(0, 4, "\\\\?\\") == 0) {
+        const std::string rest = raw.substr(4);
+        if (!StartsWithDrive(rest) || (rest.size() > 2 && rest[2] != '\\')) return false;
+        Path path;
+        path.longForm = true;
+        path.drive = rest.substr(0, 2);
+        for (size_t start = 3; start < rest.size();) {
+            const size_t end = std::min(rest.find('\\', start), rest.size());
+            const std::string name = rest.substr(start, end - start);
+            if (name.empty() || name == "." || name == ".." || !ValidName(name)) return false;
+            path.parts.push_back(name);
+            start = end + 1;
+        }
+        out = path;
+        return true;
+    }
+
     std::string s = raw;
     std::replace(s.begin(), s.end(), '/', '\\');
     if (s.empty() || s.compare(0, 2, "\\\\") == 0) return false;
 
-    const bool hasDrive = s.size() >= 2 && s[1] == ':' &&
-                          ((s[0] >= 'A' && s[0] <= 'Z') || (s[0] >= 'a' && s[0] <= 'z'));
+    const bool hasDrive = StartsWithDrive(s);
     Path base;
     std::string rest;
     if (hasDrive) {
@@ -344,12 +376,7 @@ bool FakeOs::Parse(const std::string& raw, Path& out) const {
         // Windows drops trailing dots and spaces of a component.
         while (!part.empty() && (part.back() == '.' || part.back() == ' ')) part.pop_back();
         if (part.empty()) continue;
-        for (unsigned char c : part) {
-            if (c < 0x20 ||
-                std::string_view("<>:\"|?*").find(static_cast<char>(c)) != std::string_view::npos) {
-                return false;
-            }
-        }
+        if (!ValidName(part)) return false;
         base.parts.push_back(part);
     }
     out = base;
@@ -357,7 +384,7 @@ bool FakeOs::Parse(const std::string& raw, Path& out) const {
 }
 
 std::string FakeOs::Display(const Path& path) const {
-    std::string out = path.drive + "\\";
+    std::string out = (path.longForm ? "\\\\?\\" : "") + path.drive + "\\";
     for (size_t i = 0; i < path.parts.size(); ++i) {
         if (i > 0) out += '\\';
         out += path.parts[i];
@@ -368,6 +395,7 @@ std::string FakeOs::Display(const Path& path) const {
 std::string FakeOs::Canonical(const std::string& path) const {
     Path parsed;
     if (!Parse(path, parsed)) return Fold(path);
+    parsed.longForm = false;  // "\\?\C:\x" is "C:\x"
     return Fold(Display(parsed));
 }
 

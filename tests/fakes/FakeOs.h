@@ -8,7 +8,9 @@
 // Names compare without case by the system's uppercase table (the one
 // CompareStringOrdinal uses) and keep the case they were created with. Paths
 // take "\" or "/", ".", "..", drive-relative and current-directory-relative
-// forms (current directory "C:\" at start). Every node has an identity (the
+// forms (current directory "C:\" at start). The long form "\\?\C:\..." is
+// taken literally, as Windows takes it: "/", "." and ".." are not resolved and
+// a name keeps its trailing dots and blanks. Every node has an identity (the
 // drive's serial number, an index given at creation) and a final path ("\\?\"
 // and the names as created), both reached through links.
 // FindFiles delivers "." and ".." first (not at a drive root), then the
