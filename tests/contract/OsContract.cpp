@@ -380,47 +380,58 @@ TEST_P(OsContract, PathForms) {
 
 // --- what a path is ---
 
-// One file or folder, however it is spelt: in another case, in the long
-// form, through "..", through a link on the way or at the end.
-TEST_P(OsContract, FileIdentity) {
-    Write(At("file.txt"), "x");
+// One file or folder, however it is spelt (in another case, in the long
+// form, through "..", through a link on the way or at the end), has one
+// identity and one final path: the long form, every link resolved, each name
+// in the case it was created with.
+TEST_P(OsContract, IdentityAndFinalPath) {
+    Write(At("File.txt"), "x");
     Write(At("other.txt"), "x");
     ASSERT_TRUE(os().CreateDirectory(At("Folder")));
-    Write(At("Folder\\inner.txt"), "y");
+    Write(At("Folder\\Inner.txt"), "y");
+    std::string base;
+    ASSERT_TRUE(os().GetFinalPathName(env().Folder(), base)) << os().GetLastError();
+    ASSERT_EQ("\\\\?\\", base.substr(0, 4));
+    EXPECT_EQ(0, os().CompareStringOrdinal(base.substr(4), env().Folder(), true)) << base;
     const std::string longForm = "\\\\?\\" + env().Folder();
-    std::vector<std::pair<std::string, std::string>> spellings = {
-        {"file.txt", At("FILE.TXT")},
-        {"file.txt", longForm + "\\file.txt"},
-        {"file.txt", At("Folder\\..\\file.txt")},
-        {"Folder", At("folder")},
-        {"Folder", longForm + "\\FOLDER"},
-        {"Folder", At("Folder\\")},
+    std::vector<std::pair<std::string, std::string>> rows = {
+        {At("FILE.TXT"), "File.txt"},
+        {longForm + "\\file.txt", "File.txt"},
+        {At("Folder\\..\\file.txt"), "File.txt"},
+        {At("folder"), "Folder"},
+        {longForm + "\\FOLDER\\", "Folder"},
+        {At("folder\\INNER.TXT"), "Folder\\Inner.txt"},
     };
-    if (env().MakeLink(At("to-folder"), At("Folder")) &&
-        env().MakeLink(At("to-file.txt"), At("file.txt"))) {
-        spellings.insert(spellings.end(), {{"Folder", At("to-folder")},
-                                           {"Folder\\inner.txt", At("TO-FOLDER\\inner.txt")},
-                                           {"file.txt", At("to-file.txt")}});
+    if (env().MakeLink(At("Link"), At("Folder")) &&
+        env().MakeLink(At("FileLink.txt"), At("File.txt"))) {
+        rows.insert(rows.end(), {{At("link"), "Folder"},
+                                 {At("Link\\inner.txt"), "Folder\\Inner.txt"},
+                                 {At("FileLink.txt"), "File.txt"}});
     }
-    for (const auto& [name, spelling] : spellings) {
+    for (const auto& [spelling, stored] : rows) {
         FileIdentity expected, id;
-        ASSERT_TRUE(os().GetFileIdentity(At(name), expected)) << name << " " << os().GetLastError();
-        EXPECT_NE(FileIdentity{}, expected) << name;
-        EXPECT_TRUE(os().GetFileIdentity(spelling, id)) << spelling << " " << os().GetLastError();
+        std::string final;
+        ASSERT_TRUE(os().GetFileIdentity(At(stored), expected)) << stored;
+        EXPECT_NE(FileIdentity{}, expected) << stored;
+        EXPECT_TRUE(os().GetFileIdentity(spelling, id) && os().GetFinalPathName(spelling, final))
+            << spelling << " " << os().GetLastError();
         EXPECT_EQ(expected, id) << spelling;
+        EXPECT_EQ(base + "\\" + stored, final) << spelling;
     }
 
     FileIdentity file, other;
-    ASSERT_TRUE(os().GetFileIdentity(At("file.txt"), file));
+    ASSERT_TRUE(os().GetFileIdentity(At("File.txt"), file));
     ASSERT_TRUE(os().GetFileIdentity(At("other.txt"), other));
     EXPECT_NE(file, other);
-
-    const FileIdentity untouched{SENTINEL, SENTINEL};
-    FileIdentity id = untouched;
-    EXPECT_TRUE(FailedWith(os().GetFileIdentity(At("missing.txt"), id), ERROR_FILE_NOT_FOUND_));
-    EXPECT_TRUE(
-        FailedWith(os().GetFileIdentity(At("missing\\file.txt"), id), ERROR_PATH_NOT_FOUND_));
-    EXPECT_EQ(untouched, id);
+    for (const auto& [name, error] : {std::make_pair("missing.txt", ERROR_FILE_NOT_FOUND_),
+                                      std::make_pair("missing\\x.txt", ERROR_PATH_NOT_FOUND_)}) {
+        FileIdentity id{SENTINEL, SENTINEL};
+        std::string final = "sentinel";
+        EXPECT_TRUE(FailedWith(os().GetFileIdentity(At(name), id), error)) << name;
+        EXPECT_TRUE(FailedWith(os().GetFinalPathName(At(name), final), error)) << name;
+        EXPECT_EQ((FileIdentity{SENTINEL, SENTINEL}), id);
+        EXPECT_EQ("sentinel", final);
+    }
 }
 
 // Names compare without case by the system's table, beyond ASCII too; the
@@ -456,7 +467,6 @@ TEST_P(OsContract, LongFormKeepsTheExactName) {
     Write(dot + "\\in-dot.txt", "dot");
     EXPECT_EQ("dot", Read(dot + "\\in-dot.txt"));
     EXPECT_EQ("d", Read(At("d.\\in-d.txt")));
-    EXPECT_TRUE(FailedWith(Exists(At("d.\\in-dot.txt")), ERROR_FILE_NOT_FOUND_));
 
     std::vector<FindData> found;
     ASSERT_TRUE(os().FindFiles(At("*"), found));
@@ -500,41 +510,6 @@ TEST_P(OsContract, LongFormKeepsTheExactName) {
     EXPECT_TRUE(os().RemoveDirectory(dot)) << os().GetLastError();
     EXPECT_FALSE(Exists(dot));
     EXPECT_EQ("d", Read(At("d\\in-d.txt")));
-}
-
-// Where a path leads: the long form, every link resolved, each name in the
-// case it was created with.
-TEST_P(OsContract, FinalPathName) {
-    ASSERT_TRUE(os().CreateDirectory(At("Target")));
-    Write(At("Target\\Inner.txt"), "x");
-    std::string base;
-    ASSERT_TRUE(os().GetFinalPathName(env().Folder(), base)) << os().GetLastError();
-    ASSERT_EQ("\\\\?\\", base.substr(0, 4));
-    EXPECT_EQ(0, os().CompareStringOrdinal(base.substr(4), env().Folder(), true)) << base;
-
-    std::vector<std::pair<std::string, std::string>> rows = {
-        {At("TARGET"), "\\Target"},
-        {At("target\\INNER.TXT"), "\\Target\\Inner.txt"},
-        {At("Target\\"), "\\Target"},
-        {"\\\\?\\" + At("target\\inner.txt"), "\\Target\\Inner.txt"},
-    };
-    if (env().MakeLink(At("Link"), At("Target")) &&
-        env().MakeLink(At("FileLink.txt"), At("Target\\Inner.txt"))) {
-        rows.insert(rows.end(), {{At("link"), "\\Target"},
-                                 {At("Link\\inner.txt"), "\\Target\\Inner.txt"},
-                                 {At("FileLink.txt"), "\\Target\\Inner.txt"}});
-    }
-    for (const auto& [spelling, tail] : rows) {
-        std::string final = "sentinel";
-        EXPECT_TRUE(os().GetFinalPathName(spelling, final))
-            << spelling << " " << os().GetLastError();
-        EXPECT_EQ(base + tail, final) << spelling;
-    }
-
-    std::string final = "sentinel";
-    EXPECT_TRUE(FailedWith(os().GetFinalPathName(At("missing"), final), ERROR_FILE_NOT_FOUND_));
-    EXPECT_TRUE(FailedWith(os().GetFinalPathName(At("missing\\x"), final), ERROR_PATH_NOT_FOUND_));
-    EXPECT_EQ("sentinel", final);
 }
 
 // --- find ---
