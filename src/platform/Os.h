@@ -164,6 +164,14 @@ public:
     virtual bool ReadFile(const std::string& path, std::string& bytes) = 0;
     // Creates (or truncates) a file for writing text. null on failure.
     virtual std::unique_ptr<TextSink> CreateTextFile(const std::string& path) = 0;
+    // CreateFile(path, 0, FILE_SHARE_READ|WRITE|DELETE, OPEN_EXISTING,
+    // FILE_FLAG_BACKUP_SEMANTICS) - links on the way and at the end followed -
+    // then GetFileInformationByHandle. false: last error (2, 3, ...), out untouched.
+    virtual bool GetFileIdentity(const std::string& path, FileIdentity& out) = 0;
+    // The same open, then GetFinalPathNameByHandleW(FILE_NAME_NORMALIZED |
+    // VOLUME_NAME_DOS): every link resolved, each name as stored, in the long
+    // form ("\\?\C:\..." or "\\?\UNC\server\share\..."). false: last error, out untouched.
+    virtual bool GetFinalPathName(const std::string& path, std::string& out) = 0;
     // GetCurrentDirectory. false: out untouched.
     virtual bool GetCurrentDirectory(std::string& out) = 0;
     virtual bool SetCurrentDirectory(const std::string& path) = 0;
@@ -251,6 +259,11 @@ public:
     // MultiByteToWideChar(932) then to UTF-8. A byte sequence that is not
     // code page 932 becomes U+30FB, as Windows' default character for it.
     virtual std::string DecodeCp932(std::string_view bytes) = 0;
+    // CompareStringOrdinal of the two texts as UTF-16: <0, 0 or >0. With
+    // ignoreCase the system's own uppercase table is applied to each unit,
+    // the rule the file system uses for names.
+    virtual int CompareStringOrdinal(const std::string& a, const std::string& b,
+                                     bool ignoreCase) = 0;
 };
 
 }  // namespace setup

@@ -1,12 +1,20 @@
 #include "OsContract.h"
 
 #include <algorithm>
+#include <ostream>
+#include <tuple>
 #include <utility>
 #include <vector>
 
 #include "support/Utf16.h"
 
-namespace setup::contract {
+namespace setup {
+
+void PrintTo(const FileIdentity& id, std::ostream* out) {
+    *out << std::hex << "{" << id.volumeSerial << ", " << id.fileIndex << "}";
+}
+
+namespace contract {
 namespace {
 
 using namespace win;
@@ -368,6 +376,140 @@ TEST_P(OsContract, PathForms) {
     EXPECT_EQ("y", Read(At("dir\\inner.txt")));
 
     EXPECT_TRUE(FailedWith(Exists(At("bad|name")), ERROR_INVALID_NAME_));
+}
+
+// --- what a path is ---
+
+// One file or folder, however it is spelt (in another case, in the long
+// form, through "..", through a link on the way or at the end), has one
+// identity and one final path: the long form, every link resolved, each name
+// in the case it was created with.
+TEST_P(OsContract, IdentityAndFinalPath) {
+    Write(At("File.txt"), "x");
+    Write(At("other.txt"), "x");
+    ASSERT_TRUE(os().CreateDirectory(At("Folder")));
+    Write(At("Folder\\Inner.txt"), "y");
+    std::string base;
+    ASSERT_TRUE(os().GetFinalPathName(env().Folder(), base)) << os().GetLastError();
+    ASSERT_EQ("\\\\?\\", base.substr(0, 4));
+    EXPECT_EQ(0, os().CompareStringOrdinal(base.substr(4), env().Folder(), true)) << base;
+    const std::string longForm = "\\\\?\\" + env().Folder();
+    std::vector<std::pair<std::string, std::string>> rows = {
+        {At("FILE.TXT"), "File.txt"},
+        {longForm + "\\file.txt", "File.txt"},
+        {At("Folder\\..\\file.txt"), "File.txt"},
+        {At("folder"), "Folder"},
+        {longForm + "\\FOLDER\\", "Folder"},
+        {At("folder\\INNER.TXT"), "Folder\\Inner.txt"},
+    };
+    if (env().MakeLink(At("Link"), At("Folder")) &&
+        env().MakeLink(At("FileLink.txt"), At("File.txt"))) {
+        rows.insert(rows.end(), {{At("link"), "Folder"},
+                                 {At("Link\\inner.txt"), "Folder\\Inner.txt"},
+                                 {At("FileLink.txt"), "File.txt"}});
+    }
+    for (const auto& [spelling, stored] : rows) {
+        FileIdentity expected, id;
+        std::string final;
+        ASSERT_TRUE(os().GetFileIdentity(At(stored), expected)) << stored;
+        EXPECT_NE(FileIdentity{}, expected) << stored;
+        EXPECT_TRUE(os().GetFileIdentity(spelling, id) && os().GetFinalPathName(spelling, final))
+            << spelling << " " << os().GetLastError();
+        EXPECT_EQ(expected, id) << spelling;
+        EXPECT_EQ(base + "\\" + stored, final) << spelling;
+    }
+
+    FileIdentity file, other;
+    ASSERT_TRUE(os().GetFileIdentity(At("File.txt"), file));
+    ASSERT_TRUE(os().GetFileIdentity(At("other.txt"), other));
+    EXPECT_NE(file, other);
+    for (const auto& [name, error] : {std::make_pair("missing.txt", ERROR_FILE_NOT_FOUND_),
+                                      std::make_pair("missing\\x.txt", ERROR_PATH_NOT_FOUND_)}) {
+        FileIdentity id{SENTINEL, SENTINEL};
+        std::string final = "sentinel";
+        EXPECT_TRUE(FailedWith(os().GetFileIdentity(At(name), id), error)) << name;
+        EXPECT_TRUE(FailedWith(os().GetFinalPathName(At(name), final), error)) << name;
+        EXPECT_EQ((FileIdentity{SENTINEL, SENTINEL}), id);
+        EXPECT_EQ("sentinel", final);
+    }
+}
+
+// Names compare without case by the system's table, beyond ASCII too; the
+// units the table leaves alone keep names apart.
+TEST_P(OsContract, NamesCompareByTheSystemsCase) {
+    const struct {
+        const char* made;
+        const char* asked;
+        bool same;
+    } rows[] = {
+        {"ạ.txt", "Ạ.TXT", true},  {"ά.txt", "Ά.TXT", true},   {"ё.txt", "Ё.TXT", true},
+        {"ž.txt", "Ž.TXT", true},  {"ａ.txt", "Ａ.TXT", true}, {"ı.txt", "I.TXT", false},
+        {"ǅ.txt", "ǆ.txt", false}, {"ß.txt", "ẞ.txt", false},
+    };
+    for (const auto& row : rows) {
+        Write(At(row.made), row.made);
+        EXPECT_EQ(row.same, Exists(At(row.asked))) << row.made << " / " << row.asked;
+    }
+    EXPECT_EQ("ạ.txt", Read(At("Ạ.TXT")));
+    ASSERT_TRUE(os().CreateDirectory(At("Ώ")));
+    EXPECT_TRUE(FailedWith(os().CreateDirectory(At("ώ")), ERROR_ALREADY_EXISTS_));
+    ExpectMatches(os(), env().Folder(), {{"Ạ*", {"ạ.txt"}}, {"ώ", {"Ώ"}}});
+}
+
+// The long form names exactly what it spells: "d." made through it is a
+// folder of its own beside "d", which the short form reaches by dropping the
+// dot. Every call on a path takes it.
+TEST_P(OsContract, LongFormKeepsTheExactName) {
+    const std::string dot = "\\\\?\\" + At("d.");
+    ASSERT_TRUE(os().CreateDirectory(At("d")));
+    ASSERT_TRUE(os().CreateDirectory(dot)) << os().GetLastError();
+    Write(At("d\\in-d.txt"), "d");
+    Write(dot + "\\in-dot.txt", "dot");
+    EXPECT_EQ("dot", Read(dot + "\\in-dot.txt"));
+    EXPECT_EQ("d", Read(At("d.\\in-d.txt")));
+
+    std::vector<FindData> found;
+    ASSERT_TRUE(os().FindFiles(At("*"), found));
+    EXPECT_EQ(Sorted({".", "..", "d", "d."}), Names(found));
+    ASSERT_TRUE(os().FindFiles(dot + "\\*", found)) << os().GetLastError();
+    EXPECT_EQ(Sorted({".", "..", "in-dot.txt"}), Names(found));
+    ASSERT_TRUE(Entry(found, "in-dot.txt"));
+    EXPECT_EQ(dot + "\\in-dot.txt", Entry(found, "in-dot.txt")->fullPath);
+    ASSERT_TRUE(os().FindFiles(dot, found)) << os().GetLastError();
+    ASSERT_EQ(1u, found.size());
+    EXPECT_EQ("d.", found[0].name);
+    EXPECT_EQ(dot, found[0].fullPath);
+
+    EXPECT_TRUE(os().CopyFile(dot + "\\in-dot.txt", dot + "\\copy.txt", true));
+    EXPECT_TRUE(os().CopyFileWithProgress(dot + "\\copy.txt", dot + "\\chunked.txt", true, {}));
+    EXPECT_EQ("dot", Read(dot + "\\chunked.txt"));
+    ASSERT_TRUE(os().SetFileAttributes(dot + "\\copy.txt", FILE_ATTRIBUTE_READONLY_));
+    EXPECT_TRUE(FailedWith(os().DeleteFile(dot + "\\copy.txt"), ERROR_ACCESS_DENIED_));
+    ASSERT_TRUE(os().SetFileAttributes(dot + "\\copy.txt", FILE_ATTRIBUTE_NORMAL_));
+    FileIdentity withDot, withoutDot;
+    ASSERT_TRUE(os().GetFileIdentity(dot, withDot));
+    ASSERT_TRUE(os().GetFileIdentity(At("d"), withoutDot));
+    EXPECT_NE(withDot, withoutDot);
+    std::string final;
+    ASSERT_TRUE(os().GetFinalPathName(dot, final));
+    // Wine names an open file without the trailing dots of its name.
+    if (!env().OnWine()) {
+        EXPECT_EQ("\\d.", final.substr(final.size() - 3)) << final;
+    }
+
+    // Nothing is resolved, so these are no names.
+    for (const std::string& bad :
+         {"\\\\?\\" + At("d\\..\\d."), "\\\\?\\" + At(".\\d."), "\\\\?\\" + env().Folder() + "/d.",
+          "\\\\?\\" + env().Folder() + "\\\\d."}) {
+        EXPECT_TRUE(FailedWith(Exists(bad), ERROR_INVALID_NAME_)) << bad;
+    }
+
+    for (const char* name : {"in-dot.txt", "copy.txt", "chunked.txt"}) {
+        EXPECT_TRUE(os().DeleteFile(dot + "\\" + name)) << name << " " << os().GetLastError();
+    }
+    EXPECT_TRUE(os().RemoveDirectory(dot)) << os().GetLastError();
+    EXPECT_FALSE(Exists(dot));
+    EXPECT_EQ("d", Read(At("d\\in-d.txt")));
 }
 
 // --- find ---
@@ -787,6 +929,29 @@ TEST_P(OsContract, DecodeCp932) {
     }
 }
 
+// Ordinal: UTF-16 units by number, not by code point or by language; without
+// case, each unit through the system's uppercase table. U+FF21 is above the
+// surrogates U+1F600 is made of; "ß", "ı", "ſ" and "ǅ" have no uppercase of
+// their own in the table.
+TEST_P(OsContract, CompareStringOrdinal) {
+    const std::tuple<const char*, const char*, bool, int> rows[] = {
+        {"", "", false, 0},   {"abc", "ABC", false, 1}, {"abc", "ABC", true, 0},
+        {"a", "B", false, 1}, {"a", "B", true, -1},     {"ab", "abc", true, -1},
+        {"é", "f", false, 1}, {"Ａ", "😀", false, 1},    {"é", "É", false, 1},
+        {"é", "É", true, 0},  {"ÿ", "Ÿ", true, 0},      {"ž", "Ž", true, 0},
+        {"ő", "Ő", true, 0},  {"ά", "Ά", true, 0},      {"ώ", "Ώ", true, 0},
+        {"ё", "Ё", true, 0},  {"я", "Я", true, 0},      {"ạ", "Ạ", true, 0},
+        {"ệ", "Ệ", true, 0},  {"ａ", "Ａ", true, 0},    {"Ｚ", "ｚ", false, -1},
+        {"ß", "SS", true, 1}, {"ß", "ẞ", true, -1},     {"ı", "I", true, 1},
+        {"ı", "i", true, 1},  {"ſ", "s", true, 1},      {"ǅ", "Ǆ", true, 1},
+        {"ǆ", "Ǆ", true, 0},  {"ǅ", "ǆ", true, 1},
+    };
+    for (const auto& [a, b, ignoreCase, sign] : rows) {
+        const int result = os().CompareStringOrdinal(a, b, ignoreCase);
+        EXPECT_EQ(sign, (result > 0) - (result < 0)) << a << " / " << b << " " << ignoreCase;
+    }
+}
+
 // A lead byte before a byte that cannot trail keeps that byte.
 TEST_P(OsContract, DecodeCp932KeepsAByteThatCannotTrail) {
     if (env().OnWine()) GTEST_SKIP() << "Wine's code page 932 swallows the byte after a lead byte";
@@ -794,4 +959,5 @@ TEST_P(OsContract, DecodeCp932KeepsAByteThatCannotTrail) {
 }
 
 }  // namespace
-}  // namespace setup::contract
+}  // namespace contract
+}  // namespace setup

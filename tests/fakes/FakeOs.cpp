@@ -1,10 +1,12 @@
 #include "fakes/FakeOs.h"
 
 #include <iconv.h>
+#include <locale.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cwctype>
 
 #include "core/Text.h"
 
@@ -24,22 +26,55 @@ int32_t HresultFromWin32(uint32_t error) {
     return static_cast<int32_t>(0x80070000u | (error & 0xFFFF));
 }
 
-char FoldChar(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+[[noreturn]] void TestSetupError(const std::string& what) {
+    std::fprintf(stderr, "FakeOs: %s\n", what.c_str());
+    std::abort();
 }
 
-std::string Fold(std::string_view text) {
-    std::string out(text);
-    for (char& c : out) c = FoldChar(c);
+// The system's uppercase of one UTF-16 unit, the rule the file system
+// compares names by: the simple uppercase of the C.UTF-8 locale, kept only
+// where lowercasing gives the unit back. So "ı", "ſ", "ǅ" and "ß" stay
+// themselves, as in Windows' table.
+char16_t Upper(char16_t unit) {
+    static const std::u16string table = [] {
+        const locale_t utf8 = newlocale(LC_CTYPE_MASK, "C.UTF-8", locale_t{});
+        if (!utf8) TestSetupError("no C.UTF-8 locale for the uppercase table");
+        std::u16string upper(0x10000, u'\0');
+        for (wint_t c = 0; c < 0x10000; ++c) {
+            const wint_t up = towupper_l(c, utf8);
+            upper[c] = static_cast<char16_t>(up <= 0xFFFF && towlower_l(up, utf8) == c ? up : c);
+        }
+        freelocale(utf8);
+        return upper;
+    }();
+    return table[unit];
+}
+
+std::u16string Fold16(std::string_view text) {
+    std::u16string out = Utf8ToUtf16(text);
+    for (char16_t& c : out) c = Upper(c);
     return out;
 }
 
+std::string Fold(std::string_view text) {
+    return Utf16ToUtf8(Fold16(text));
+}
+
+bool IsAscii(std::string_view text) {
+    return std::all_of(text.begin(), text.end(),
+                       [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
 bool SameName(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        if (FoldChar(a[i]) != FoldChar(b[i])) return false;
+    // The table keeps ASCII and the rest apart, so most names, all ASCII,
+    // need no conversion.
+    if (IsAscii(a) && IsAscii(b)) {
+        const auto upper = [](char c) { return c >= 'a' && c <= 'z' ? c - 'a' + 'A' : +c; };
+        return a.size() == b.size() &&
+               std::equal(a.begin(), a.end(), b.begin(),
+                          [&](char x, char y) { return upper(x) == upper(y); });
     }
-    return true;
+    return Fold16(a) == Fold16(b);
 }
 
 // The entry of a folder or key with that name.
@@ -58,13 +93,8 @@ void Erase(std::vector<std::unique_ptr<T>>& entries, const T* entry) {
                   entries.end());
 }
 
-[[noreturn]] void TestSetupError(const std::string& what) {
-    std::fprintf(stderr, "FakeOs: %s\n", what.c_str());
-    std::abort();
-}
-
 // '*' any run; '?' one UTF-16 unit other than '.', or none at a '.' or at
-// the end of the name; ASCII case folded.
+// the end of the name; both already folded.
 bool Glob(const std::u16string& p, const std::u16string& n) {
     size_t pi = 0, ni = 0, starP = std::u16string::npos, starN = 0;
     while (ni < n.size()) {
@@ -87,14 +117,6 @@ bool Glob(const std::u16string& p, const std::u16string& n) {
     return pi == p.size();
 }
 
-std::u16string Fold16(const std::string& text) {
-    std::u16string out = Utf8ToUtf16(text);
-    for (char16_t& c : out) {
-        if (c >= u'A' && c <= u'Z') c = static_cast<char16_t>(c - u'A' + u'a');
-    }
-    return out;
-}
-
 // FindFirstFile's matching: a trailing ".*" also matches names without an
 // extension ("*.*" matches every name), a trailing "." matches names without
 // a dot.
@@ -109,6 +131,19 @@ bool WildcardMatch(const std::string& pattern, const std::string& name) {
         return Glob(p.substr(0, p.size() - 1), n);
     }
     return false;
+}
+
+bool StartsWithDrive(std::string_view path) {
+    return path.size() >= 2 && path[1] == ':' &&
+           ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z'));
+}
+
+// A name Windows accepts: no control character, none of <>:"|?* and no "/".
+bool ValidName(std::string_view name) {
+    return std::none_of(name.begin(), name.end(), [](char c) {
+        return static_cast<unsigned char>(c) < 0x20 ||
+               std::string_view("<>:\"|?*/").find(c) != std::string_view::npos;
+    });
 }
 
 bool HasWildcard(std::string_view text) {
@@ -161,11 +196,19 @@ struct FakeOs::Node {
     std::vector<std::unique_ptr<Node>> children;
     std::string linkTarget;  // a junction or symbolic link: the absolute path it points to
     std::optional<ShellLinkData> shortcut;  // saved by SaveShellLink; dropped when rewritten
+    uint32_t volumeSerial = 0;              // the drive's
+    uint64_t index = 0;                     // unique on the drive, kept for the node's life
+    uint64_t indexesGiven = 0;              // a drive root: the last index it gave out
 
     Node* Child(std::string_view childName) const { return Named(children, childName); }
     Node* AddChild(const std::string& childName, bool isFolder, uint32_t attrs) {
         children.push_back(std::make_unique<Node>(childName, isFolder, attrs, this));
-        return children.back().get();
+        Node* child = children.back().get();
+        Node* root = this;
+        while (root->parent) root = root->parent;
+        child->volumeSerial = root->volumeSerial;
+        child->index = ++root->indexesGiven;
+        return child;
     }
     uint64_t Size() const { return folder ? 0 : size.value_or(content.size()); }
 };
@@ -211,6 +254,7 @@ struct FakeOs::Key {
 struct FakeOs::Path {
     std::string drive;  // "C:" as the caller wrote it
     std::vector<std::string> parts;
+    bool longForm = false;  // written as "\\?\C:\...", and shown so
     char Letter() const { return static_cast<char>(drive[0] & ~0x20); }
 };
 
@@ -281,12 +325,30 @@ std::optional<uint32_t> FakeOs::TakeFailure(const char* method, const std::strin
 // --- paths ---
 
 bool FakeOs::Parse(const std::string& raw, Path& out) const {
+    // The long form names exactly what it spells: "/" is no separator, "."
+    // and ".." are no steps, a name keeps its trailing dots and blanks.
+    if (raw.compare(0, 4, "\\\\?\\") == 0) {
+        const std::string rest = raw.substr(4);
+        if (!StartsWithDrive(rest) || (rest.size() > 2 && rest[2] != '\\')) return false;
+        Path path;
+        path.longForm = true;
+        path.drive = rest.substr(0, 2);
+        for (size_t start = 3; start < rest.size();) {
+            const size_t end = std::min(rest.find('\\', start), rest.size());
+            const std::string name = rest.substr(start, end - start);
+            if (name.empty() || name == "." || name == ".." || !ValidName(name)) return false;
+            path.parts.push_back(name);
+            start = end + 1;
+        }
+        out = path;
+        return true;
+    }
+
     std::string s = raw;
     std::replace(s.begin(), s.end(), '/', '\\');
     if (s.empty() || s.compare(0, 2, "\\\\") == 0) return false;
 
-    const bool hasDrive = s.size() >= 2 && s[1] == ':' &&
-                          ((s[0] >= 'A' && s[0] <= 'Z') || (s[0] >= 'a' && s[0] <= 'z'));
+    const bool hasDrive = StartsWithDrive(s);
     Path base;
     std::string rest;
     if (hasDrive) {
@@ -314,12 +376,7 @@ bool FakeOs::Parse(const std::string& raw, Path& out) const {
         // Windows drops trailing dots and spaces of a component.
         while (!part.empty() && (part.back() == '.' || part.back() == ' ')) part.pop_back();
         if (part.empty()) continue;
-        for (unsigned char c : part) {
-            if (c < 0x20 ||
-                std::string_view("<>:\"|?*").find(static_cast<char>(c)) != std::string_view::npos) {
-                return false;
-            }
-        }
+        if (!ValidName(part)) return false;
         base.parts.push_back(part);
     }
     out = base;
@@ -327,7 +384,7 @@ bool FakeOs::Parse(const std::string& raw, Path& out) const {
 }
 
 std::string FakeOs::Display(const Path& path) const {
-    std::string out = path.drive + "\\";
+    std::string out = (path.longForm ? "\\\\?\\" : "") + path.drive + "\\";
     for (size_t i = 0; i < path.parts.size(); ++i) {
         if (i > 0) out += '\\';
         out += path.parts[i];
@@ -338,6 +395,7 @@ std::string FakeOs::Display(const Path& path) const {
 std::string FakeOs::Canonical(const std::string& path) const {
     Path parsed;
     if (!Parse(path, parsed)) return Fold(path);
+    parsed.longForm = false;  // "\\?\C:\x" is "C:\x"
     return Fold(Display(parsed));
 }
 
@@ -536,6 +594,36 @@ std::unique_ptr<TextSink> FakeOs::CreateTextFile(const std::string& path) {
     Lookup found;
     if (uint32_t error = Rewrite(path, found)) return Fail(error, std::move(none));
     return std::make_unique<Sink>(*this, Display(found.path));
+}
+
+// The node a query handle would be opened on: every link followed. 0, or
+// the error the open fails with.
+uint32_t FakeOs::OpenToQuery(const char* method, const std::string& path, Node*& node) {
+    if (auto error = TakeFailure(method, path)) return *error;
+    const Lookup found = Find(path);
+    if (!found.node) return found.error;
+    node = Resolve(found.node);
+    return node ? 0 : win::ERROR_FILE_NOT_FOUND_;
+}
+
+bool FakeOs::GetFileIdentity(const std::string& path, FileIdentity& out) {
+    Node* node = nullptr;
+    if (uint32_t error = OpenToQuery("GetFileIdentity", path, node)) return Fail(error);
+    out.volumeSerial = node->volumeSerial;
+    out.fileIndex = node->index;
+    return true;
+}
+
+bool FakeOs::GetFinalPathName(const std::string& path, std::string& out) {
+    Node* node = nullptr;
+    if (uint32_t error = OpenToQuery("GetFinalPathName", path, node)) return Fail(error);
+    Path stored;
+    for (; node->parent; node = node->parent) stored.parts.insert(stored.parts.begin(), node->name);
+    for (const auto& [letter, root] : m_drives) {
+        if (root.get() == node) stored.drive = std::string(1, letter) + ":";
+    }
+    out = "\\\\?\\" + Display(stored);
+    return true;
 }
 
 bool FakeOs::SetCurrentDirectory(const std::string& path) {
@@ -886,12 +974,22 @@ std::string FakeOs::DecodeCp932(std::string_view bytes) {
     return out;
 }
 
+int FakeOs::CompareStringOrdinal(const std::string& a, const std::string& b, bool ignoreCase) {
+    const std::u16string x = ignoreCase ? Fold16(a) : Utf8ToUtf16(a);
+    const std::u16string y = ignoreCase ? Fold16(b) : Utf8ToUtf16(b);
+    const int order = x.compare(y);
+    return order < 0 ? -1 : (order > 0 ? 1 : 0);
+}
+
 // --- test set-up and inspection ---
 
 void FakeOs::AddDrive(char letter) {
     const char upper = static_cast<char>(letter & ~0x20);
     if (m_drives.count(upper)) return;
-    m_drives[upper] = std::make_unique<Node>("", true, win::FILE_ATTRIBUTE_DIRECTORY_, nullptr);
+    auto root = std::make_unique<Node>("", true, win::FILE_ATTRIBUTE_DIRECTORY_, nullptr);
+    root->volumeSerial = 0x5E7A0000u | static_cast<uint8_t>(upper);
+    root->index = ++root->indexesGiven;
+    m_drives[upper] = std::move(root);
     m_space.emplace(upper, DiskSpace{});
 }
 

@@ -5,9 +5,14 @@
 //
 // File system: drive C: exists with an empty root plus C:\Windows and
 // C:\Windows\system32 (what GetWindowsDirectory/GetSystemDirectory report).
-// Names compare case-insensitively (ASCII folding) and keep the case they
-// were created with. Paths take "\" or "/", ".", "..", drive-relative and
-// current-directory-relative forms (current directory "C:\" at start).
+// Names compare without case by the system's uppercase table (the one
+// CompareStringOrdinal uses) and keep the case they were created with. Paths
+// take "\" or "/", ".", "..", drive-relative and current-directory-relative
+// forms (current directory "C:\" at start). The long form "\\?\C:\..." is
+// taken literally, as Windows takes it: "/", "." and ".." are not resolved and
+// a name keeps its trailing dots and blanks. Every node has an identity (the
+// drive's serial number, an index given at creation) and a final path ("\\?\"
+// and the names as created), both reached through links.
 // FindFiles delivers "." and ".." first (not at a drive root), then the
 // entries of the folder in the order they were created, so a test controls
 // the enumeration order.
@@ -62,6 +67,8 @@ public:
     bool SetFileAttributes(const std::string& path, uint32_t attributes) override;
     bool ReadFile(const std::string& path, std::string& bytes) override;
     std::unique_ptr<TextSink> CreateTextFile(const std::string& path) override;
+    bool GetFileIdentity(const std::string& path, FileIdentity& out) override;
+    bool GetFinalPathName(const std::string& path, std::string& out) override;
     bool GetCurrentDirectory(std::string& out) override {
         return Give("GetCurrentDirectory", m_currentDirectory, out);
     }
@@ -107,6 +114,7 @@ public:
     void CoUninitialize() override;
     int32_t SaveShellLink(const std::string& linkPath, const ShellLinkData& link) override;
     std::string DecodeCp932(std::string_view bytes) override;
+    int CompareStringOrdinal(const std::string& a, const std::string& b, bool ignoreCase) override;
 
     // --- injected failures ---
     // The next `count` calls of the Os method named `method` (e.g. "CopyFile",
@@ -255,6 +263,7 @@ private:
         return result;
     }
     bool Remove(const char* method, const std::string& path, bool folder);
+    uint32_t OpenToQuery(const char* method, const std::string& path, Node*& node);
     // A getter's answer: `value`, unless a failure was injected.
     template <typename T>
     bool Give(const char* method, const T& value, T& out) {

@@ -108,7 +108,11 @@ bool IsWineLink(const std::wstring& path, uint32_t& attributes) {
     if (slash == std::wstring::npos || slash + 1 == full.size()) return false;
     const std::wstring parent = FinalPath(full.substr(0, slash + 1));
     const std::wstring self = FinalPath(full);
-    return !parent.empty() && !self.empty() && !SameText(self, parent + L"\\" + entry.cFileName);
+    // Wine names an open file without the trailing dots and blanks of its
+    // name ("d." is "d"), so the entry's name is taken that way too.
+    std::wstring name = entry.cFileName;
+    while (!name.empty() && (name.back() == L'.' || name.back() == L' ')) name.pop_back();
+    return !parent.empty() && !self.empty() && !SameText(self, parent + L"\\" + name);
 }
 
 bool RemoveWineLink(const std::wstring& path) {
