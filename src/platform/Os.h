@@ -176,11 +176,6 @@ public:
     virtual bool GetCurrentDirectory(std::string& out) = 0;
     virtual bool SetCurrentDirectory(const std::string& path) = 0;
 
-    virtual bool GetFileIdentity(const std::string& path, FileIdentity& out) = 0;
-    virtual bool GetFinalPathName(const std::string& path, std::string& out) = 0;
-    virtual int CompareStringOrdinal(const std::string& a, const std::string& b,
-                                     bool ignoreCase) = 0;
-
     // --- find ---
     // FindFirstFile + FindNextFile to the end, in the order the file system
     // delivers the matches ("." and ".." included where it delivers them).

@@ -1115,38 +1115,4 @@ void FakeOs::HoldMutexElsewhere(const std::string& name) {
     m_heldElsewhere.insert(Fold(name));
 }
 
-// Stand-ins until the identity calls are modelled properly.
-bool FakeOs::GetFileIdentity(const std::string& raw, FileIdentity& out) {
-    const std::string path = raw.rfind("\\\\?\\", 0) == 0 ? raw.substr(4) : raw;
-    Lookup found = Find(path);
-    Node* node = Resolve(found.node);
-    if (!node) return Fail(found.error ? found.error : win::ERROR_FILE_NOT_FOUND_);
-    out.volumeSerial = static_cast<uint32_t>(found.path.Letter());
-    out.fileIndex = reinterpret_cast<uintptr_t>(node);
-    return true;
-}
-
-bool FakeOs::GetFinalPathName(const std::string& raw, std::string& out) {
-    const std::string path = raw.rfind("\\\\?\\", 0) == 0 ? raw.substr(4) : raw;
-    Lookup found = Find(path);
-    Node* node = Resolve(found.node);
-    if (!node) return Fail(found.error ? found.error : win::ERROR_FILE_NOT_FOUND_);
-    std::string text;
-    for (Node* n = node; n && n->parent; n = n->parent) text = "\\" + n->name + text;
-    char letter = 'C';
-    for (const auto& drive : m_drives) {
-        Node* root = node;
-        while (root->parent) root = root->parent;
-        if (drive.second.get() == root) letter = drive.first;
-    }
-    out = std::string("\\\\?\\") + letter + ":" + (text.empty() ? "\\" : text);
-    return true;
-}
-
-int FakeOs::CompareStringOrdinal(const std::string& a, const std::string& b, bool ignoreCase) {
-    const std::u16string x = ignoreCase ? Fold16(a) : Utf8ToUtf16(a);
-    const std::u16string y = ignoreCase ? Fold16(b) : Utf8ToUtf16(b);
-    return x.compare(y) < 0 ? -1 : (x == y ? 0 : 1);
-}
-
 }  // namespace setup

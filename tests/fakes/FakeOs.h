@@ -74,9 +74,6 @@ public:
     }
     bool SetCurrentDirectory(const std::string& path) override;
     bool FindFiles(const std::string& pattern, std::vector<FindData>& out) override;
-    bool GetFileIdentity(const std::string& path, FileIdentity& out) override;
-    bool GetFinalPathName(const std::string& path, std::string& out) override;
-    int CompareStringOrdinal(const std::string& a, const std::string& b, bool ignoreCase) override;
     bool HasGetDiskFreeSpaceEx() override { return m_hasFreeSpaceEx; }
     bool GetDiskFreeSpaceEx(const std::string& path, uint64_t& freeBytesAvailable,
                             uint64_t& totalBytes) override;
