@@ -9,88 +9,105 @@
 #include "system/CopyPaths.h"
 #include "system/FileUtil.h"
 #include "system/PathCheck.h"
+#include "system/TreeWalk.h"
 
 namespace setup {
 
 namespace {
 
-bool IsDots(const std::string& name) {
-    return name == "." || name == "..";
-}
-
 // Files up to this size are copied without pumping the windows in between.
 constexpr uint64_t kUnpumpedFileBytes = 1u << 20;
 
-int CopyTree(SetupEnv& env, const std::string& base, const std::string& search,
-             const std::string& relative, const std::string& destRoot, ProgressWindow& progress,
-             CopyRun& run) {
-    SetupContext& ctx = env.ctx;
-    std::vector<FindData> matches;
-    if (!env.os.FindFiles(search, matches)) {
-        env.ui.AppMessageBox(
+class Copy : public TreeVisitor {
+public:
+    Copy(SetupEnv& env, const std::string& base, const std::string& relative,
+         const std::string& destRoot, ProgressWindow& progress, CopyRun& run)
+        : env_(env),
+          ctx_(env.ctx),
+          base_(base),
+          destRoot_(destRoot),
+          progress_(progress),
+          run_(run),
+          relatives_{relative} {}
+
+    bool Missing(const std::string& search) override {
+        env_.ui.AppMessageBox(
             Format("ｲﾝｽﾄｰﾙに必要なﾌｧｲﾙもしくはﾃﾞｨﾚｸﾄﾘ\n%s\nが見つかりませんでした。",
-                   search.c_str()),
+                   DisplayPath(search).c_str()),
             mb::ICONEXCLAMATION);
-        return 0;
+        return false;
+    }
+    // A file reached through a link is copied as its target; a folder link
+    // is passed over, as measuring does.
+    bool Link(const FindData& match) override {
+        return (match.attributes & win::FILE_ATTRIBUTE_DIRECTORY_) || File(match);
+    }
+    // The files of a folder land below the root under the folder's path
+    // relative to the base; the files met after it in the folder above stay
+    // in that folder's place.
+    bool Enter(const FindData& folder) override {
+        relatives_.push_back(CopyRelativeFolder(DisplayPath(folder.fullPath), base_));
+        return true;
+    }
+    bool Leave(const FindData&) override {
+        relatives_.pop_back();
+        return true;
     }
 
-    for (const FindData& match : matches) {
-        if (IsDots(match.name)) continue;
-
-        if (match.attributes & win::FILE_ATTRIBUTE_DIRECTORY_) {
-            // As measuring does, a junction or folder link is not walked: it
-            // may point back up and never end.
-            if (match.attributes & win::FILE_ATTRIBUTE_REPARSE_POINT_) continue;
-            std::string folder = match.fullPath;
-            const std::string subSearch = TrimTrailingBackslashes(folder) + "\\*.*";
-            const std::string subRelative = CopyRelativeFolder(match.fullPath, base);
-            if (!CopyTree(env, base, subSearch, subRelative, destRoot, progress, run)) return 0;
-            continue;
-        }
-
-        progress.StepIt();
-        const std::string destFolder = CopyDestinationFolder(destRoot, relative, ctx.InstallPath);
-        // Every file of a folder lands in the same destination folder: it is
-        // made for the first and only looked up for the rest.
+    bool File(const FindData& match) override {
+        progress_.StepIt();
+        const std::string destFolder =
+            CopyDestinationFolder(destRoot_, relatives_.back(), ctx_.InstallPath);
         const std::string destFile =
-            CopyDestinationFile(destRoot, relative, match.name, ctx.InstallPath);
+            CopyDestinationFile(destRoot_, relatives_.back(), match.name, ctx_.InstallPath);
         // A folder this run made holds no link; in one found in place, the
         // exact path written is looked at before anything is written.
-        if (run.made.count(destFolder) == 0 &&
-            WritesThroughLink(env, destFile, run.checkedFolders)) {
-            RefuseInstallPlace(env, destFile);
-            return 0;
+        if (run_.made.count(destFolder) == 0 &&
+            WritesThroughLink(env_, destFile, run_.checkedFolders)) {
+            RefuseInstallPlace(env_, destFile);
+            return false;
         }
+        // Every file of a folder lands in the same destination folder: it is
+        // made for the first and only looked up for the rest.
         std::vector<std::string> created;
-        if (!CreateDirectoryPath(env, destFolder, run.folders, &created)) {
-            env.ui.AppMessageBox(Format("%sの作成に失敗しました。", destFolder.c_str()),
-                                 mb::ICONEXCLAMATION);
-            return 0;
+        if (!CreateDirectoryPath(env_, destFolder, run_.folders, &created)) {
+            env_.ui.AppMessageBox(Format("%sの作成に失敗しました。", destFolder.c_str()),
+                                  mb::ICONEXCLAMATION);
+            return false;
         }
         for (const std::string& folder : created) {
-            run.made.insert(folder);
-            if (run.record) run.record->Folder(folder);
+            run_.made.insert(folder);
+            if (run_.record) run_.record->Folder(folder);
         }
-        ctx.Trace("CREATE DIR %s\n", destFolder.c_str());
+        ctx_.Trace("CREATE DIR %s\n", destFolder.c_str());
 
         // A large file keeps the windows painted while it is copied. A small
         // one is copied in one piece, and the step before it has just pumped:
         // one more pump would only cost another trip to the window system.
         std::function<void()> pump;
-        if (match.size > kUnpumpedFileBytes) pump = [&env] { env.ui.PumpMessages(); };
-        if (!env.os.CopyFileWithProgress(match.fullPath, destFile, false, pump)) {
-            env.ui.AppMessageBox(Format("%sのコピーに失敗しました。", match.name.c_str()),
-                                 mb::ICONEXCLAMATION);
-            return 0;
+        if (match.size > kUnpumpedFileBytes) pump = [this] { env_.ui.PumpMessages(); };
+        if (!env_.os.CopyFileWithProgress(match.fullPath, destFile, false, pump)) {
+            env_.ui.AppMessageBox(Format("%sのコピーに失敗しました。", match.name.c_str()),
+                                  mb::ICONEXCLAMATION);
+            return false;
         }
         // A file in a folder of its own run needs no line: the folder is the
         // product's with everything in it.
-        if (run.record && run.made.count(destFolder) == 0) run.record->File(destFile);
-        ClearCopiedReadOnly(env, destFile, match.attributes);
-        ctx.Trace("COPY %s -> %s\n", match.fullPath.c_str(), destFile.c_str());
+        if (run_.record && run_.made.count(destFolder) == 0) run_.record->File(destFile);
+        ClearCopiedReadOnly(env_, destFile, match.attributes);
+        ctx_.Trace("COPY %s -> %s\n", DisplayPath(match.fullPath).c_str(), destFile.c_str());
+        return true;
     }
-    return 1;
-}
+
+private:
+    SetupEnv& env_;
+    SetupContext& ctx_;
+    const std::string& base_;
+    const std::string& destRoot_;
+    ProgressWindow& progress_;
+    CopyRun& run_;
+    std::vector<std::string> relatives_;
+};
 
 }  // namespace
 
@@ -98,7 +115,8 @@ int CopySourceTree(SetupEnv& env, const std::string& base, const std::string& se
                    const std::string& relative, const std::string& destRoot,
                    ProgressWindow& progress, CopyRun* run) {
     CopyRun own;
-    return CopyTree(env, base, search, relative, destRoot, progress, run ? *run : own);
+    Copy copy(env, base, relative, destRoot, progress, run ? *run : own);
+    return WalkTree(env.os, search, copy);
 }
 
 bool WritesThroughLink(SetupEnv& env, const std::string& path,

@@ -1,47 +1,54 @@
 #include "system/MeasureTree.h"
 
 #include <cinttypes>
-#include <vector>
 
 #include "core/Text.h"
-#include "system/FileUtil.h"
+#include "system/TreeWalk.h"
 
 namespace setup {
 
-int64_t MeasureTree(SetupEnv& env, const std::string& search, int slot) {
-    SetupContext& ctx = env.ctx;
-    std::vector<FindData> matches;
-    if (!env.os.FindFiles(search, matches)) {
-        env.ui.AppMessageBox(
+namespace {
+
+class Measure : public TreeVisitor {
+public:
+    Measure(SetupEnv& env, int slot) : env_(env), slot_(slot) {}
+
+    bool Missing(const std::string& search) override {
+        env_.ui.AppMessageBox(
             Format("ｲﾝｽﾄｰﾙ/ｱﾝｲﾝｽﾄｰﾙに必要なﾌｧｲﾙもしくはﾃﾞｨﾚｸﾄﾘ\n%s\nが見つかりませんでした。",
-                   search.c_str()),
+                   DisplayPath(search).c_str()),
             mb::ICONEXCLAMATION);
-        return -1;
+        return false;
     }
-
-    int64_t sum = 0;
-    for (const FindData& match : matches) {
-        if (match.name == "." || match.name == "..") continue;
-
-        if (match.attributes & win::FILE_ATTRIBUTE_DIRECTORY_) {
-            // A junction or folder link is not walked: what it points to is
-            // not below us, and a link back up would never end.
-            if (match.attributes & win::FILE_ATTRIBUTE_REPARSE_POINT_) continue;
-            std::string folder = match.fullPath;
-            const int64_t size = MeasureTree(env, TrimTrailingBackslashes(folder) + "\\*.*", slot);
-            if (size < 0) return -1;
-            sum += size;
-            // A medium of many folders keeps the preparing window painted.
-            env.ui.PumpMessages();
-            continue;
-        }
-
+    bool File(const FindData& match) override {
         // Whole 64-bit sizes: a file of 4 GiB or more counts in full.
-        sum += static_cast<int64_t>(match.size);
-        ++ctx.FileCounts[slot];
-        ctx.Trace("%s : %" PRIu64 " byte\n", match.fullPath.c_str(), match.size);
+        sum_ += static_cast<int64_t>(match.size);
+        ++env_.ctx.FileCounts[slot_];
+        env_.ctx.Trace("%s : %" PRIu64 " byte\n", DisplayPath(match.fullPath).c_str(), match.size);
+        return true;
     }
-    return sum;
+    // A file reached through a link is copied as its target: it counts.
+    bool Link(const FindData& match) override {
+        return (match.attributes & win::FILE_ATTRIBUTE_DIRECTORY_) || File(match);
+    }
+    bool Leave(const FindData&) override {
+        // A medium of many folders keeps the preparing window painted.
+        env_.ui.PumpMessages();
+        return true;
+    }
+    int64_t Sum() const { return sum_; }
+
+private:
+    SetupEnv& env_;
+    int slot_;
+    int64_t sum_ = 0;
+};
+
+}  // namespace
+
+int64_t MeasureTree(SetupEnv& env, const std::string& search, int slot) {
+    Measure measure(env, slot);
+    return WalkTree(env.os, search, measure) ? measure.Sum() : -1;
 }
 
 }  // namespace setup

@@ -56,8 +56,7 @@ int ReadShellFoldersNt(SetupEnv& env) {
     SetupContext& ctx = env.ctx;
     ctx.Trace("OS TYPE : WIN NT\n");
     ReadFolder(env, HKEY_LOCAL_MACHINE_, kProgramFilesValue, ctx.ProgramDir,
-               "**Failed to get NT4 Program dir\n",
-               "Failed to get registery value for ProgramDir");
+               "**Failed to get NT4 Program dir\n", "Failed to get registery value for ProgramDir");
     ReadFolder(env, HKEY_LOCAL_MACHINE_, kCommonProgramsValue, ctx.ProgramFolderDir,
                "**Failed to get NT4 ProgramFolder dir\n",
                "Failed to get registery value for ProgramFolderDir");

@@ -1,12 +1,12 @@
 #include "uninstall/Ownership.h"
 
-#include <functional>
 #include <memory>
 
 #include "core/Text.h"
 #include "system/CopyPaths.h"
 #include "system/FileUtil.h"
 #include "system/PathCheck.h"
+#include "system/TreeWalk.h"
 
 namespace setup {
 
@@ -19,10 +19,6 @@ bool IsLink(uint32_t attributes) {
 
 std::string Trimmed(std::string text) {
     return TrimTrailingBackslashes(text);
-}
-
-bool IsDots(const std::string& name) {
-    return name == "." || name == "..";
 }
 
 }  // namespace
@@ -167,24 +163,41 @@ void Ownership::RecogniseByMedium(const std::string& installFolder, const std::s
         uint64_t size;
     };
     // Where each medium file of one entry would land, as the copy puts it.
-    std::function<void(const std::string&, const std::string&, const std::string&,
-                       std::vector<Planned>&)>
-        plan = [&](const std::string& search, const std::string& relative,
-                   const std::string& destRoot, std::vector<Planned>& out) {
-            std::vector<FindData> matches;
-            if (!os.FindFiles(search, matches)) return;
-            for (const FindData& match : matches) {
-                if (IsDots(match.name) || IsLink(match.attributes)) continue;
-                if (match.attributes & win::FILE_ATTRIBUTE_DIRECTORY_) {
-                    plan(Trimmed(match.fullPath) + "\\*.*",
-                         CopyRelativeFolder(match.fullPath, base), destRoot, out);
-                    continue;
-                }
-                out.push_back(
-                    Planned{CopyDestinationFile(destRoot, relative, match.name, installFolder),
-                            match.size});
-            }
-        };
+    class Plan : public TreeVisitor {
+    public:
+        Plan(const std::string& base, const std::string& relative, const std::string& destRoot,
+             const std::string& installFolder, std::vector<Planned>& out)
+            : base_(base),
+              destRoot_(destRoot),
+              installFolder_(installFolder),
+              out_(out),
+              relatives_{relative} {}
+        bool Missing(const std::string&) override { return true; }
+        bool Link(const FindData& match) override {
+            return (match.attributes & win::FILE_ATTRIBUTE_DIRECTORY_) || File(match);
+        }
+        bool Enter(const FindData& folder) override {
+            relatives_.push_back(CopyRelativeFolder(DisplayPath(folder.fullPath), base_));
+            return true;
+        }
+        bool Leave(const FindData&) override {
+            relatives_.pop_back();
+            return true;
+        }
+        bool File(const FindData& match) override {
+            out_.push_back(Planned{
+                CopyDestinationFile(destRoot_, relatives_.back(), match.name, installFolder_),
+                match.size});
+            return true;
+        }
+
+    private:
+        const std::string& base_;
+        const std::string& destRoot_;
+        const std::string& installFolder_;
+        std::vector<Planned>& out_;
+        std::vector<std::string> relatives_;
+    };
 
     bool recognised = false;
     std::vector<Planned> all;
@@ -192,8 +205,9 @@ void Ownership::RecogniseByMedium(const std::string& installFolder, const std::s
         std::vector<Planned> planned;
         for (const FileEntry& entry : lists.Files) {
             if (entry.TypeFlags[type] == 0) continue;
-            plan(Format("%s\\%s", base.c_str(), entry.Source.c_str()),
-                 entry.Action == "COPY DIR" ? entry.Source : std::string(), entry.Target, planned);
+            const std::string relative = entry.Action == "COPY DIR" ? entry.Source : std::string();
+            Plan plan(base, relative, entry.Target, installFolder, planned);
+            WalkTree(os, Format("%s\\%s", base.c_str(), entry.Source.c_str()), plan);
         }
         bool complete = folderThere;
         int inside = 0;

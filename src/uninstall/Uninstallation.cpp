@@ -11,6 +11,7 @@
 #include "system/PathCheck.h"
 #include "system/ProgressPhase.h"
 #include "system/Registry.h"
+#include "system/TreeWalk.h"
 #include "uninstall/DeleteGuard.h"
 #include "uninstall/Ownership.h"
 
@@ -35,42 +36,55 @@ void RemoveLink(SetupEnv& env, const std::string& path, uint32_t attributes,
                 ProgressWindow& progress) {
     if (attributes & win::FILE_ATTRIBUTE_DIRECTORY_) {
         env.os.RemoveDirectory(path);
-        env.ctx.Trace("DELETE DIR %s\n", path.c_str());
+        env.ctx.Trace("DELETE DIR %s\n", DisplayPath(path).c_str());
         return;
     }
     env.os.DeleteFile(path);
-    env.ctx.Trace("DELETE FILE %s\n", path.c_str());
+    env.ctx.Trace("DELETE FILE %s\n", DisplayPath(path).c_str());
     progress.StepIt();
 }
 
-// DeleteTree below its link check: `folder` is no link, its trailing
-// backslashes trimmed.
-int DeleteFolderTree(SetupEnv& env, const std::string& folder, ProgressWindow& progress) {
-    std::vector<FindData> entries;
-    if (!env.os.FindFiles(folder + "\\*.*", entries)) return 0;
+// Removes a folder's entries depth-first: files and links as they are met,
+// each folder once its entries are gone. A folder that cannot be listed is
+// left, as a file that cannot be deleted is.
+class Removal : public TreeVisitor {
+public:
+    Removal(SetupEnv& env, ProgressWindow& progress) : env_(env), progress_(progress) {}
 
-    for (const FindData& entry : entries) {
-        if (entry.name == "." || entry.name == "..") continue;
-        const std::string child = folder + "\\" + entry.name;
-        if (IsLink(entry.attributes)) {
-            RemoveLink(env, child, entry.attributes, progress);
-            continue;
-        }
-        SetReadOnlyAttribute(env, child, false);
-        if (entry.attributes & win::FILE_ATTRIBUTE_DIRECTORY_) {
-            DeleteFolderTree(env, child, progress);
-            continue;
-        }
-        env.os.DeleteFile(child);
-        env.ctx.Trace("DELETE FILE %s\n", child.c_str());
-        progress.StepIt();
+    // Only the folder's own listing failing fails the removal; an inner one
+    // is always met after its folder was entered.
+    bool Missing(const std::string&) override { return entered_; }
+    bool Link(const FindData& match) override {
+        RemoveLink(env_, match.fullPath, match.attributes, progress_);
+        return true;
+    }
+    bool Enter(const FindData& folder) override {
+        entered_ = true;
+        SetReadOnlyAttribute(env_, folder.fullPath, false);
+        return true;
+    }
+    bool Leave(const FindData& folder) override {
+        RemoveFolder(folder.fullPath);
+        return true;
+    }
+    bool File(const FindData& match) override {
+        SetReadOnlyAttribute(env_, match.fullPath, false);
+        env_.os.DeleteFile(match.fullPath);
+        env_.ctx.Trace("DELETE FILE %s\n", DisplayPath(match.fullPath).c_str());
+        progress_.StepIt();
+        return true;
+    }
+    void RemoveFolder(const std::string& folder) {
+        SetReadOnlyAttribute(env_, folder, false);
+        env_.os.RemoveDirectory(folder);
+        env_.ctx.Trace("DELETE DIR %s\n", DisplayPath(folder).c_str());
     }
 
-    SetReadOnlyAttribute(env, folder, false);
-    env.os.RemoveDirectory(folder);
-    env.ctx.Trace("DELETE DIR %s\n", folder.c_str());
-    return 1;
-}
+private:
+    SetupEnv& env_;
+    ProgressWindow& progress_;
+    bool entered_ = false;
+};
 
 class UninstallationRun {
 public:
@@ -388,7 +402,12 @@ int DeleteTree(SetupEnv& env, const std::string& folder, ProgressWindow& progres
         RemoveLink(env, path, attributes, progress);
         return 1;
     }
-    return DeleteFolderTree(env, path, progress);
+    // Every entry is named exactly as listed, in the long form.
+    const std::string longPath = LongPath(path);
+    Removal removal(env, progress);
+    if (!WalkTree(env.os, longPath + "\\*.*", removal)) return 0;
+    removal.RemoveFolder(longPath);
+    return 1;
 }
 
 }  // namespace setup

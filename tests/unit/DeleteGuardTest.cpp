@@ -9,7 +9,8 @@ namespace {
 
 constexpr char kUserShell[] =
     "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
-constexpr char kCommonShell[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+constexpr char kCommonShell[] =
+    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
 
 TEST(NormalisePath, ResolvesAsWindowsDoes) {
     const struct {
@@ -22,11 +23,11 @@ TEST(NormalisePath, ResolvesAsWindowsDoes) {
         {"C:\\", "C:\\"},
         {"\\\\server\\share\\..\\..", "\\\\server\\share"},
         {"\\\\server", "\\\\server"},
-        {"C:\\Games\\...", ""},         // a name of dots only
-        {"C:\\Games\\a|b", ""},         // a name no file may have
-        {"Games\\Hoshi", ""},           // relative
-        {"C:Games", ""},                // relative to the drive's current folder
-        {"\\Games", ""},                // relative to the current drive
+        {"C:\\Games\\...", ""},                 // a name of dots only
+        {"C:\\Games\\a|b", ""},                 // a name no file may have
+        {"Games\\Hoshi", ""},                   // relative
+        {"C:Games", ""},                        // relative to the drive's current folder
+        {"\\Games", ""},                        // relative to the current drive
         {"\\\\?\\C:\\Windows", "C:\\Windows"},  // the long form
         {"\\\\?\\UNC\\server\\share\\x", "\\\\server\\share\\x"},
         {"\\\\.\\PhysicalDrive0", ""},  // device namespace
@@ -47,8 +48,8 @@ protected:
         os.SetEnv("ProgramFiles(x86)", "C:\\Program Files (x86)");
         os.SetEnv("USERPROFILE", "C:\\Users\\Émile");
         os.SetExpandString(HKEY_CURRENT_USER_, kUserShell, "Personal", "%USERPROFILE%\\Documents");
-        os.SetString(HKEY_LOCAL_MACHINE_, kCommonShell, "Common Desktop", "C:\\Users\\Public\\Desktop",
-                     true);
+        os.SetString(HKEY_LOCAL_MACHINE_, kCommonShell, "Common Desktop",
+                     "C:\\Users\\Public\\Desktop", true);
         KeepTrace();
         places = ProtectedFolders(env);
     }
@@ -58,26 +59,45 @@ protected:
 TEST_F(DeleteGuardTest, RefusesEveryProtectedPlaceAndWhatLiesAbove) {
     EXPECT_EQ("", trace);  // the guard's own reads are not traced
     const char* const refused[] = {
-        "", "Hoshi", "C:\\", "C:\\Games\\..", "\\\\server\\share", "\\\\server\\share\\",
-        "C:\\Windows", "c:\\WINDOWS.", "C:\\Windows\\Fonts", "C:\\Windows\\System32\\drivers",
-        "C:\\Program Files", "C:\\Program Files (x86)\\", "C:\\PROGRA~1\\Hoshi",
-        "C:\\Users", "C:\\Users\\ÉMILE", "C:\\Users\\Émile\\Documents",
-        "C:\\Users\\Public\\Desktop", "C:\\Users\\émile\\Start Menu",
-        "C:\\Users\\émile\\Start Menu\\Programs", "C:\\ProgramData\\Start Menu\\Programs\\.",
-        "D:\\Media\\Disc1", "D:\\Media", "D:\\Media\\Disc1\\Save\\..",
+        "",
+        "Hoshi",
+        "C:\\",
+        "C:\\Games\\..",
+        "\\\\server\\share",
+        "\\\\server\\share\\",
+        "C:\\Windows",
+        "c:\\WINDOWS.",
+        "C:\\Windows\\Fonts",
+        "C:\\Windows\\System32\\drivers",
+        "C:\\Program Files",
+        "C:\\Program Files (x86)\\",
+        "C:\\PROGRA~1\\Hoshi",
+        "C:\\Users",
+        "C:\\Users\\ÉMILE",
+        "C:\\Users\\Émile\\Documents",
+        "C:\\Users\\Public\\Desktop",
+        "C:\\Users\\émile\\Start Menu",
+        "C:\\Users\\émile\\Start Menu\\Programs",
+        "C:\\ProgramData\\Start Menu\\Programs\\.",
+        "D:\\Media\\Disc1",
+        "D:\\Media",
+        "D:\\Media\\Disc1\\Save\\..",
         "C:\\Users\\émile\\Start Menu\\Programs\\ﾃﾞﾓｿﾌﾄ",  // the brand folder itself
     };
     const std::string brand = "C:\\Users\\émile\\Start Menu\\Programs\\ﾃﾞﾓｿﾌﾄ";
     for (const char* path : refused) EXPECT_FALSE(IsDeletableTarget(path, places, brand)) << path;
 
-    const char* const allowed[] = {
-        "C:\\Program Files\\ﾃﾞﾓｿﾌﾄ\\星の旅路", "C:\\Users\\Émile\\AppData\\Roaming\\Hoshi",
-        "C:\\Users\\émile\\Start Menu\\Programs\\ﾃﾞﾓｿﾌﾄ\\星の旅路", "D:\\Media\\Disc1\\Save",
-        "C:\\Games\\Hoshi\\*.dat", "\\\\server\\share\\Games\\Hoshi"};
+    const char* const allowed[] = {"C:\\Program Files\\ﾃﾞﾓｿﾌﾄ\\星の旅路",
+                                   "C:\\Users\\Émile\\AppData\\Roaming\\Hoshi",
+                                   "C:\\Users\\émile\\Start Menu\\Programs\\ﾃﾞﾓｿﾌﾄ\\星の旅路",
+                                   "D:\\Media\\Disc1\\Save",
+                                   "C:\\Games\\Hoshi\\*.dat",
+                                   "\\\\server\\share\\Games\\Hoshi"};
     for (const char* path : allowed) EXPECT_TRUE(IsDeletableTarget(path, places, brand)) << path;
 
     // Long paths are judged whole, in either form.
-    const std::string longPath = "C:\\Games\\" + std::string(200, 'x') + "\\" + std::string(200, 'y');
+    const std::string longPath =
+        "C:\\Games\\" + std::string(200, 'x') + "\\" + std::string(200, 'y');
     EXPECT_TRUE(IsDeletableTarget(longPath, places));
     EXPECT_TRUE(IsDeletableTarget("\\\\?\\" + longPath, places));
     EXPECT_FALSE(IsDeletableTarget("\\\\?\\C:\\Windows\\" + std::string(300, 'x'), places));
@@ -88,9 +108,10 @@ TEST(DeleteGuard, KeysOnlyBelowSoftwareAndNeverTheSystemsOwn) {
     for (const char* key : {"SOFTWARE\\ﾃﾞﾓｿﾌﾄ\\HoshiNoTabiji", "software\\Hoshi\\Settings"}) {
         EXPECT_TRUE(IsDeletableKey(key)) << key;
     }
-    for (const char* key : {"", "SOFTWARE", "SOFTWARE\\", "SOFTWAREX\\Hoshi", "System\\Hoshi",
-                            "SOFTWARE\\\\Hoshi", "SOFTWARE\\Microsoft", "Software\\microsoft\\Windows",
-                            "SOFTWARE\\Classes\\.txt", "SOFTWARE\\Policies"}) {
+    for (const char* key :
+         {"", "SOFTWARE", "SOFTWARE\\", "SOFTWAREX\\Hoshi", "System\\Hoshi", "SOFTWARE\\\\Hoshi",
+          "SOFTWARE\\Microsoft", "Software\\microsoft\\Windows", "SOFTWARE\\Classes\\.txt",
+          "SOFTWARE\\Policies"}) {
         EXPECT_FALSE(IsDeletableKey(key)) << key;
     }
     EXPECT_EQ("C:\\\nは削除できない場所のため、ｱﾝｲﾝｽﾄｰﾙを中止しました。", RefusalMessage("C:\\"));

@@ -117,6 +117,13 @@ INSTANTIATE_TEST_SUITE_P(
                    os.AddLink(kDemoInstall + "\\Save", "C:\\Secret");
                },
                ""},
+        Breach{"a folder \"d.\" beside a link \"d\"", kDemoInstall, nullptr,
+               [](auto&, auto& os) {
+                   os.AddFile("C:\\Secret\\diary.txt", "private");
+                   os.CreateDirectory("\\\\?\\" + kDemoInstall + "\\d.");
+                   os.AddLink(kDemoInstall + "\\d", "C:\\Secret");
+               },
+               ""},
         Breach{"a menu name changed to lead out", kDemoInstall, nullptr,
                [](auto& ctx, auto& os) {
                    os.AddFile("C:\\Users\\p\\Desktop\\mine.txt", "m");

@@ -148,8 +148,10 @@ TEST_F(PreparationTest, EachFailureStopsBeforeTheWizardWithItsMessage) {
         SCOPED_TRACE(c.box);
         os.ClearFailures();
         if (*c.search) {
-            os.FailPath("FindFiles", std::string("C:\\Media\\") + c.search,
-                        win::ERROR_ACCESS_DENIED_);
+            // A subfolder is searched in the long form.
+            for (const char* form : {"C:\\Media\\", "\\\\?\\C:\\Media\\"}) {
+                os.FailPath("FindFiles", std::string(form) + c.search, win::ERROR_ACCESS_DENIED_);
+            }
         }
         // The n-th read fails, as an unreadable Setup.inf would.
         os.onCall = [reads = 0, n = c.failRead](const std::string& method,

@@ -16,7 +16,7 @@ TEST(PercentText, IsClampedAndNeverWraps) {
     EXPECT_EQ(PercentText(20, 0, 10), "100%");  // not 0%
     EXPECT_EQ(PercentText(-3, 0, 10), "0%");
     EXPECT_EQ(PercentText(15, 10, 20), "50%");
-    EXPECT_EQ(PercentText(35000, 0, 70000), "50%");  // bounds past 16 bits
+    EXPECT_EQ(PercentText(35000, 0, 70000), "50%");             // bounds past 16 bits
     EXPECT_EQ(PercentText(INT_MAX, INT_MIN, INT_MAX), "100%");  // no overflow
 }
 

@@ -150,7 +150,11 @@ TEST_P(UninstallationOutcome, ShowsItsMessagesAndKeepsWhatItShould) {
 // From the first file deletion on, listing `pattern` fails with `error`.
 Arrange FailListing(std::string pattern, uint32_t error) {
     return [pattern, error](SetupContext&, FakeOs& os) {
-        BeforeEachDelete(os, [&os, pattern, error] { os.FailPath("FindFiles", pattern, error); });
+        // A folder is listed in the long form.
+        BeforeEachDelete(os, [&os, pattern, error] {
+            os.FailPath("FindFiles", pattern, error);
+            os.FailPath("FindFiles", "\\\\?\\" + pattern, error);
+        });
     };
 }
 ShownBox Refused(const std::string& target) {
