@@ -123,7 +123,7 @@ bool WritesThroughLink(SetupEnv& env, const std::string& path,
                        std::unordered_set<std::string>& checked) {
     const std::string folder = NormalisePath(env.ctx.InstallPath);
     const std::string target = NormalisePath(path);
-    if (folder.empty() || !LiesBelow(target, folder)) return false;
+    if (folder.empty() || !LiesBelow(env.os, target, folder)) return false;
     for (size_t at = folder.size() + (folder.back() == '\\' ? 0 : 1); at <= target.size();) {
         const size_t end = std::min(target.find('\\', at), target.size());
         const std::string place = target.substr(0, end);

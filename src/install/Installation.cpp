@@ -82,7 +82,7 @@ private:
         for (const FileEntry& entry : lists_.Files) {
             if (!TakesPart(entry)) continue;
             const std::string source = Format("%s\\%s", base.c_str(), entry.Source.c_str());
-            if (!LiesWithin(source, base + "\\")) return Refuse(source);
+            if (!LiesWithin(env_.os, source, base + "\\")) return Refuse(source);
             if (!entry.LinkName.empty() && !IsPlainFileName(entry.LinkName)) {
                 return Refuse(Format("%s\\%s.lnk", menuFolder.c_str(), entry.LinkName.c_str()));
             }
@@ -270,7 +270,7 @@ bool PassesSetupNameGuards(SetupEnv& env, const ScriptLists& lists) {
     const std::string key = Format("SOFTWARE\\%s", ctx.REG_ROOT_KEY_NAME.c_str());
     for (const RegistryEntry& entry : lists.Registry) {
         const bool used = entry.TypeFlags[0] || entry.TypeFlags[1] || entry.TypeFlags[2];
-        if (used && !IsPrivateKey(key)) {
+        if (used && !IsPrivateKey(env.os, key)) {
             RefuseInstallPlace(env, key);
             return false;
         }

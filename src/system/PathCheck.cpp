@@ -27,37 +27,15 @@ bool IsDoubtfulName(const std::string& name) {
     return false;
 }
 
-// Simple case folding of the letters Windows compares without case: ASCII,
-// Latin-1, Latin Extended-A, Greek, Cyrillic and the full-width forms.
-char16_t FoldUnit(char16_t c) {
-    if (c >= u'a' && c <= u'z') return c - 0x20;
-    if ((c >= 0xE0 && c <= 0xFE && c != 0xF7)) return c - 0x20;
-    if (c == 0xFF) return 0x178;
-    if (c >= 0x100 && c <= 0x17F) {
-        const bool oddUpper = (c >= 0x139 && c <= 0x148) || (c >= 0x179 && c <= 0x17E);
-        if (oddUpper ? (c % 2 == 0) : (c % 2 == 1 && c != 0x131 && c != 0x138 && c != 0x149)) {
-            return c - 1;
-        }
-        return c;
-    }
-    if (c >= 0x3B1 && c <= 0x3C9 && c != 0x3C2) return c - 0x20;
-    if (c >= 0x430 && c <= 0x44F) return c - 0x20;
-    if (c >= 0x450 && c <= 0x45F) return c - 0x50;
-    if (c >= 0xFF41 && c <= 0xFF5A) return c - 0x20;
-    return c;
-}
-
 }  // namespace
 
-std::u16string FoldedPath(const std::string& text) {
-    std::u16string units = Utf8ToUtf16(text);
-    for (char16_t& c : units) c = FoldUnit(c);
-    return units;
-}
-
-bool FoldedSameOrBelow(const std::u16string& inner, const std::u16string& outer) {
-    if (inner.size() < outer.size() || inner.compare(0, outer.size(), outer) != 0) return false;
-    return inner.size() == outer.size() || outer.back() == u'\\' || inner[outer.size()] == u'\\';
+bool SameOrBelow(Os& os, const std::string& inner, const std::string& outer) {
+    if (outer.empty() || inner.size() < outer.size() ||
+        os.CompareStringOrdinal(inner.substr(0, outer.size()), outer, true) != 0) {
+        return false;
+    }
+    // The byte after the prefix is a backslash: never inside a character.
+    return inner.size() == outer.size() || outer.back() == '\\' || inner[outer.size()] == '\\';
 }
 
 std::string NormalisePath(const std::string& path) {
@@ -113,31 +91,19 @@ std::string NormalisePath(const std::string& path) {
     return out;
 }
 
-namespace {
-
-// Both paths normalised and folded; false when either is not absolute.
-bool Folded(const std::string& inner, const std::string& outer, std::u16string& foldedInner,
-            std::u16string& foldedOuter) {
+bool LiesBelow(Os& os, const std::string& inner, const std::string& outer) {
     const std::string normalisedInner = NormalisePath(inner);
     const std::string normalisedOuter = NormalisePath(outer);
-    if (normalisedInner.empty() || normalisedOuter.empty()) return false;
-    foldedInner = FoldedPath(normalisedInner);
-    foldedOuter = FoldedPath(normalisedOuter);
-    return true;
+    return !normalisedInner.empty() && !normalisedOuter.empty() &&
+           os.CompareStringOrdinal(normalisedInner, normalisedOuter, true) != 0 &&
+           SameOrBelow(os, normalisedInner, normalisedOuter);
 }
 
-}  // namespace
-
-bool LiesBelow(const std::string& inner, const std::string& outer) {
-    std::u16string foldedInner, foldedOuter;
-    return Folded(inner, outer, foldedInner, foldedOuter) && foldedInner != foldedOuter &&
-           FoldedSameOrBelow(foldedInner, foldedOuter);
-}
-
-bool LiesWithin(const std::string& inner, const std::string& outer) {
-    std::u16string foldedInner, foldedOuter;
-    return Folded(inner, outer, foldedInner, foldedOuter) &&
-           FoldedSameOrBelow(foldedInner, foldedOuter);
+bool LiesWithin(Os& os, const std::string& inner, const std::string& outer) {
+    const std::string normalisedInner = NormalisePath(inner);
+    const std::string normalisedOuter = NormalisePath(outer);
+    return !normalisedInner.empty() && !normalisedOuter.empty() &&
+           SameOrBelow(os, normalisedInner, normalisedOuter);
 }
 
 bool IsPlainFileName(const std::string& name) {

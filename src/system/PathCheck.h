@@ -6,6 +6,8 @@
 
 #include <string>
 
+#include "platform/Os.h"
+
 namespace setup {
 
 // `path` made absolute and normalised as Windows resolves it: "/" read as
@@ -17,18 +19,17 @@ namespace setup {
 // share) or cannot be resolved.
 std::string NormalisePath(const std::string& path);
 
-// UTF-16 units of `text` with the case folding Windows applies to names.
-std::u16string FoldedPath(const std::string& text);
-
-// Whether folded `inner` is folded `outer` or lies below it, both normalised.
-bool FoldedSameOrBelow(const std::u16string& inner, const std::u16string& outer);
+// Whether `inner` is `outer` or lies below it, compared as they are written
+// (no normalising) and without case by the system's own rule.
+bool SameOrBelow(Os& os, const std::string& inner, const std::string& outer);
 
 // Whether `inner` lies strictly below `outer`, both compared normalised and
-// without case; false when either is not an absolute path.
-bool LiesBelow(const std::string& inner, const std::string& outer);
+// without case by the system's own rule; false when either is not an
+// absolute path.
+bool LiesBelow(Os& os, const std::string& inner, const std::string& outer);
 
 // Whether `inner` is `outer` or lies below it, as LiesBelow compares them.
-bool LiesWithin(const std::string& inner, const std::string& outer);
+bool LiesWithin(Os& os, const std::string& inner, const std::string& outer);
 
 // Whether `name` can only name a file in the folder it is put in: not empty,
 // no separator, drive colon, wildcard or control character, not only dots and

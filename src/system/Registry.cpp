@@ -222,23 +222,18 @@ const char* const kSharedKeys[] = {"SOFTWARE\\Microsoft", "SOFTWARE\\Classes", "
 
 }  // namespace
 
-bool IsPrivateKey(const std::string& key) {
-    const std::u16string folded = FoldedPath(key);
-    const std::u16string software = u"SOFTWARE\\";
-    if (folded.size() <= software.size() || folded.compare(0, software.size(), software) != 0) {
-        return false;
-    }
+bool IsPrivateKey(Os& os, const std::string& key) {
+    const std::string software = "SOFTWARE\\";
+    if (key.size() <= software.size() || !SameOrBelow(os, key, "SOFTWARE")) return false;
     // Every part named: an empty one would let the platform resolve the path
     // in its own way.
-    for (size_t at = software.size(); at <= folded.size();) {
-        const size_t end = std::min(folded.find(u'\\', at), folded.size());
+    for (size_t at = software.size(); at <= key.size();) {
+        const size_t end = std::min(key.find('\\', at), key.size());
         if (end == at) return false;
         at = end + 1;
     }
     for (const char* shared : kSharedKeys) {
-        const std::u16string sharedKey = FoldedPath(shared);
-        if (FoldedSameOrBelow(sharedKey, folded) || FoldedSameOrBelow(folded, sharedKey))
-            return false;
+        if (SameOrBelow(os, shared, key) || SameOrBelow(os, key, shared)) return false;
     }
     return true;
 }

@@ -49,7 +49,7 @@ int DeleteEmptyRegistryKey(SetupEnv& env, RegKey root, const std::string& keyPat
 // Whether a key below HKEY_CURRENT_USER can be one product's own: strictly
 // below "SOFTWARE\", every part named, and nothing of the system's shared
 // keys (Microsoft, Classes, Policies, Wow6432Node), compared without case.
-bool IsPrivateKey(const std::string& key);
+bool IsPrivateKey(Os& os, const std::string& key);
 
 // The name written in trace lines; any unknown root is written as HKEY_USERS.
 const char* RegistryRootName(RegKey root);

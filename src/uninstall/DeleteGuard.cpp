@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "core/Text.h"
+#include "system/PlaceIdentity.h"
 #include "system/Registry.h"
 
 namespace setup {
@@ -98,10 +99,20 @@ ProtectedPlaces ProtectedFolders(SetupEnv& env) {
             }
         }
     }
+    for (const std::string& folder : places.folders) {
+        for (const FileIdentity& identity : IdentitiesUpward(env.os, folder)) {
+            places.foldersAndAbove.push_back(identity);
+        }
+    }
+    for (const std::string& tree : places.trees) {
+        const std::vector<FileIdentity> upward = IdentitiesUpward(env.os, tree);
+        if (!upward.empty()) places.treeRoots.push_back(upward.front());
+        places.treesAndAbove.insert(places.treesAndAbove.end(), upward.begin(), upward.end());
+    }
     return places;
 }
 
-bool IsDeletableTarget(const std::string& path, const ProtectedPlaces& places,
+bool IsDeletableTarget(Os& os, const std::string& path, const ProtectedPlaces& places,
                        const std::string& brandFolder) {
     if (Utf16Length(path) > kMaxPathUnits) return false;
     const std::string normalised = NormalisePath(path);
@@ -111,20 +122,34 @@ bool IsDeletableTarget(const std::string& path, const ProtectedPlaces& places,
         if (IsShortAlias(normalised.substr(at, end - at))) return false;
         at = end + 1;
     }
-    const std::u16string target = FoldedPath(normalised);
     for (const std::string& folder : places.folders) {
-        if (FoldedSameOrBelow(FoldedPath(folder), target)) return false;
+        if (SameOrBelow(os, folder, normalised)) return false;
     }
     for (const std::string& tree : places.trees) {
-        const std::u16string folded = FoldedPath(tree);
-        if (FoldedSameOrBelow(folded, target) || FoldedSameOrBelow(target, folded)) return false;
+        if (SameOrBelow(os, tree, normalised) || SameOrBelow(os, normalised, tree)) return false;
     }
     const std::string brand = NormalisePath(brandFolder);
-    return brand.empty() || FoldedPath(brand) != target;
+    if (!brand.empty() && os.CompareStringOrdinal(brand, normalised, true) == 0) return false;
+
+    // The same by what the places are: another spelling, a share alias or a
+    // link on the way reaches a protected place all the same. A target that
+    // is there but cannot be identified is not deleted.
+    if (os.GetFileAttributes(normalised) == win::INVALID_FILE_ATTRIBUTES_) return true;
+    const std::vector<FileIdentity> target = IdentitiesUpward(os, normalised);
+    if (target.empty() || IsAmong(target.front(), places.foldersAndAbove) ||
+        IsAmong(target.front(), places.treesAndAbove)) {
+        return false;
+    }
+    for (const FileIdentity& above : target) {
+        if (IsAmong(above, places.treeRoots)) return false;
+    }
+    FileIdentity brandIdentity;
+    return brand.empty() || !os.GetFileIdentity(brand, brandIdentity) ||
+           brandIdentity != target.front();
 }
 
-bool IsDeletableKey(const std::string& key) {
-    return IsPrivateKey(key);
+bool IsDeletableKey(Os& os, const std::string& key) {
+    return IsPrivateKey(os, key);
 }
 
 std::string RefusalMessage(const std::string& target) {

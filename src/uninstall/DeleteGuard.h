@@ -18,6 +18,11 @@ namespace setup {
 struct ProtectedPlaces {
     std::vector<std::string> folders;
     std::vector<std::string> trees;
+    // The same places by identity: each folder and every folder above it,
+    // each tree's root, and every folder above a tree.
+    std::vector<FileIdentity> foldersAndAbove;
+    std::vector<FileIdentity> treeRoots;
+    std::vector<FileIdentity> treesAndAbove;
 };
 
 // Read once per run, before anything is deleted.
@@ -28,14 +33,14 @@ ProtectedPlaces ProtectedFolders(SetupEnv& env);
 // longer than 259 UTF-16 units, drive and share roots, short (8.3) names, the
 // protected places. `brandFolder` (may be empty) is refused as well: it holds the
 // Start-menu folders of other products of the same maker.
-bool IsDeletableTarget(const std::string& path, const ProtectedPlaces& places,
+bool IsDeletableTarget(Os& os, const std::string& path, const ProtectedPlaces& places,
                        const std::string& brandFolder = std::string());
 
 // Whether a DELETE REG key (below HKEY_CURRENT_USER, after expansion and
 // trimming) may be deleted: only keys strictly below "SOFTWARE\", every part
 // named, and nothing of the system's shared keys (Microsoft, Classes,
 // Policies, Wow6432Node).
-bool IsDeletableKey(const std::string& key);
+bool IsDeletableKey(Os& os, const std::string& key);
 
 // The message of a refused target or key.
 std::string RefusalMessage(const std::string& target);

@@ -220,7 +220,7 @@ void Ownership::RecogniseByMedium(const std::string& installFolder, const std::s
             if (same && Final(file.path, final)) {
                 all.push_back(file);
                 if (folderThere && SameOrBelow(final, installFinal)) ++inside;
-            } else if (folderThere && LiesWithin(file.path, installFolder)) {
+            } else if (folderThere && LiesWithin(env_.os, file.path, installFolder)) {
                 complete = false;
             }
         }

@@ -153,9 +153,9 @@ private:
     // A target written from a placeholder stays within the folder the
     // placeholder names: "<INSTALL DIR>\..\月の庭" or "<INSTALL DIR>2" would
     // reach another product.
-    static bool LeavesItsFolder(const UninstallEntry& entry, const char* placeholder,
-                                const std::string& path, const std::string& folder) {
-        return entry.Target.rfind(placeholder, 0) == 0 && !LiesWithin(path, folder);
+    bool LeavesItsFolder(const UninstallEntry& entry, const char* placeholder,
+                         const std::string& path, const std::string& folder) const {
+        return entry.Target.rfind(placeholder, 0) == 0 && !LiesWithin(env_.os, path, folder);
     }
     // The maker's folder above the Start-menu folders; none without a brand.
     std::string BrandFolder() const {
@@ -176,19 +176,19 @@ private:
         for (const UninstallEntry& entry : lists_.Uninstall) {
             if (entry.Action == "DELETE FILE" || entry.Action == "DELETE DIR") {
                 const std::string path = InstallTarget(entry);
-                if (!IsDeletableTarget(path, protected_) ||
+                if (!IsDeletableTarget(env_.os, path, protected_) ||
                     LeavesItsFolder(entry, kInstallDirPlaceholder, path, ctx_.TargetDir)) {
                     return Refuse(path);
                 }
             } else if (entry.Action == "DELETE MENU") {
                 const std::string path = MenuTarget(entry);
-                if (!IsDeletableTarget(path, protected_, brand) ||
+                if (!IsDeletableTarget(env_.os, path, protected_, brand) ||
                     LeavesItsFolder(entry, kMenuDirPlaceholder, path, MenuFolder())) {
                     return Refuse(path);
                 }
             } else if (entry.Action == "DELETE REG") {
                 const std::string key = RegistryKey(entry);
-                if (!IsDeletableKey(key)) return Refuse(key);
+                if (!IsDeletableKey(env_.os, key)) return Refuse(key);
             }
         }
         return true;
@@ -226,7 +226,7 @@ private:
         }
         const std::string normalised = NormalisePath(path);
         for (const std::string& removed : removedFolders_) {
-            if (LiesWithin(normalised, removed)) return true;
+            if (LiesWithin(env_.os, normalised, removed)) return true;
         }
         return false;
     }
@@ -260,7 +260,7 @@ private:
     // The folders between a removed place and `top` (itself included) that
     // nothing is left in.
     void RemoveEmptiedFolders(std::string place, const std::string& top) {
-        while (LiesBelow(place, top)) {
+        while (LiesBelow(env_.os, place, top)) {
             place.resize(place.find_last_of('\\'));
             if (env_.os.GetFileAttributes(place) & win::FILE_ATTRIBUTE_REPARSE_POINT_ ||
                 !env_.os.RemoveDirectory(place)) {
@@ -307,7 +307,8 @@ private:
                 const size_t slash = folder.find_last_of('\\');
                 if (slash == std::string::npos) break;
                 folder.resize(slash);
-                if (!ownership_->MadeFolder(folder) || !IsDeletableTarget(folder, protected_) ||
+                if (!ownership_->MadeFolder(folder) ||
+                    !IsDeletableTarget(env_.os, folder, protected_) ||
                     !env_.os.RemoveDirectory(folder)) {
                     break;
                 }
@@ -344,7 +345,7 @@ private:
             const size_t slash = key.find_last_of('\\');
             if (slash == std::string::npos) return;
             key.resize(slash);
-            if (!ownership_->MadeKey(key) || !IsDeletableKey(key) ||
+            if (!ownership_->MadeKey(key) || !IsDeletableKey(env_.os, key) ||
                 !DeleteEmptyRegistryKey(env_, HKEY_CURRENT_USER_, key)) {
                 return;
             }
@@ -356,8 +357,9 @@ private:
     void DeleteMenus() {
         StartPhase("ｼｮｰﾄｶｯﾄの削除中...", 1);
         const std::string brand = BrandFolder();
-        const bool brandRemovable =
-            !brand.empty() && IsDeletableTarget(brand, protected_) && ownership_->MadeFolder(brand);
+        const bool brandRemovable = !brand.empty() &&
+                                    IsDeletableTarget(env_.os, brand, protected_) &&
+                                    ownership_->MadeFolder(brand);
         for (const UninstallEntry& entry : lists_.Uninstall) {
             if (entry.Action != "DELETE MENU") continue;
             const std::string target = MenuTarget(entry);

@@ -21,12 +21,13 @@ namespace snapshot_detail {
 
 // Every entry below `folder` outside `own`: path, attributes (when asked
 // for) and content.
-inline void Files(const FakeOs& os, const std::string& folder, const OwnPlaces& own,
+inline void Files(FakeOs& os, const std::string& folder, const OwnPlaces& own,
                   std::vector<std::string>& out, bool withAttributes = true) {
     for (const std::string& name : os.List(folder)) {
         const std::string path = folder + (folder.back() == '\\' ? "" : "\\") + name;
         bool skipped = false;
-        for (const std::string& place : own.folders) skipped = skipped || LiesWithin(path, place);
+        for (const std::string& place : own.folders)
+            skipped = skipped || LiesWithin(os, path, place);
         if (skipped) continue;
         const std::string attributes =
             withAttributes ? std::to_string(os.Attributes(path)) + " " : std::string();
@@ -41,8 +42,7 @@ inline void Keys(FakeOs& os, RegKey root, const std::string& key, const OwnPlace
         const std::string path = key.empty() ? name : key + "\\" + name;
         bool skipped = false;
         for (const std::string& place : own.keys) {
-            skipped = skipped || (root == HKEY_CURRENT_USER_ &&
-                                  FoldedSameOrBelow(FoldedPath(path), FoldedPath(place)));
+            skipped = skipped || (root == HKEY_CURRENT_USER_ && SameOrBelow(os, path, place));
         }
         if (skipped) continue;
         uint32_t subKeys = 0, values = 0;

@@ -50,6 +50,15 @@ protected:
         os.SetExpandString(HKEY_CURRENT_USER_, kUserShell, "Personal", "%USERPROFILE%\\Documents");
         os.SetString(HKEY_LOCAL_MACHINE_, kCommonShell, "Common Desktop",
                      "C:\\Users\\Public\\Desktop", true);
+        // Other ways to the same places: links to a protected tree and to a
+        // protected folder, and to a folder above one.
+        for (const char* folder : {"C:\\Windows\\Fonts", "C:\\Users\\Émile\\Documents"}) {
+            os.AddFolder(folder);
+        }
+        os.AddLink("C:\\Alias", "C:\\Windows");
+        os.AddLink("C:\\Docs", "C:\\Users\\Émile\\Documents");
+        os.AddLink("C:\\Up", "C:\\Users");
+        os.AddFolder("C:\\Games\\Hoshi");
         KeepTrace();
         places = ProtectedFolders(env);
     }
@@ -83,36 +92,44 @@ TEST_F(DeleteGuardTest, RefusesEveryProtectedPlaceAndWhatLiesAbove) {
         "D:\\Media",
         "D:\\Media\\Disc1\\Save\\..",
         "C:\\Users\\émile\\Start Menu\\Programs\\ﾃﾞﾓｿﾌﾄ",  // the brand folder itself
+        "C:\\Alias",
+        "C:\\Alias\\Fonts",
+        "C:\\Docs",
+        "C:\\Up",
     };
     const std::string brand = "C:\\Users\\émile\\Start Menu\\Programs\\ﾃﾞﾓｿﾌﾄ";
-    for (const char* path : refused) EXPECT_FALSE(IsDeletableTarget(path, places, brand)) << path;
+    for (const char* path : refused)
+        EXPECT_FALSE(IsDeletableTarget(os, path, places, brand)) << path;
 
     const char* const allowed[] = {"C:\\Program Files\\ﾃﾞﾓｿﾌﾄ\\星の旅路",
                                    "C:\\Users\\Émile\\AppData\\Roaming\\Hoshi",
                                    "C:\\Users\\émile\\Start Menu\\Programs\\ﾃﾞﾓｿﾌﾄ\\星の旅路",
                                    "D:\\Media\\Disc1\\Save",
+                                   "C:\\Games\\Hoshi",
                                    "C:\\Games\\Hoshi\\*.dat",
                                    "\\\\server\\share\\Games\\Hoshi"};
-    for (const char* path : allowed) EXPECT_TRUE(IsDeletableTarget(path, places, brand)) << path;
+    for (const char* path : allowed)
+        EXPECT_TRUE(IsDeletableTarget(os, path, places, brand)) << path;
 
     // Long paths are judged whole, in either form.
     const std::string longPath =
         "C:\\Games\\" + std::string(200, 'x') + "\\" + std::string(200, 'y');
-    EXPECT_TRUE(IsDeletableTarget(longPath, places));
-    EXPECT_TRUE(IsDeletableTarget("\\\\?\\" + longPath, places));
-    EXPECT_FALSE(IsDeletableTarget("\\\\?\\C:\\Windows\\" + std::string(300, 'x'), places));
-    EXPECT_FALSE(IsDeletableTarget("\\\\?\\C:\\", places));
+    EXPECT_TRUE(IsDeletableTarget(os, longPath, places));
+    EXPECT_TRUE(IsDeletableTarget(os, "\\\\?\\" + longPath, places));
+    EXPECT_FALSE(IsDeletableTarget(os, "\\\\?\\C:\\Windows\\" + std::string(300, 'x'), places));
+    EXPECT_FALSE(IsDeletableTarget(os, "\\\\?\\C:\\", places));
 }
 
 TEST(DeleteGuard, KeysOnlyBelowSoftwareAndNeverTheSystemsOwn) {
+    FakeOs os;
     for (const char* key : {"SOFTWARE\\ﾃﾞﾓｿﾌﾄ\\HoshiNoTabiji", "software\\Hoshi\\Settings"}) {
-        EXPECT_TRUE(IsDeletableKey(key)) << key;
+        EXPECT_TRUE(IsDeletableKey(os, key)) << key;
     }
     for (const char* key :
          {"", "SOFTWARE", "SOFTWARE\\", "SOFTWAREX\\Hoshi", "System\\Hoshi", "SOFTWARE\\\\Hoshi",
           "SOFTWARE\\Microsoft", "Software\\microsoft\\Windows", "SOFTWARE\\Classes\\.txt",
           "SOFTWARE\\Policies"}) {
-        EXPECT_FALSE(IsDeletableKey(key)) << key;
+        EXPECT_FALSE(IsDeletableKey(os, key)) << key;
     }
     EXPECT_EQ("C:\\\nは削除できない場所のため、ｱﾝｲﾝｽﾄｰﾙを中止しました。", RefusalMessage("C:\\"));
 }

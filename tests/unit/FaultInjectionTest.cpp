@@ -149,7 +149,7 @@ TEST_P(FaultInjection, EveryCallFailingOnceEndsAsTheRulesSay) {
         for (const std::string& left : m.Product()) {
             const std::string leftPath = left.substr(0, left.rfind(' '));
             if (left == "-" || left == "key") continue;
-            EXPECT_TRUE(LiesWithin(failed, leftPath) || LiesWithin(leftPath, failed))
+            EXPECT_TRUE(LiesWithin(m.os, failed, leftPath) || LiesWithin(m.os, leftPath, failed))
                 << call << " left " << left;
         }
     }

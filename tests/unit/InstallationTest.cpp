@@ -231,7 +231,7 @@ TEST_F(InstallationTest, TheRecordNamesWhatTheRunMadeAndOutlivesASecondRun) {
     const std::string path = InstallRecordPath(os, kDemoKey);
     InstallRecord record;
     ASSERT_TRUE(LoadInstallRecord(os, path, record));
-    EXPECT_TRUE(LiesBelow(path, "C:\\Users\\p\\AppData\\Local"));
+    EXPECT_TRUE(LiesBelow(os, path, "C:\\Users\\p\\AppData\\Local"));
     EXPECT_EQ(record.key, kDemoKey);
     EXPECT_EQ(record.folder, "C:\\Games");
     EXPECT_TRUE(record.folderExisted);
