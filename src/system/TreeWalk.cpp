@@ -2,6 +2,8 @@
 
 #include <vector>
 
+#include "system/PathCheck.h"
+
 namespace setup {
 
 namespace {
@@ -45,10 +47,12 @@ int WalkTree(Os& os, const std::string& search, TreeVisitor& visitor) {
 
 std::string LongPath(const std::string& path) {
     if (path.rfind(kLong, 0) == 0) return path;
-    if (path.size() >= 3 && path[1] == ':' && path[2] == '\\') return kLong + path;
-    if (path.rfind("\\\\", 0) == 0 && path.size() > 2 && path[2] != '.') {
-        return kLongUnc + path.substr(2);
-    }
+    // The long form takes every name literally: the path is first resolved
+    // as Windows resolves a path of the usual form ("..", doubled
+    // separators, trailing dots).
+    const std::string resolved = NormalisePath(path);
+    if (resolved.size() >= 3 && resolved[1] == ':') return kLong + resolved;
+    if (resolved.rfind("\\\\", 0) == 0) return kLongUnc + resolved.substr(2);
     return path;
 }
 

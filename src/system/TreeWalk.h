@@ -30,8 +30,9 @@ public:
 // end, 0 when the visitor stopped it.
 int WalkTree(Os& os, const std::string& search, TreeVisitor& visitor);
 
-// `path` in the long form: "C:\a" as "\\?\C:\a", "\\server\share\a" as
-// "\\?\UNC\server\share\a"; a long form or a relative path as it is.
+// `path` resolved as Windows resolves it, in the long form: "C:\a\.\b" as
+// "\\?\C:\a\b", "\\server\share\a" as "\\?\UNC\server\share\a"; a long
+// form, or a path that is not absolute, as it is.
 std::string LongPath(const std::string& path);
 
 // A path as the user reads it: the long form's prefix taken off.

@@ -74,6 +74,11 @@ TEST_P(OwnershipBreach, NothingButWhatTheInstallMadeGoes) {
     for (const std::string& e : now) {
         EXPECT_NE(std::find(before.begin(), before.end(), e), before.end()) << "new: " << e;
     }
+    // What the install made is gone, wherever INSTALL still leads to it.
+    if (ctx.TargetDir == installed) {
+        EXPECT_FALSE(os.Exists(installed + "\\Game.exe"));
+        EXPECT_FALSE(os.Exists(installed + "\\Save"));
+    }
     if (ctx.MENU_NAME == "ﾃﾞﾓｿﾌﾄ\\星の旅路") {
         EXPECT_FALSE(os.Exists(kDemoMenu));
     }
