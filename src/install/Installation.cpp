@@ -9,6 +9,7 @@
 #include "install/CopySourceTree.h"
 #include "install/SetupNames.h"
 #include "resource.h"
+#include "system/CopyPaths.h"
 #include "system/FileUtil.h"
 #include "system/InstallRecord.h"
 #include "system/PathCheck.h"
@@ -81,7 +82,7 @@ private:
         const std::string menuFolder = MenuFolder();
         for (const FileEntry& entry : lists_.Files) {
             if (!TakesPart(entry)) continue;
-            const std::string source = Format("%s\\%s", base.c_str(), entry.Source.c_str());
+            const std::string source = CopySource(base, entry.Source);
             if (!LiesWithin(env_.os, source, base + "\\")) return Refuse(source);
             if (!entry.LinkName.empty() && !IsPlainFileName(entry.LinkName)) {
                 return Refuse(Format("%s\\%s.lnk", menuFolder.c_str(), entry.LinkName.c_str()));
@@ -123,7 +124,7 @@ private:
 
         for (const FileEntry& entry : lists_.Files) {
             if (!TakesPart(entry)) continue;
-            const std::string source = Format("%s\\%s", base.c_str(), entry.Source.c_str());
+            const std::string source = CopySource(base, entry.Source);
             const std::string relative = entry.Action == "COPY DIR" ? entry.Source : std::string();
             if (!CopySourceTree(env_, base, source, relative, entry.Target, *progress_,
                                 &copyRun_)) {

@@ -6,6 +6,7 @@
 #include "core/Text.h"
 #include "install/Installation.h"
 #include "install/SetupNames.h"
+#include "system/CopyPaths.h"
 #include "system/FileUtil.h"
 #include "system/MeasureTree.h"
 
@@ -19,8 +20,7 @@ int64_t MeasureSetupType(SetupEnv& env, const ScriptLists& lists, int32_t type) 
     int64_t total = 0;
     for (const FileEntry& entry : lists.Files) {
         if (entry.TypeFlags[type] == 0) continue;
-        const int64_t size =
-            MeasureTree(env, Format("%s\\%s", base.c_str(), entry.Source.c_str()), type);
+        const int64_t size = MeasureTree(env, CopySource(base, entry.Source), type);
         if (size < 0) return -1;
         total += size;
     }

@@ -5,6 +5,10 @@
 
 namespace setup {
 
+std::string CopySource(const std::string& base, const std::string& source) {
+    return Format("%s\\%s", base.c_str(), source.c_str());
+}
+
 std::string CopyRelativeFolder(const std::string& folderPath, const std::string& base) {
     return ReplaceAll(folderPath, base, "");
 }

@@ -6,6 +6,10 @@
 
 namespace setup {
 
+// What an entry's source names on the medium: the base folder, a backslash
+// and the source as written.
+std::string CopySource(const std::string& base, const std::string& source);
+
 // The folder below the destination root that receives the files of a found
 // folder: its full path with every occurrence of the base text removed.
 std::string CopyRelativeFolder(const std::string& folderPath, const std::string& base);

@@ -207,7 +207,7 @@ void Ownership::RecogniseByMedium(const std::string& installFolder, const std::s
             if (entry.TypeFlags[type] == 0) continue;
             const std::string relative = entry.Action == "COPY DIR" ? entry.Source : std::string();
             Plan plan(base, relative, entry.Target, installFolder, planned);
-            WalkTree(os, Format("%s\\%s", base.c_str(), entry.Source.c_str()), plan);
+            WalkTree(os, CopySource(base, entry.Source), plan);
         }
         bool complete = folderThere;
         int inside = 0;
