@@ -18,17 +18,15 @@ namespace {
 // Files up to this size are copied without pumping the windows in between.
 constexpr uint64_t kUnpumpedFileBytes = 1u << 20;
 
-class Copy : public TreeVisitor {
+class Copy : public CopyWalk {
 public:
     Copy(SetupEnv& env, const std::string& base, const std::string& relative,
          const std::string& destRoot, ProgressWindow& progress, CopyRun& run)
-        : env_(env),
+        : CopyWalk(base, relative, destRoot),
+          env_(env),
           ctx_(env.ctx),
-          base_(base),
-          destRoot_(destRoot),
           progress_(progress),
-          run_(run),
-          relatives_{relative} {}
+          run_(run) {}
 
     bool Missing(const std::string& search) override {
         env_.ui.AppMessageBox(
@@ -37,29 +35,11 @@ public:
             mb::ICONEXCLAMATION);
         return false;
     }
-    // A file reached through a link is copied as its target; a folder link
-    // is passed over, as measuring does.
-    bool Link(const FindData& match) override {
-        return (match.attributes & win::FILE_ATTRIBUTE_DIRECTORY_) || File(match);
-    }
-    // The files of a folder land below the root under the folder's path
-    // relative to the base; the files met after it in the folder above stay
-    // in that folder's place.
-    bool Enter(const FindData& folder) override {
-        relatives_.push_back(CopyRelativeFolder(DisplayPath(folder.fullPath), base_));
-        return true;
-    }
-    bool Leave(const FindData&) override {
-        relatives_.pop_back();
-        return true;
-    }
 
     bool File(const FindData& match) override {
         progress_.StepIt();
-        const std::string destFolder =
-            CopyDestinationFolder(destRoot_, relatives_.back(), ctx_.InstallPath);
-        const std::string destFile =
-            CopyDestinationFile(destRoot_, relatives_.back(), match.name, ctx_.InstallPath);
+        const std::string destFolder = DestinationFolder(ctx_.InstallPath);
+        const std::string destFile = DestinationFile(match.name, ctx_.InstallPath);
         // A folder this run made holds no link; in one found in place, the
         // exact path written is looked at before anything is written.
         if (run_.made.count(destFolder) == 0 &&
@@ -102,11 +82,8 @@ public:
 private:
     SetupEnv& env_;
     SetupContext& ctx_;
-    const std::string& base_;
-    const std::string& destRoot_;
     ProgressWindow& progress_;
     CopyRun& run_;
-    std::vector<std::string> relatives_;
 };
 
 }  // namespace

@@ -163,40 +163,20 @@ void Ownership::RecogniseByMedium(const std::string& installFolder, const std::s
         uint64_t size;
     };
     // Where each medium file of one entry would land, as the copy puts it.
-    class Plan : public TreeVisitor {
+    class Plan : public CopyWalk {
     public:
         Plan(const std::string& base, const std::string& relative, const std::string& destRoot,
              const std::string& installFolder, std::vector<Planned>& out)
-            : base_(base),
-              destRoot_(destRoot),
-              installFolder_(installFolder),
-              out_(out),
-              relatives_{relative} {}
+            : CopyWalk(base, relative, destRoot), installFolder_(installFolder), out_(out) {}
         bool Missing(const std::string&) override { return true; }
-        bool Link(const FindData& match) override {
-            return (match.attributes & win::FILE_ATTRIBUTE_DIRECTORY_) || File(match);
-        }
-        bool Enter(const FindData& folder) override {
-            relatives_.push_back(CopyRelativeFolder(DisplayPath(folder.fullPath), base_));
-            return true;
-        }
-        bool Leave(const FindData&) override {
-            relatives_.pop_back();
-            return true;
-        }
         bool File(const FindData& match) override {
-            out_.push_back(Planned{
-                CopyDestinationFile(destRoot_, relatives_.back(), match.name, installFolder_),
-                match.size});
+            out_.push_back(Planned{DestinationFile(match.name, installFolder_), match.size});
             return true;
         }
 
     private:
-        const std::string& base_;
-        const std::string& destRoot_;
         const std::string& installFolder_;
         std::vector<Planned>& out_;
-        std::vector<std::string> relatives_;
     };
 
     bool recognised = false;
