@@ -1,6 +1,7 @@
 #include "uninstall/Ownership.h"
 
 #include <memory>
+#include <unordered_map>
 
 #include "core/Text.h"
 #include "system/CopyPaths.h"
@@ -181,6 +182,9 @@ void Ownership::RecogniseByMedium(const std::string& installFolder, const std::s
 
     bool recognised = false;
     std::vector<Planned> all;
+    // Each place is looked at once, whichever types put a file there: its
+    // final path when the medium's file is there, else empty.
+    std::unordered_map<std::string, std::string> seen;
     for (int32_t type = kSetupMinimum; type < kSetupTypeCount; ++type) {
         std::vector<Planned> planned;
         for (const FileEntry& entry : lists.Files) {
@@ -192,13 +196,16 @@ void Ownership::RecogniseByMedium(const std::string& installFolder, const std::s
         bool complete = folderThere;
         int inside = 0;
         for (const Planned& file : planned) {
-            std::vector<FindData> found;
-            const bool same = os.FindFiles(file.path, found) && found.size() == 1 &&
-                              found[0].size == file.size &&
-                              !(found[0].attributes & win::FILE_ATTRIBUTE_DIRECTORY_);
-            std::string final;
-            if (same && Final(file.path, final)) {
-                all.push_back(file);
+            auto [at, first] = seen.emplace(file.path, std::string());
+            if (first) {
+                std::vector<FindData> found;
+                const bool same = os.FindFiles(file.path, found) && found.size() == 1 &&
+                                  found[0].size == file.size &&
+                                  !(found[0].attributes & win::FILE_ATTRIBUTE_DIRECTORY_);
+                if (same && Final(file.path, at->second)) all.push_back(file);
+            }
+            const std::string& final = at->second;
+            if (!final.empty()) {
                 if (folderThere && SameOrBelow(final, installFinal)) ++inside;
             } else if (folderThere && LiesWithin(env_.os, file.path, installFolder)) {
                 complete = false;
