@@ -69,24 +69,28 @@ public:
     }
 
     // Removes a folder and everything in it, read-only entries included.
+    // Links go first: once its target is gone, Wine no longer lists a link.
     static void Remove(const std::wstring& folder) {
-        WIN32_FIND_DATAW data;
-        HANDLE find = ::FindFirstFileW((folder + L"\\*").c_str(), &data);
-        if (find != INVALID_HANDLE_VALUE) {
+        for (const bool links : {true, false}) {
+            WIN32_FIND_DATAW data;
+            HANDLE find = ::FindFirstFileW((folder + L"\\*").c_str(), &data);
+            if (find == INVALID_HANDLE_VALUE) break;
             do {
                 const std::wstring name = data.cFileName;
                 if (name == L"." || name == L"..") continue;
                 const std::wstring path = folder + L"\\" + name;
                 uint32_t linkAttributes = 0;
                 if (win32::IsWineLink(path, linkAttributes)) {
-                    win32::RemoveWineLink(path);  // Wine would delete what it leads to
+                    if (links) win32::RemoveWineLink(path);  // Wine would delete what it leads to
                     continue;
                 }
                 if (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+                    if (!links) continue;
                     ::RemoveDirectoryW(path.c_str());  // a link goes as itself, never followed
                     ::DeleteFileW(path.c_str());
                     continue;
                 }
+                if (links) continue;
                 ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
                 if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
                     Remove(path);
