@@ -98,17 +98,36 @@ int CopySourceTree(SetupEnv& env, const std::string& base, const std::string& se
 
 bool WritesThroughLink(SetupEnv& env, const std::string& path,
                        std::unordered_set<std::string>& checked) {
-    const std::string folder = NormalisePath(env.ctx.InstallPath);
-    const std::string target = NormalisePath(path);
-    if (folder.empty() || !LiesBelow(env.os, target, folder)) return false;
-    for (size_t at = folder.size() + (folder.back() == '\\' ? 0 : 1); at <= target.size();) {
+    std::string folder = env.ctx.InstallPath;
+    std::string folderFinal;
+    // Without the install folder there is no link in it.
+    if (!env.os.GetFinalPathName(TrimTrailingBackslashes(folder), folderFinal)) return false;
+    // The exact path written, long forms as spelt; each part of it that is
+    // there is looked at, from the root down, wherever its spelling leads.
+    const std::string target = LongPath(path);
+    if (target.rfind("\\\\?\\", 0) != 0 || target.size() < 7) return false;
+    for (size_t at = target.find('\\', 4) + 1; at <= target.size();) {
         const size_t end = std::min(target.find('\\', at), target.size());
         const std::string place = target.substr(0, end);
+        std::string parent = target.substr(0, at - 1);
+        if (parent.back() == ':') parent += '\\';  // the drive's root
         at = end + 1;
-        if (checked.count(place) != 0) continue;
+        if (place.size() <= parent.size() + 1 || checked.count(place) != 0) continue;
         const uint32_t attributes = env.os.GetFileAttributes(place);
         if (attributes == win::INVALID_FILE_ATTRIBUTES_) return false;  // nothing more in place
-        if (attributes & win::FILE_ATTRIBUTE_REPARSE_POINT_) return true;
+        if (attributes & win::FILE_ATTRIBUTE_REPARSE_POINT_) {
+            // Where the link itself lies: a link inside the install folder
+            // (not the folder itself) would take the file elsewhere.
+            std::string parentFinal;
+            if (!env.os.GetFinalPathName(parent, parentFinal)) return true;
+            const std::string real = TrimTrailingBackslashes(parentFinal) + "\\" +
+                                     place.substr(place.find_last_of('\\') + 1);
+            if (SameOrBelow(env.os, real, folderFinal) &&
+                env.os.CompareStringOrdinal(real, folderFinal, true) != 0) {
+                return true;
+            }
+            continue;
+        }
         if (attributes & win::FILE_ATTRIBUTE_DIRECTORY_) checked.insert(place);
     }
     return false;

@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "core/Text.h"
+#include "system/PathCheck.h"
 
 namespace setup {
 
@@ -13,15 +14,21 @@ namespace {
 constexpr char kHeader[] = "SETUP RECORD 1";
 constexpr char kRecordsFolder[] = "SetupRecords";
 
-// The record's file name: one per product key, whatever case the key is
-// written in (the registry ignores the case of ASCII letters at least).
-std::string RecordName(const std::string& key) {
+// A name for a new record of the key; records are found by what they say,
+// never by their names.
+std::string RecordName(const std::string& key, int n) {
     uint64_t hash = 14695981039346656037ull;
-    for (char c : key) {
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-        hash = (hash ^ static_cast<unsigned char>(c)) * 1099511628211ull;
-    }
-    return Format("%016" PRIx64 ".txt", hash);
+    for (char c : key) hash = (hash ^ static_cast<unsigned char>(c)) * 1099511628211ull;
+    return Format("%016" PRIx64 "-%d.txt", hash, n);
+}
+
+// Whether two texts name one folder: by identity where both are there, else
+// by the resolved paths without case.
+bool SamePlace(Os& os, const std::string& a, const std::string& b) {
+    FileIdentity first, second;
+    if (os.GetFileIdentity(a, first) && os.GetFileIdentity(b, second)) return first == second;
+    const std::string resolvedA = NormalisePath(a);
+    return !resolvedA.empty() && os.CompareStringOrdinal(resolvedA, NormalisePath(b), true) == 0;
 }
 
 std::string Field(const std::string& line, size_t& at) {
@@ -44,13 +51,33 @@ bool ParsePlace(const std::string& line, size_t at, InstallRecord::Place& place)
 
 }  // namespace
 
-std::string InstallRecordPath(Os& os, const std::string& productKey) {
+std::string InstallRecordsFolder(Os& os) {
     std::string base;
     if (!os.GetEnvironmentVariable("LOCALAPPDATA", base) || base.empty()) {
         if (!os.GetEnvironmentVariable("APPDATA", base) || base.empty()) return std::string();
     }
     while (!base.empty() && base.back() == '\\') base.pop_back();
-    return base + "\\" + kRecordsFolder + "\\" + RecordName(productKey);
+    return base + "\\" + kRecordsFolder;
+}
+
+bool FindInstallRecord(Os& os, const std::string& key, const std::string& folder,
+                       InstallRecord& out, std::string& path) {
+    const std::string records = InstallRecordsFolder(os);
+    std::vector<FindData> found;
+    if (records.empty() || !os.FindFiles(records + "\\*.txt", found)) return false;
+    for (const FindData& file : found) {
+        InstallRecord record;
+        if ((file.attributes & win::FILE_ATTRIBUTE_DIRECTORY_) ||
+            !LoadInstallRecord(os, records + "\\" + file.name, record) ||
+            os.CompareStringOrdinal(record.key, key, true) != 0 ||
+            !SamePlace(os, record.folder, folder)) {
+            continue;
+        }
+        out = std::move(record);
+        path = records + "\\" + file.name;
+        return true;
+    }
+    return false;
 }
 
 bool LoadInstallRecord(Os& os, const std::string& path, InstallRecord& out) {
@@ -103,16 +130,16 @@ void RemoveInstallRecord(Os& os, const std::string& path) {
 InstallRecordWriter::InstallRecordWriter(Os& os, const std::string& key, const std::string& folder,
                                          bool folderExisted)
     : os_(os) {
-    const std::string path = InstallRecordPath(os, key);
-    if (path.empty()) return;
-    // The earlier record is kept when it describes the same product in the
-    // same folder; then the folder's state before the first installation
-    // is what counts.
+    const std::string records = InstallRecordsFolder(os);
+    if (records.empty()) return;
+    // The earlier record of the same product in the same folder is kept, and
+    // the folder's state before the first installation is what counts. A
+    // record of another folder stays as it is: that installation is still
+    // there, whatever happens to this one.
     InstallRecord earlier;
     std::string kept;
-    if (LoadInstallRecord(os, path, earlier) &&
-        os.CompareStringOrdinal(earlier.key, key, true) == 0 &&
-        os.CompareStringOrdinal(earlier.folder, folder, true) == 0) {
+    std::string path;
+    if (FindInstallRecord(os, key, folder, earlier, path)) {
         folderExisted = earlier.folderExisted;
         std::string bytes;
         os.ReadFile(path, bytes);
@@ -130,6 +157,10 @@ InstallRecordWriter::InstallRecordWriter(Os& os, const std::string& key, const s
                 folders_.insert(place.path);
             }
         }
+    }
+    for (int n = 0; path.empty(); ++n) {
+        const std::string name = records + "\\" + RecordName(key, n);
+        if (os.GetFileAttributes(name) == win::INVALID_FILE_ATTRIBUTES_) path = name;
     }
     // The folders on the way, should the profile lack them; each that is
     // there already simply fails.

@@ -1,8 +1,8 @@
 // The installation record: what one product's installations made, written as
 // it is made, so that uninstalling removes only what is provably the
 // product's. It lives outside the product's folder (below the user's local
-// application data), one file a product key, and is bound to the install
-// folder and product key it describes.
+// application data), one file for each product key and install folder, and
+// is bound to the two it describes.
 #pragma once
 
 #include <memory>
@@ -32,9 +32,14 @@ struct InstallRecord {
     std::vector<std::string> values;  // values written, "SOFTWARE\...\name"
 };
 
-// Where the record of the product key lives; empty when the user has no
-// local application data folder.
-std::string InstallRecordPath(Os& os, const std::string& productKey);
+// Where the records live; empty when the user has no application data folder.
+std::string InstallRecordsFolder(Os& os);
+
+// The record of the product `key` bound to the install `folder`: the same key
+// without case, and the same folder by identity (by its resolved path
+// without case where one of them is gone). false when there is none.
+bool FindInstallRecord(Os& os, const std::string& key, const std::string& folder,
+                       InstallRecord& out, std::string& path);
 
 // Reads a record. false when there is none or it is not one of ours.
 bool LoadInstallRecord(Os& os, const std::string& path, InstallRecord& out);
@@ -48,7 +53,8 @@ void RemoveInstallRecord(Os& os, const std::string& path);
 class InstallRecordWriter {
 public:
     // Starts the record of `key` and `folder`; what an earlier installation
-    // of the same product into the same folder recorded is kept.
+    // of the same product into the same folder recorded is kept, and the
+    // records of other folders are left alone.
     InstallRecordWriter(Os& os, const std::string& key, const std::string& folder,
                         bool folderExisted);
     ~InstallRecordWriter();

@@ -7,6 +7,7 @@
 #include "system/CopyPaths.h"
 #include "system/FileUtil.h"
 #include "system/PathCheck.h"
+#include "system/Registry.h"
 #include "system/TreeWalk.h"
 
 namespace setup {
@@ -27,16 +28,10 @@ std::string Trimmed(std::string text) {
 Ownership::Ownership(SetupEnv& env, const std::string& installFolder, const std::string& menuFolder)
     : env_(env), productKey_(Format("SOFTWARE\\%s", env.ctx.REG_ROOT_KEY_NAME.c_str())) {
     Os& os = env_.os;
-    recordPath_ = InstallRecordPath(os, productKey_);
     InstallRecord record;
-    std::string folderFinal, recordFinal;
-    FileIdentity folderId, recordId;
     // The record vouches only for the folder it was written for: an INSTALL
     // value changed since names a place the record knows nothing of.
-    hasRecord_ = LoadInstallRecord(os, recordPath_, record) &&
-                 os.CompareStringOrdinal(record.key, productKey_, true) == 0 &&
-                 os.GetFileIdentity(Trimmed(installFolder), folderId) &&
-                 os.GetFileIdentity(Trimmed(record.folder), recordId) && folderId == recordId;
+    hasRecord_ = FindInstallRecord(os, productKey_, Trimmed(installFolder), record, recordPath_);
     if (!hasRecord_) {
         RecogniseByMedium(installFolder, menuFolder);
         return;
@@ -54,11 +49,7 @@ Ownership::Ownership(SetupEnv& env, const std::string& installFolder, const std:
             continue;
         }
         madeFolders_.push_back(known);
-        const bool above = (!installFinal.empty() && SameOrBelow(installFinal, known.finalPath) &&
-                            !SameOrBelow(known.finalPath, installFinal)) ||
-                           (!menuFinal.empty() && SameOrBelow(menuFinal, known.finalPath) &&
-                            !SameOrBelow(known.finalPath, menuFinal));
-        if (!above) wholeFolders_.push_back(known);
+        if (!IsMakersFolder(known, installFinal, menuFinal)) wholeFolders_.push_back(known);
     }
     for (const InstallRecord::Place& place : record_.files) {
         Known known{place.path, std::string(), FileIdentity()};
@@ -67,6 +58,28 @@ Ownership::Ownership(SetupEnv& env, const std::string& installFolder, const std:
             files_.push_back(known);
         }
     }
+}
+
+// The folders above the install and menu folders, and the maker's Start-menu
+// folder itself, hold other products of the maker: made by an installation,
+// they still go only when empty. Judged by where they lead and as spelt, so
+// that a menu folder gone or renamed since changes nothing.
+bool Ownership::IsMakersFolder(const Known& known, const std::string& installFinal,
+                               const std::string& menuFinal) {
+    const SetupContext& ctx = env_.ctx;
+    for (const std::string& final : {installFinal, menuFinal}) {
+        if (!final.empty() && SameOrBelow(final, known.finalPath) &&
+            !SameOrBelow(known.finalPath, final)) {
+            return true;
+        }
+    }
+    const std::string programs = Trimmed(ctx.UserProgramFolderDir);
+    const std::string menu = Format("%s\\%s", programs.c_str(), ctx.MENU_NAME.c_str());
+    const std::string brand = ctx.BRAND_NAME.empty()
+                                  ? std::string()
+                                  : Format("%s\\%s", programs.c_str(), ctx.BRAND_NAME.c_str());
+    return LiesBelow(env_.os, menu, known.path) || LiesWithin(env_.os, programs, known.path) ||
+           (!brand.empty() && LiesWithin(env_.os, brand, known.path));
 }
 
 bool Ownership::Final(const std::string& path, std::string& finalPath) {
@@ -118,6 +131,30 @@ std::vector<std::string> Ownership::OwnedWithin(const std::string& path) {
     return owned;
 }
 
+bool Ownership::OwnsFile(const std::string& path) {
+    const std::string place = Trimmed(path);
+    const uint32_t attributes = env_.os.GetFileAttributes(place);
+    if (attributes == win::INVALID_FILE_ATTRIBUTES_ ||
+        (attributes & win::FILE_ATTRIBUTE_DIRECTORY_)) {
+        return false;
+    }
+    if (OwnsWhole(place)) return true;
+    // A recorded file is the one at the recorded place, not a link or a
+    // second name leading to it.
+    FileIdentity identity;
+    std::string final;
+    if (IsLink(attributes) || !env_.os.GetFileIdentity(place, identity) || !Final(place, final)) {
+        return false;
+    }
+    for (const Known& known : files_) {
+        if (known.identity == identity &&
+            env_.os.CompareStringOrdinal(known.finalPath, final, true) == 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
 bool Ownership::MadeFolder(const std::string& folder) {
     const std::string place = Trimmed(folder);
     FileIdentity identity;
@@ -138,7 +175,9 @@ bool Ownership::MadeKey(const std::string& key) const {
 }
 
 bool Ownership::OwnsKey(const std::string& key) const {
-    return SameOrBelow(key, productKey_) || MadeKey(key);
+    // A product key with an empty part (an empty REG_ROOT_KEY_NAME below a
+    // brand) would be the maker's: then no key is the product's by place.
+    return IsPrivateKey(env_.os, productKey_) && SameOrBelow(key, productKey_);
 }
 
 // Without a record, the product is what the medium would install: the

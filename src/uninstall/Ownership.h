@@ -29,11 +29,15 @@ public:
     bool OwnsWhole(const std::string& path);
     // The files and folders of the product within `path`, each whole.
     std::vector<std::string> OwnedWithin(const std::string& path);
+    // Whether `path` is a file of the product: in a folder it owns whole, or a
+    // file it wrote, at the place it wrote it.
+    bool OwnsFile(const std::string& path);
     // Whether `folder` is one the installation made, so it may go when empty.
     bool MadeFolder(const std::string& folder);
-    // Whether a key below HKEY_CURRENT_USER may be deleted: the product key,
-    // a key below it, or one the installation made.
+    // Whether a key below HKEY_CURRENT_USER is the product's with everything
+    // in it: the product key or a key below it.
     bool OwnsKey(const std::string& key) const;
+    // Whether the installation made the key, so it may go when empty.
     bool MadeKey(const std::string& key) const;
 
 private:
@@ -43,6 +47,8 @@ private:
         FileIdentity identity;
     };
     bool Final(const std::string& path, std::string& finalPath);
+    bool IsMakersFolder(const Known& known, const std::string& installFinal,
+                        const std::string& menuFinal);
     bool SameOrBelow(const std::string& inner, const std::string& outer) const;
     void RecogniseByMedium(const std::string& installFolder, const std::string& menuFolder);
 

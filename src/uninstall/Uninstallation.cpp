@@ -282,8 +282,7 @@ private:
                 }
             } else if (entry.Action == "DELETE FILE") {
                 const std::string path = InstallTarget(entry);
-                const std::vector<std::string> owned = ownership_->OwnedWithin(path);
-                if (ownership_->OwnsWhole(path) || !owned.empty()) {
+                if (ownership_->OwnsFile(path)) {
                     SetReadOnlyAttribute(env_, path, false);
                     env_.os.DeleteFile(path);
                 } else {
@@ -324,9 +323,14 @@ private:
         for (const UninstallEntry& entry : lists_.Uninstall) {
             if (entry.Action != "DELETE REG") continue;
             const std::string key = RegistryKey(entry);
-            // Another product's key of the same maker is not this one's.
+            // Another product's key of the same maker is not this one's; a
+            // key the installation made above the product key (the maker's)
+            // goes only when empty, on every platform.
             if (!ownership_->OwnsKey(key)) {
-                ctx_.Trace("KEEP %s\n", key.c_str());
+                if (!ownership_->MadeKey(key) ||
+                    !DeleteEmptyRegistryKey(env_, HKEY_CURRENT_USER_, key)) {
+                    ctx_.Trace("KEEP %s\n", key.c_str());
+                }
                 continue;
             }
             if (!DeleteRegistryKey(env_, HKEY_CURRENT_USER_, key)) return false;

@@ -150,17 +150,23 @@ TEST_F(HostileInput, NothingIsWrittenThroughALinkInsideTheInstallFolder) {
     os.AddFolder(kDemoInstall);
     os.AddLink(kDemoInstall + "\\Save", "C:\\Secret");
     os.AddLink(kDemoInstall + "\\Game.exe", "C:\\Secret\\diary.txt");
-    for (const char* line :
-         {"COPY DIR:Save:1:1:1:<INSTALL DIR>\\:", "COPY:Game.exe:1:1:1:<INSTALL DIR>:"}) {
+    os.AddLink("\\\\?\\" + kDemoInstall + "\\Data.", "C:\\Secret");
+    os.AddLink("C:\\J", kDemoInstall);  // another way into the install folder
+    const std::pair<const char*, std::string> rows[] = {
+        {"COPY DIR:Save:1:1:1:<INSTALL DIR>\\:", kDemoInstall + "\\\\Save\\save.dat"},
+        {"COPY:Game.exe:1:1:1:<INSTALL DIR>:", kDemoInstall + "\\Game.exe"},
+        {"COPY:Game.exe:1:1:1:\\\\?\\<INSTALL DIR>\\Data.:",
+         "\\\\?\\" + kDemoInstall + "\\Data.\\Game.exe"},
+        {"COPY:Game.exe:1:1:1:\"C:\\J\\Save\":", "C:\\J\\Save\\Game.exe"},
+    };
+    for (const auto& [line, written] : rows) {
         SCOPED_TRACE(line);
         WriteScript(std::string("[Files]\n") + line + "\n");
         ui.boxes.clear();
         const std::vector<std::string> before = Snapshot(os, OwnPlaces{{kDemoMenu}, {}});
         EXPECT_EQ(PrepareInstallation(env, lists), 1);
-        const std::string written = std::string(line).find("Save") != std::string::npos
-                                        ? kDemoInstall + "\\\\Save\\save.dat"
-                                        : kDemoInstall + "\\Game.exe";
         EXPECT_EQ(ui.boxes, (std::vector<ShownBox>{NotHere(written), kCopyAbortedBox}));
+        EXPECT_EQ(os.List("C:\\Secret"), std::vector<std::string>{"diary.txt"});
         EXPECT_EQ(os.FileContent("C:\\Secret\\diary.txt"), "private");
         EXPECT_EQ(Snapshot(os, OwnPlaces{{kDemoMenu}, {}}), before);
     }

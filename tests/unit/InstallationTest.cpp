@@ -228,9 +228,9 @@ TEST_F(InstallationTest, TheRecordNamesWhatTheRunMadeAndOutlivesASecondRun) {
     os.AddFile("C:\\Games\\note.txt", "mine");
     ctx.InstallPath = "C:\\Games";
     ASSERT_EQ(RunInstallation(env, lists), 1);
-    const std::string path = InstallRecordPath(os, kDemoKey);
+    std::string path;
     InstallRecord record;
-    ASSERT_TRUE(LoadInstallRecord(os, path, record));
+    ASSERT_TRUE(FindInstallRecord(os, kDemoKey, "C:\\Games", record, path));
     EXPECT_TRUE(LiesBelow(os, path, "C:\\Users\\p\\AppData\\Local"));
     EXPECT_EQ(record.key, kDemoKey);
     EXPECT_EQ(record.folder, "C:\\Games");
@@ -250,7 +250,9 @@ TEST_F(InstallationTest, TheRecordNamesWhatTheRunMadeAndOutlivesASecondRun) {
     ui.boxes.clear();
     ASSERT_EQ(RunInstallation(env, lists), 1);
     InstallRecord second;
-    ASSERT_TRUE(LoadInstallRecord(os, path, second));
+    std::string secondPath;
+    ASSERT_TRUE(FindInstallRecord(os, kDemoKey, "C:\\Games", second, secondPath));
+    EXPECT_EQ(secondPath, path);
     // The folders were there already: what the first run made stays on
     // record, each place once.
     EXPECT_EQ(second.folders.size(), record.folders.size());
