@@ -47,6 +47,7 @@ protected:
         ctx.SourceDir = "D:\\Media\\Disc1";
         os.SetEnv("ProgramFiles(x86)", "C:\\Program Files (x86)");
         os.SetEnv("USERPROFILE", "C:\\Users\\Émile");
+        os.SetEnv("APPDATA", "C:\\Users\\Émile\\Dữ liệu");  // beyond a hand-made case table
         os.SetExpandString(HKEY_CURRENT_USER_, kUserShell, "Personal", "%USERPROFILE%\\Documents");
         os.SetString(HKEY_LOCAL_MACHINE_, kCommonShell, "Common Desktop",
                      "C:\\Users\\Public\\Desktop", true);
@@ -92,6 +93,7 @@ TEST_F(DeleteGuardTest, RefusesEveryProtectedPlaceAndWhatLiesAbove) {
         "D:\\Media",
         "D:\\Media\\Disc1\\Save\\..",
         "C:\\Users\\émile\\Start Menu\\Programs\\ﾃﾞﾓｿﾌﾄ",  // the brand folder itself
+        "C:\\USERS\\ÉMILE\\DỮ LIỆU",
         "C:\\Alias",
         "C:\\Alias\\Fonts",
         "C:\\Docs",
