@@ -17,11 +17,11 @@
 #include "core/SetupContext.h"
 #include "core/SetupEnv.h"
 #include "install/CopySourceTree.h"
-#include "platform/win32/Win32Os.h"
-#include "platform/win32/Win32Text.h"
-#include "platform/win32/Win32Undef.h"
+#include "win32/os/Win32Os.h"
+#include "win32/os/Win32Text.h"
+#include "win32/os/Win32Undef.h"
 #include "system/MeasureTree.h"
-#include "ui/Ui.h"
+#include "seams/Ui.h"
 
 // After the Windows headers: GetProcessMemoryInfo.
 #include <psapi.h>

@@ -4,7 +4,7 @@ set(SETUP_WIN32_LIBS comctl32 shell32 shlwapi ole32 oleaut32 uuid gdi32 user32 k
 add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
 add_link_options(-static -static-libgcc -static-libstdc++)
 
-file(GLOB_RECURSE SETUP_WIN32_SOURCES CONFIGURE_DEPENDS src/platform/win32/*.cpp src/ui/win32/*.cpp)
+file(GLOB_RECURSE SETUP_WIN32_SOURCES CONFIGURE_DEPENDS src/win32/os/*.cpp src/win32/ui/*.cpp)
 list(FILTER SETUP_WIN32_SOURCES EXCLUDE REGEX "/WinMain\\.cpp$")
 add_library(setup_win32 STATIC ${SETUP_WIN32_SOURCES})
 target_include_directories(setup_win32 PUBLIC src)

@@ -3,15 +3,14 @@
 # below it, and that no portable layer includes a Windows header. Prints each
 # offending line and exits 1 when there is one.
 #
-# Layers, lowest first. A file belongs to the longest entry its path starts
-# with; layers of the same rank stand side by side and may not include each
-# other.
+# Layers, lowest first: each a folder. A file belongs to the longest folder
+# its path starts with; layers of the same rank stand side by side and may not
+# include each other.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 layers=(
-  "seams      0 src/platform/Os.h"
-  "seams      0 src/ui/Ui.h"
+  "seams      0 src/seams/"
   "resources  0 res/"
   "core       1 src/core/"
   "system     2 src/system/"
@@ -19,8 +18,8 @@ layers=(
   "uninstall  3 src/uninstall/"
   "launch     3 src/launch/"
   "ui         3 src/ui/"
-  "os-win32   4 src/platform/win32/"
-  "ui-win32   5 src/ui/win32/"
+  "os-win32   4 src/win32/os/"
+  "ui-win32   5 src/win32/ui/"
   "app        6 src/app/"
   "app-win32  7 src/app/win32/"
 )

@@ -3,8 +3,8 @@
 #pragma once
 
 #include "core/SetupContext.h"
-#include "platform/Os.h"
-#include "ui/Ui.h"
+#include "seams/Os.h"
+#include "seams/Ui.h"
 
 namespace setup {
 

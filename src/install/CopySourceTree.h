@@ -8,7 +8,7 @@
 #include "core/SetupEnv.h"
 #include "system/FileUtil.h"
 #include "system/InstallRecord.h"
-#include "ui/Ui.h"
+#include "seams/Ui.h"
 
 namespace setup {
 

@@ -10,7 +10,7 @@
 #include <unordered_set>
 #include <vector>
 
-#include "platform/Os.h"
+#include "seams/Os.h"
 
 namespace setup {
 

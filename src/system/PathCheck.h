@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "platform/Os.h"
+#include "seams/Os.h"
 
 namespace setup {
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/Os.h"
+#include "seams/Os.h"
 
 namespace setup {
 

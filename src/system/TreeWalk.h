@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "platform/Os.h"
+#include "seams/Os.h"
 
 namespace setup {
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/Os.h"
+#include "seams/Os.h"
 
 namespace setup::contract {
 

@@ -42,7 +42,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/Os.h"
+#include "seams/Os.h"
 #include "support/Utf16.h"
 
 namespace setup {

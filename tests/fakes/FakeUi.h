@@ -12,7 +12,7 @@
 #include "core/SetupEnv.h"
 #include "support/ShownBox.h"
 #include "ui/Progress.h"
-#include "ui/Ui.h"
+#include "seams/Ui.h"
 #include "ui/Wizard.h"
 
 namespace setup {

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/win32/Win32Support.h"
+#include "win32/os/Win32Support.h"
 
 namespace setup {
 

@@ -5,9 +5,9 @@
 
 #include <string>
 
-#include "platform/win32/Win32Links.h"
-#include "platform/win32/Win32Text.h"
-#include "platform/win32/Win32Undef.h"
+#include "win32/os/Win32Links.h"
+#include "win32/os/Win32Text.h"
+#include "win32/os/Win32Undef.h"
 
 namespace setup::win32 {
 

@@ -9,7 +9,7 @@
 
 #include "WindowTestSupport.h"
 #include "resource.h"
-#include "ui/win32/ProgressWindows.h"
+#include "win32/ui/ProgressWindows.h"
 
 namespace setup {
 namespace {

@@ -20,7 +20,7 @@
 #include "support/ShownBox.h"
 #include "support/TempTree.h"
 #include "support/Utf16.h"
-#include "ui/win32/Dialog.h"
+#include "win32/ui/Dialog.h"
 
 namespace setup {
 namespace {

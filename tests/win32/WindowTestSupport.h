@@ -6,10 +6,10 @@
 #include <string>
 #include <utility>
 
-#include "platform/win32/Win32Os.h"
-#include "platform/win32/Win32Text.h"
-#include "platform/win32/Win32Undef.h"
-#include "ui/win32/Win32Ui.h"
+#include "win32/os/Win32Os.h"
+#include "win32/os/Win32Text.h"
+#include "win32/os/Win32Undef.h"
+#include "win32/ui/Win32Ui.h"
 
 namespace setup {
 

@@ -3,9 +3,9 @@
 #include "app/ProgramActions.h"
 #include "app/SetupApp.h"
 #include "core/SetupContext.h"
-#include "platform/win32/Win32Os.h"
-#include "platform/win32/Win32Undef.h"
-#include "ui/win32/Win32Ui.h"
+#include "win32/os/Win32Os.h"
+#include "win32/os/Win32Undef.h"
+#include "win32/ui/Win32Ui.h"
 
 namespace {
 

@@ -2,10 +2,10 @@
 // user's temp folder, scratch keys under HKCU\Software\SetupContractTests;
 // both are removed with everything in them after each test.
 #include "OsContract.h"
-#include "platform/win32/Win32Links.h"
-#include "platform/win32/Win32Os.h"
-#include "platform/win32/Win32Text.h"
-#include "platform/win32/Win32Undef.h"
+#include "win32/os/Win32Links.h"
+#include "win32/os/Win32Os.h"
+#include "win32/os/Win32Text.h"
+#include "win32/os/Win32Undef.h"
 #include "support/ShellLinkReader.h"
 #include "support/TempTree.h"
 #include "support/WineLinks.h"

@@ -1,6 +1,6 @@
 // The shell and COM: ShellExecute, CoInitialize and shell links.
-#include "platform/win32/Win32Os.h"
-#include "platform/win32/Win32Support.h"
+#include "win32/os/Win32Os.h"
+#include "win32/os/Win32Support.h"
 
 namespace setup {
 

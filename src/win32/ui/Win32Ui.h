@@ -5,9 +5,9 @@
 #include <string>
 #include <string_view>
 
-#include "platform/Os.h"
-#include "platform/win32/Win32Undef.h"
-#include "ui/Ui.h"
+#include "seams/Os.h"
+#include "win32/os/Win32Undef.h"
+#include "seams/Ui.h"
 
 namespace setup {
 

@@ -1,9 +1,9 @@
-#include "ui/win32/Dialog.h"
+#include "win32/ui/Dialog.h"
 
 #include <algorithm>
 #include <vector>
 
-#include "platform/win32/Win32Text.h"
+#include "win32/os/Win32Text.h"
 
 namespace setup {
 

@@ -6,8 +6,8 @@
 
 #include <string>
 
-#include "platform/win32/Win32Undef.h"
-#include "ui/Ui.h"
+#include "win32/os/Win32Undef.h"
+#include "seams/Ui.h"
 
 namespace setup {
 

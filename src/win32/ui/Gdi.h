@@ -2,7 +2,7 @@
 // obtained.
 #pragma once
 
-#include "platform/win32/Win32Undef.h"
+#include "win32/os/Win32Undef.h"
 
 namespace setup {
 

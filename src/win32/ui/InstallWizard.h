@@ -7,7 +7,7 @@
 
 #include "core/SetupEnv.h"
 #include "ui/Wizard.h"
-#include "ui/win32/Dialog.h"
+#include "win32/ui/Dialog.h"
 
 namespace setup {
 

@@ -1,8 +1,8 @@
 // The registry: keys opened, created, deleted and closed, values read and set.
 #include <vector>
 
-#include "platform/win32/Win32Os.h"
-#include "platform/win32/Win32Support.h"
+#include "win32/os/Win32Os.h"
+#include "win32/os/Win32Support.h"
 
 namespace setup {
 

@@ -1,8 +1,8 @@
-#include "platform/win32/Win32Links.h"
+#include "win32/os/Win32Links.h"
 
 #include <vector>
 
-#include "platform/win32/Win32Support.h"
+#include "win32/os/Win32Support.h"
 
 namespace setup::win32 {
 

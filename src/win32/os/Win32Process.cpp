@@ -1,7 +1,7 @@
 // The process and text: last error, environment, version and system
 // folders, named mutexes, sleeping, code page 932 and ordinal comparison.
-#include "platform/win32/Win32Os.h"
-#include "platform/win32/Win32Support.h"
+#include "win32/os/Win32Os.h"
+#include "win32/os/Win32Support.h"
 
 namespace setup {
 

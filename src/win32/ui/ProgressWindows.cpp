@@ -1,6 +1,6 @@
-#include "ui/win32/ProgressWindows.h"
+#include "win32/ui/ProgressWindows.h"
 
-#include "platform/win32/Win32Text.h"
+#include "win32/os/Win32Text.h"
 #include "resource.h"
 
 namespace setup {

@@ -3,8 +3,8 @@
 #pragma once
 
 #include "ui/Progress.h"
-#include "ui/Ui.h"
-#include "ui/win32/Dialog.h"
+#include "seams/Ui.h"
+#include "win32/ui/Dialog.h"
 
 namespace setup {
 

@@ -1,9 +1,9 @@
-#include "ui/win32/LauncherWindow.h"
+#include "win32/ui/LauncherWindow.h"
 
 #include "launch/Launch.h"
-#include "platform/win32/Win32Text.h"
+#include "win32/os/Win32Text.h"
 #include "resource.h"
-#include "ui/win32/Gdi.h"
+#include "win32/ui/Gdi.h"
 
 namespace setup {
 

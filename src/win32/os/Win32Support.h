@@ -5,8 +5,8 @@
 #include <string>
 #include <utility>
 
-#include "platform/win32/Win32Text.h"
-#include "platform/win32/Win32Undef.h"
+#include "win32/os/Win32Text.h"
+#include "win32/os/Win32Undef.h"
 
 namespace setup::win32 {
 

@@ -1,13 +1,13 @@
-#include "ui/win32/Win32Ui.h"
+#include "win32/ui/Win32Ui.h"
 
 #include "core/SetupContext.h"
 #include "core/SetupEnv.h"
-#include "platform/win32/Win32Support.h"
-#include "platform/win32/Win32Text.h"
+#include "win32/os/Win32Support.h"
+#include "win32/os/Win32Text.h"
 #include "resource.h"
-#include "ui/win32/InstallWizard.h"
-#include "ui/win32/LauncherWindow.h"
-#include "ui/win32/ProgressWindows.h"
+#include "win32/ui/InstallWizard.h"
+#include "win32/ui/LauncherWindow.h"
+#include "win32/ui/ProgressWindows.h"
 
 namespace setup {
 

@@ -1,9 +1,9 @@
 // Files, folders, find and free space.
 #include <vector>
 
-#include "platform/win32/Win32Links.h"
-#include "platform/win32/Win32Os.h"
-#include "platform/win32/Win32Support.h"
+#include "win32/os/Win32Links.h"
+#include "win32/os/Win32Os.h"
+#include "win32/os/Win32Support.h"
 
 namespace setup {
 

@@ -3,7 +3,7 @@
 // Win32Shell.cpp and Win32Process.cpp, which share Win32Support.h.
 #pragma once
 
-#include "platform/Os.h"
+#include "seams/Os.h"
 
 namespace setup {
 

@@ -5,7 +5,7 @@
 
 #include "core/SetupEnv.h"
 #include "ui/Launcher.h"
-#include "ui/win32/Dialog.h"
+#include "win32/ui/Dialog.h"
 
 namespace setup {
 
