@@ -118,6 +118,26 @@ std::vector<std::string> SplitScriptLines(std::string_view bytes) {
     return lines;
 }
 
+EntryAction ParseEntryAction(int section, const std::string& word) {
+    static const struct {
+        int section;
+        const char* word;
+        EntryAction action;
+    } kWords[] = {
+        {kSectionFiles, "COPY DIR", EntryAction::kCopyDir},
+        {kSectionRegistory, "CREATE KEY", EntryAction::kCreateKey},
+        {kSectionRegistory, "CREATE REG", EntryAction::kCreateReg},
+        {kSectionUninstall, "DELETE FILE", EntryAction::kDeleteFile},
+        {kSectionUninstall, "DELETE DIR", EntryAction::kDeleteDir},
+        {kSectionUninstall, "DELETE REG", EntryAction::kDeleteReg},
+        {kSectionUninstall, "DELETE MENU", EntryAction::kDeleteMenu},
+    };
+    for (const auto& known : kWords) {
+        if (known.section == section && word == known.word) return known.action;
+    }
+    return section == kSectionFiles ? EntryAction::kCopy : EntryAction::kUnknown;
+}
+
 int ReadSetupScript(SetupEnv& env, ScriptLists& lists, int section) {
     SetupContext& ctx = env.ctx;
     std::string bytes;
@@ -160,6 +180,7 @@ int ReadSetupScript(SetupEnv& env, ScriptLists& lists, int section) {
             ctx.Trace("FILES : %s:%s:%d:%d:%d:%s:%s\n", e.Action.c_str(), e.Source.c_str(),
                       e.TypeFlags[0], e.TypeFlags[1], e.TypeFlags[2], e.Target.c_str(),
                       e.LinkName.c_str());
+            e.Kind = ParseEntryAction(kSectionFiles, e.Action);
             lists.Files.push_back(std::move(e));
             break;
         }
@@ -170,6 +191,7 @@ int ReadSetupScript(SetupEnv& env, ScriptLists& lists, int section) {
                       e.Text});
             ctx.Trace("REG : %s:%s:%d:%d:%d:%d:%s\n", e.Action.c_str(), e.KeyPath.c_str(),
                       e.TypeFlags[0], e.TypeFlags[1], e.TypeFlags[2], e.Number, e.Text.c_str());
+            e.Kind = ParseEntryAction(kSectionRegistory, e.Action);
             lists.Registry.push_back(std::move(e));
             break;
         }
@@ -177,6 +199,7 @@ int ReadSetupScript(SetupEnv& env, ScriptLists& lists, int section) {
             UninstallEntry e;
             ScanLine(line, "%s:%s\n", {e.Action, e.Target});
             ctx.Trace("UNINST : %s:%s\n", e.Action.c_str(), e.Target.c_str());
+            e.Kind = ParseEntryAction(kSectionUninstall, e.Action);
             lists.Uninstall.push_back(std::move(e));
             break;
         }

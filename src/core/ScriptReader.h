@@ -23,8 +23,28 @@ enum ScriptSection : int {
 constexpr char kInstallDirPlaceholder[] = "<INSTALL DIR>";
 constexpr char kCurrentDirPlaceholder[] = "<CURRENT DIR>";
 
+// What an entry's action word means, read once with the entry: the words
+// are compared exactly and with case, and any other word is kUnknown, which
+// every phase passes over.
+enum class EntryAction {
+    kUnknown,
+    kCopy,     // any [Files] word but "COPY DIR" ("COPY" by convention)
+    kCopyDir,  // "COPY DIR"
+    kCreateKey,
+    kCreateReg,
+    kDeleteFile,
+    kDeleteDir,
+    kDeleteReg,
+    kDeleteMenu,
+};
+
+// The meaning of `word` in `section` (kSectionFiles, kSectionRegistory or
+// kSectionUninstall).
+EntryAction ParseEntryAction(int section, const std::string& word);
+
 struct FileEntry {
     std::string Action;
+    EntryAction Kind = EntryAction::kCopy;
     std::string Source;
     int32_t TypeFlags[3] = {};
     std::string Target;
@@ -33,6 +53,7 @@ struct FileEntry {
 
 struct RegistryEntry {
     std::string Action;
+    EntryAction Kind = EntryAction::kUnknown;
     std::string KeyPath;
     int32_t TypeFlags[3] = {};
     std::string Text;
@@ -41,6 +62,7 @@ struct RegistryEntry {
 
 struct UninstallEntry {
     std::string Action;
+    EntryAction Kind = EntryAction::kUnknown;
     std::string Target;
 };
 
@@ -60,7 +82,8 @@ struct ScanTarget {
 };
 
 // Splits one line by a format of literals, "%s" and "%d". Always returns 0.
-int ScanLine(std::string_view line, std::string_view format, const std::vector<ScanTarget>& targets);
+int ScanLine(std::string_view line, std::string_view format,
+             const std::vector<ScanTarget>& targets);
 
 // Splits raw script bytes into the lines the reader sees: text-mode reading
 // (CR LF becomes LF, Ctrl-Z ends the file) in pieces of at most 779 bytes.

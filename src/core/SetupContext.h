@@ -34,6 +34,10 @@ enum SetupType : int32_t {
     kSetupTypeCount = 3,
 };
 
+// FileCounts' slot after the three setup types: the files an uninstallation
+// counts.
+constexpr int32_t kUninstallFiles = kSetupTypeCount;
+
 struct SetupContext {
     // System folders, without trailing backslashes.
     std::string ProgramDir;
@@ -60,7 +64,7 @@ struct SetupContext {
     // Folders the wizard made for InstallPath, outermost first: the
     // installation records them as its own.
     std::vector<std::string> WizardMadeFolders;
-    int32_t FileCounts[4] = {};  // 0-2 per setup type, 3 the uninstall's files
+    int32_t FileCounts[kUninstallFiles + 1] = {};  // per SetupType, then kUninstallFiles
     std::string SourceDir;
     int64_t RequiredBytes[3] = {};
     int64_t FreeBytes = 0;

@@ -133,6 +133,8 @@ std::string Utf16ToUtf8(std::u16string_view text) {
     return out;
 }
 
-size_t Utf16Length(std::string_view text) { return Utf8ToUtf16(text).size(); }
+size_t Utf16Length(std::string_view text) {
+    return Utf8ToUtf16(text).size();
+}
 
 }  // namespace setup

@@ -125,7 +125,8 @@ private:
         for (const FileEntry& entry : lists_.Files) {
             if (!TakesPart(entry)) continue;
             const std::string source = CopySource(base, entry.Source);
-            const std::string relative = entry.Action == "COPY DIR" ? entry.Source : std::string();
+            const std::string relative =
+                entry.Kind == EntryAction::kCopyDir ? entry.Source : std::string();
             if (!CopySourceTree(env_, base, source, relative, entry.Target, *progress_,
                                 &copyRun_)) {
                 env_.ui.DesktopMessageBox("ﾌｧｲﾙｺﾋﾟｰ時、ｴﾗｰによりｲﾝｽﾄｰﾙは異常終了しました。",
@@ -155,9 +156,9 @@ private:
             }
             const std::string name =
                 Format("SOFTWARE\\%s\\%s", root.c_str(), entry.KeyPath.c_str());
-            if (entry.Action == "CREATE KEY") {
+            if (entry.Kind == EntryAction::kCreateKey) {
                 if (!CreateKey(name)) return RegistryFailed("Failed to create registery value");
-            } else if (entry.Action == "CREATE REG") {
+            } else if (entry.Kind == EntryAction::kCreateReg) {
                 int written = 0;
                 if (!entry.Text.empty()) {
                     const std::string value =

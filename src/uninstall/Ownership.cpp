@@ -228,7 +228,8 @@ void Ownership::RecogniseByMedium(const std::string& installFolder, const std::s
         std::vector<Planned> planned;
         for (const FileEntry& entry : lists.Files) {
             if (entry.TypeFlags[type] == 0) continue;
-            const std::string relative = entry.Action == "COPY DIR" ? entry.Source : std::string();
+            const std::string relative =
+                entry.Kind == EntryAction::kCopyDir ? entry.Source : std::string();
             Plan plan(base, relative, entry.Target, installFolder, planned);
             WalkTree(os, CopySource(base, entry.Source), plan);
         }

@@ -22,8 +22,6 @@ namespace {
 constexpr char kCaption[] = "ｱﾝｲﾝｽﾄｰﾙ";
 constexpr char kMenuDirPlaceholder[] = "<MENU DIR>";
 constexpr char kRegRootPlaceholder[] = "<REG ROOT>";
-// The uninstall's own slot in FileCounts, after the three setup types.
-constexpr int kUninstallSlot = 3;
 
 bool IsLink(uint32_t attributes) {
     return attributes != win::INVALID_FILE_ATTRIBUTES_ &&
@@ -109,7 +107,7 @@ public:
         ownership_ = std::make_unique<Ownership>(env_, ctx_.TargetDir, MenuFolder());
         if (!Count()) return 0;
 
-        const int32_t files = ctx_.FileCounts[kUninstallSlot];
+        const int32_t files = ctx_.FileCounts[kUninstallFiles];
         progress_ = env_.ui.NewProgressWindow(IDS_UNINSTALLING);
         progress_->Create();
         progress_->SetRange(0, files);
@@ -174,19 +172,19 @@ private:
         protected_ = ProtectedFolders(env_);
         const std::string brand = BrandFolder();
         for (const UninstallEntry& entry : lists_.Uninstall) {
-            if (entry.Action == "DELETE FILE" || entry.Action == "DELETE DIR") {
+            if (entry.Kind == EntryAction::kDeleteFile || entry.Kind == EntryAction::kDeleteDir) {
                 const std::string path = InstallTarget(entry);
                 if (!IsDeletableTarget(env_.os, path, protected_) ||
                     LeavesItsFolder(entry, kInstallDirPlaceholder, path, ctx_.TargetDir)) {
                     return Refuse(path);
                 }
-            } else if (entry.Action == "DELETE MENU") {
+            } else if (entry.Kind == EntryAction::kDeleteMenu) {
                 const std::string path = MenuTarget(entry);
                 if (!IsDeletableTarget(env_.os, path, protected_, brand) ||
                     LeavesItsFolder(entry, kMenuDirPlaceholder, path, MenuFolder())) {
                     return Refuse(path);
                 }
-            } else if (entry.Action == "DELETE REG") {
+            } else if (entry.Kind == EntryAction::kDeleteReg) {
                 const std::string key = RegistryKey(entry);
                 if (!IsDeletableKey(env_.os, key)) return Refuse(key);
             }
@@ -195,7 +193,7 @@ private:
     }
 
     bool Count() {
-        ctx_.FileCounts[kUninstallSlot] = 0;
+        ctx_.FileCounts[kUninstallFiles] = 0;
         std::unique_ptr<PreparingWindow> preparing = env_.ui.NewPreparingWindow();
         preparing->Create();
         preparing->Show();
@@ -203,14 +201,15 @@ private:
 
         // A target missing now stops the run before anything is removed.
         for (const UninstallEntry& entry : lists_.Uninstall) {
-            if (entry.Action != "DELETE DIR" && entry.Action != "DELETE FILE") continue;
-            if (MeasureTree(env_, InstallTarget(entry), kUninstallSlot) < 0) {
+            if (entry.Kind != EntryAction::kDeleteDir && entry.Kind != EntryAction::kDeleteFile)
+                continue;
+            if (MeasureTree(env_, InstallTarget(entry), kUninstallFiles) < 0) {
                 preparing->DestroyWindow();
                 return false;
             }
         }
         preparing->DestroyWindow();
-        if (ctx_.FileCounts[kUninstallSlot] < 1) ctx_.FileCounts[kUninstallSlot] = 1;
+        if (ctx_.FileCounts[kUninstallFiles] < 1) ctx_.FileCounts[kUninstallFiles] = 1;
         return true;
     }
 
@@ -273,14 +272,14 @@ private:
     bool DeleteFiles(int32_t files) {
         StartPhase("ﾌｧｲﾙの削除中...", files);
         for (const UninstallEntry& entry : lists_.Uninstall) {
-            if (entry.Action == "DELETE DIR") {
+            if (entry.Kind == EntryAction::kDeleteDir) {
                 const std::string path = InstallTarget(entry);
                 if (DeleteFolder(path)) {
                     removedFolders_.push_back(NormalisePath(path));
                 } else if (!RemovedEarlier(path, env_.os.GetLastError())) {
                     return false;
                 }
-            } else if (entry.Action == "DELETE FILE") {
+            } else if (entry.Kind == EntryAction::kDeleteFile) {
                 const std::string path = InstallTarget(entry);
                 if (ownership_->OwnsFile(path)) {
                     SetReadOnlyAttribute(env_, path, false);
@@ -321,7 +320,7 @@ private:
         StartPhase("ﾚｼﾞｽﾄﾘの削除中...", 1);
         std::vector<std::string> deletedKeys;
         for (const UninstallEntry& entry : lists_.Uninstall) {
-            if (entry.Action != "DELETE REG") continue;
+            if (entry.Kind != EntryAction::kDeleteReg) continue;
             const std::string key = RegistryKey(entry);
             // Another product's key of the same maker is not this one's; a
             // key the installation made above the product key (the maker's)
@@ -365,7 +364,7 @@ private:
                                     IsDeletableTarget(env_.os, brand, protected_) &&
                                     ownership_->MadeFolder(brand);
         for (const UninstallEntry& entry : lists_.Uninstall) {
-            if (entry.Action != "DELETE MENU") continue;
+            if (entry.Kind != EntryAction::kDeleteMenu) continue;
             const std::string target = MenuTarget(entry);
             if (env_.os.GetFileAttributes(target) != win::INVALID_FILE_ATTRIBUTES_) {
                 DeleteFolder(target);

@@ -51,7 +51,7 @@ TEST_F(PreparationTest, MeasuresEveryTypeInFullThenInstallsWhatTheWizardChose) {
     KeepTrace();
     lists.Files.resize(9);  // stale entries of an earlier action
     lists.Uninstall.resize(1);
-    ctx.FileCounts[3] = 7;
+    ctx.FileCounts[kUninstallFiles] = 7;
     ui.onWizard = [&](SetupEnv& e) {
         EXPECT_EQ(e.ctx.InstallPath, "C:\\Program Files\\Hoshi");  // the defaults
         e.ctx.SetupTypeIndex = kSetupMinimum;

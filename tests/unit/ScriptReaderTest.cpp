@@ -224,5 +224,27 @@ TEST_F(ReadSetupScriptTest, WritesItsTraceLines) {
               "UNINST : DELETE DIR:<INSTALL DIR>\n");
 }
 
+// Action words mean something only exactly as written and in their own
+// section; in [Files] every other word copies.
+TEST(ParseEntryAction, ExactWordsInTheirOwnSection) {
+    const struct {
+        int section;
+        const char* word;
+        EntryAction action;
+    } rows[] = {
+        {kSectionFiles, "COPY DIR", EntryAction::kCopyDir},
+        {kSectionFiles, "copy dir", EntryAction::kCopy},
+        {kSectionFiles, "", EntryAction::kCopy},
+        {kSectionRegistory, "CREATE REG", EntryAction::kCreateReg},
+        {kSectionRegistory, "COPY DIR", EntryAction::kUnknown},
+        {kSectionUninstall, "DELETE MENU", EntryAction::kDeleteMenu},
+        {kSectionUninstall, "DELETE FILE ", EntryAction::kUnknown},
+        {kSectionUninstall, "CREATE KEY", EntryAction::kUnknown},
+    };
+    for (const auto& row : rows) {
+        EXPECT_EQ(ParseEntryAction(row.section, row.word), row.action) << row.word;
+    }
+}
+
 }  // namespace
 }  // namespace setup

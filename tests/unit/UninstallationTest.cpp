@@ -111,7 +111,7 @@ TEST_F(UninstallationTest, LinksAreRemovedNeverFollowed) {
     os.AddLink("C:\\Games\\Top", "C:\\Elsewhere");
     WriteScript(kScript + "DELETE DIR:C:\\Games\\Top\n");
     EXPECT_EQ(RunUninstallation(env, lists), 1);
-    EXPECT_EQ(ctx.FileCounts[3], 6);  // the file link, nothing behind the junctions
+    EXPECT_EQ(ctx.FileCounts[kUninstallFiles], 6);  // the file link, nothing behind the junctions
     EXPECT_EQ(os.FileContent("C:\\Elsewhere\\keep.txt"), "k");
     EXPECT_FALSE(os.Exists(kInstall));
     EXPECT_TRUE(os.Exists("C:\\Games\\Top"));  // no place of the product's
