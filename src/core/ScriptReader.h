@@ -44,26 +44,26 @@ EntryAction ParseEntryAction(int section, const std::string& word);
 
 struct FileEntry {
     std::string Action;
-    EntryAction Kind = EntryAction::kCopy;
     std::string Source;
     int32_t TypeFlags[3] = {};
     std::string Target;
     std::string LinkName;
+    EntryAction Kind = EntryAction::kCopy;  // what Action means
 };
 
 struct RegistryEntry {
     std::string Action;
-    EntryAction Kind = EntryAction::kUnknown;
     std::string KeyPath;
     int32_t TypeFlags[3] = {};
     std::string Text;
     int32_t Number = 0;
+    EntryAction Kind = EntryAction::kUnknown;
 };
 
 struct UninstallEntry {
     std::string Action;
-    EntryAction Kind = EntryAction::kUnknown;
     std::string Target;
+    EntryAction Kind = EntryAction::kUnknown;
 };
 
 // The three entry lists, each in file order.

@@ -226,8 +226,9 @@ private:
             // COM is set up around each link; a link that fails is not fatal.
             const ComInitialization com(env_.os);
             if (com.Succeeded()) {
-                CreateShellLink(env_, linkPath, target, nullptr, nullptr, nullptr, nullptr, 0,
-                                win::SW_SHOWNORMAL_);
+                ShellLinkData link;
+                link.target = target;
+                CreateShellLink(env_.os, linkPath, link);
                 // A link in a menu folder of this run needs no line of its own.
                 if (madeMenus.empty()) record_->File(linkPath);
             }

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -107,19 +108,16 @@ struct OsVersion {
     uint32_t platformId = 0;
 };
 
-// A shortcut as IShellLink sets it up; empty texts are passed as null.
+// A shortcut as IShellLink sets it up: a field without a value is not set
+// (an empty text is still set).
 struct ShellLinkData {
     std::string target;
-    std::string description;
-    std::string arguments;
-    std::string workingDirectory;
-    std::string iconFile;
+    std::optional<std::string> description;
+    std::optional<std::string> arguments;
+    std::optional<std::string> workingDirectory;
+    std::optional<std::string> iconFile;
     int iconIndex = 0;
     int showCommand = win::SW_SHOWNORMAL_;
-    bool hasDescription = false;
-    bool hasArguments = false;
-    bool hasWorkingDirectory = false;
-    bool hasIconFile = false;
 };
 
 // A file opened for appending text (the trace file). Writes are unbuffered

@@ -10,27 +10,11 @@ namespace {
 // terminator.
 constexpr size_t kMaxLinkPathUnits = 259;
 
-void SetOptional(const char* value, std::string& field, bool& present) {
-    present = value != nullptr;
-    if (present) field = value;
-}
-
 }  // namespace
 
-int32_t CreateShellLink(SetupEnv& env, const std::string& linkPath, const std::string& target,
-                        const char* description, const char* arguments, const char* workingDir,
-                        const char* iconFile, int iconIndex, int showCommand) {
+int32_t CreateShellLink(Os& os, const std::string& linkPath, const ShellLinkData& link) {
     if (Utf16Length(linkPath) > kMaxLinkPathUnits) return kLinkPathTooLong;
-
-    ShellLinkData link;
-    link.target = target;
-    SetOptional(description, link.description, link.hasDescription);
-    SetOptional(arguments, link.arguments, link.hasArguments);
-    SetOptional(workingDir, link.workingDirectory, link.hasWorkingDirectory);
-    SetOptional(iconFile, link.iconFile, link.hasIconFile);
-    link.iconIndex = iconIndex;
-    link.showCommand = showCommand;
-    return env.os.SaveShellLink(linkPath, link);
+    return os.SaveShellLink(linkPath, link);
 }
 
 }  // namespace setup

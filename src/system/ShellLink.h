@@ -5,18 +5,15 @@
 #include <cstdint>
 #include <string>
 
-#include "core/SetupEnv.h"
+#include "seams/Os.h"
 
 namespace setup {
 
-// Saves linkPath as a shortcut to target; a null description, arguments,
-// working folder or icon file leaves that field unset. Returns the HRESULT of
-// the first failing step (create, query, save). A link path longer than 259
+// Saves linkPath as the shortcut `link` describes. Returns the HRESULT of the
+// first failing step (create, query, save). A link path longer than 259
 // UTF-16 units (the shell's MAX_PATH) is refused with
 // HRESULT_FROM_WIN32(ERROR_FILENAME_EXCED_RANGE) before anything is created.
-int32_t CreateShellLink(SetupEnv& env, const std::string& linkPath, const std::string& target,
-                        const char* description, const char* arguments, const char* workingDir,
-                        const char* iconFile, int iconIndex, int showCommand);
+int32_t CreateShellLink(Os& os, const std::string& linkPath, const ShellLinkData& link);
 
 // HRESULT_FROM_WIN32(ERROR_FILENAME_EXCED_RANGE).
 constexpr int32_t kLinkPathTooLong = static_cast<int32_t>(0x800700CEu);

@@ -868,9 +868,7 @@ TEST_P(OsContract, ShellLinkRoundTrip) {
     ShellLinkData link;
     link.target = At("データ\\プログラム.exe");
     link.description = "説明";
-    link.hasDescription = true;
     link.workingDirectory = At("データ");
-    link.hasWorkingDirectory = true;
     const std::string path = At("ショートカット.lnk");
     EXPECT_EQ(S_OK_, os().SaveShellLink(path, link));
     EXPECT_TRUE(Exists(path));

@@ -168,10 +168,10 @@ std::vector<std::string> Split(const std::string& path) {
 // beside them in the file's node.
 std::string LinkContent(const ShellLinkData& link) {
     std::string out = "FakeShellLink\ntarget=" + link.target + "\n";
-    if (link.hasDescription) out += "description=" + link.description + "\n";
-    if (link.hasArguments) out += "arguments=" + link.arguments + "\n";
-    if (link.hasWorkingDirectory) out += "workingDirectory=" + link.workingDirectory + "\n";
-    if (link.hasIconFile) out += "iconFile=" + link.iconFile + "\n";
+    if (link.description) out += "description=" + *link.description + "\n";
+    if (link.arguments) out += "arguments=" + *link.arguments + "\n";
+    if (link.workingDirectory) out += "workingDirectory=" + *link.workingDirectory + "\n";
+    if (link.iconFile) out += "iconFile=" + *link.iconFile + "\n";
     return out + "iconIndex=" + std::to_string(link.iconIndex) +
            "\nshowCommand=" + std::to_string(link.showCommand) + "\n";
 }

@@ -93,8 +93,7 @@ TEST_F(InstallationTest, AFullRunCopiesWritesLinksAndReports) {
     const auto link = os.LinkAt(kDemoMenu + "\\星の旅路.lnk");
     ASSERT_TRUE(link);
     EXPECT_EQ(link->target, "C:\\Games\\Hoshi\\Game.exe");
-    EXPECT_FALSE(link->hasDescription || link->hasArguments || link->hasWorkingDirectory ||
-                 link->hasIconFile);
+    EXPECT_FALSE(link->description || link->arguments || link->workingDirectory || link->iconFile);
     EXPECT_EQ(link->showCommand, 1);
     // A link to a wildcard source is made as written; it is not fatal.
     EXPECT_EQ(os.LinkAt(kDemoMenu + "\\データ.lnk")->target, "C:\\Games\\Hoshi\\Data\\Data\\*.dat");

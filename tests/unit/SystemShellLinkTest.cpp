@@ -13,8 +13,9 @@ protected:
     ShellLinkTest() { os.AddFolder("C:\\Menu"); }
     // A link with nothing but its target, shown normally.
     int32_t Bare(const std::string& link, const std::string& target = "C:\\a.exe") {
-        return CreateShellLink(env, link, target, nullptr, nullptr, nullptr, nullptr, 0,
-                               win::SW_SHOWNORMAL_);
+        ShellLinkData data;
+        data.target = target;
+        return CreateShellLink(os, link, data);
     }
 };
 
@@ -24,19 +25,18 @@ TEST_F(ShellLinkTest, NullsArePassedAsAbsentFieldsAndMissingTargetsAreFine) {
     const auto plain = os.LinkAt("C:\\Menu\\ゲーム.lnk");
     ASSERT_TRUE(plain.has_value());
     EXPECT_EQ(plain->target, "C:\\Game\\not-yet.exe");
-    EXPECT_FALSE(plain->hasDescription || plain->hasArguments || plain->hasWorkingDirectory ||
-                 plain->hasIconFile);
+    EXPECT_FALSE(plain->description || plain->arguments || plain->workingDirectory ||
+                 plain->iconFile);
     EXPECT_EQ(plain->iconIndex, 0);
     EXPECT_EQ(plain->showCommand, win::SW_SHOWNORMAL_);
 
     // An empty text is still a text, unlike null.
-    EXPECT_EQ(CreateShellLink(env, "C:\\Menu\\Full.lnk", "C:\\Game\\game.exe", "", "-window",
-                              "C:\\Game", "C:\\Game\\icon.ico", 2, win::SW_SHOW_),
-              win::S_OK_);
+    const ShellLinkData given{"C:\\Game\\game.exe", "", "-window",    "C:\\Game",
+                              "C:\\Game\\icon.ico", 2,  win::SW_SHOW_};
+    EXPECT_EQ(CreateShellLink(os, "C:\\Menu\\Full.lnk", given), win::S_OK_);
     const auto full = os.LinkAt("C:\\Menu\\Full.lnk");
     ASSERT_TRUE(full.has_value());
-    EXPECT_TRUE(full->hasDescription && full->hasArguments && full->hasWorkingDirectory &&
-                full->hasIconFile);
+    EXPECT_TRUE(full->description && full->arguments && full->workingDirectory && full->iconFile);
     EXPECT_EQ(full->description, "");
     EXPECT_EQ(full->arguments, "-window");
     EXPECT_EQ(full->workingDirectory, "C:\\Game");

@@ -100,6 +100,10 @@ protected:
             {"CREATE REG", "Settings\\Skipped", {1, 0, 1}, "", 5},
             {"DELETE REG", "Other", {1, 1, 1}, "", 0},
         };
+        for (FileEntry& e : lists.Files) e.Kind = ParseEntryAction(kSectionFiles, e.Action);
+        for (RegistryEntry& e : lists.Registry) {
+            e.Kind = ParseEntryAction(kSectionRegistory, e.Action);
+        }
     }
 
     void TearDown() override {

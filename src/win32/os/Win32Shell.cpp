@@ -36,19 +36,19 @@ int32_t Win32Os::SaveShellLink(const std::string& linkPath, const ShellLinkData&
     if (FAILED(hr)) return hr;
 
     const std::wstring target = Widen(link.target);
-    const std::wstring description = Widen(link.description);
-    const std::wstring arguments = Widen(link.arguments);
-    const std::wstring directory = Widen(link.workingDirectory);
-    const std::wstring iconFile = Widen(link.iconFile);
+    const std::wstring description = Widen(link.description.value_or(""));
+    const std::wstring arguments = Widen(link.arguments.value_or(""));
+    const std::wstring directory = Widen(link.workingDirectory.value_or(""));
+    const std::wstring iconFile = Widen(link.iconFile.value_or(""));
     // Each setting is made whatever the previous one returned. A value not
     // given is not set at all: a new link has none, and Wine's
     // SetWorkingDirectory(nullptr) reads the null pointer.
     shellLink->SetPath(target.c_str());
-    if (link.hasDescription) shellLink->SetDescription(description.c_str());
-    if (link.hasArguments) shellLink->SetArguments(arguments.c_str());
-    if (link.hasWorkingDirectory) shellLink->SetWorkingDirectory(directory.c_str());
-    if (link.hasIconFile || link.iconIndex != 0) {
-        shellLink->SetIconLocation(link.hasIconFile ? iconFile.c_str() : nullptr, link.iconIndex);
+    if (link.description) shellLink->SetDescription(description.c_str());
+    if (link.arguments) shellLink->SetArguments(arguments.c_str());
+    if (link.workingDirectory) shellLink->SetWorkingDirectory(directory.c_str());
+    if (link.iconFile || link.iconIndex != 0) {
+        shellLink->SetIconLocation(link.iconFile ? iconFile.c_str() : nullptr, link.iconIndex);
     }
     shellLink->SetShowCmd(link.showCommand);
 

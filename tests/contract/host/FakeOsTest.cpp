@@ -216,7 +216,6 @@ TEST(FakeOs, ShellLinks) {
     ShellLinkData link;
     link.target = "C:\\App\\app.exe";
     link.arguments = "/start\n%x";
-    link.hasArguments = true;
     link.iconIndex = 3;
     EXPECT_EQ(CO_E_NOTINITIALIZED_, os.SaveShellLink("C:\\App.lnk", link));
 
@@ -226,8 +225,7 @@ TEST(FakeOs, ShellLinks) {
     auto saved = os.LinkAt("C:\\app.LNK");
     ASSERT_TRUE(saved);
     EXPECT_EQ("/start\n%x", saved->arguments);
-    EXPECT_TRUE(saved->hasArguments);
-    EXPECT_FALSE(saved->hasDescription);
+    EXPECT_FALSE(saved->description);
     EXPECT_EQ(3, saved->iconIndex);
     // The file's bytes change with the link, as a snapshot of contents needs.
     const std::string bytes = os.FileContent("C:\\App.lnk");
