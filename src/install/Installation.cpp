@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "core/OsOwners.h"
+#include "core/ShownWindow.h"
 #include "core/Text.h"
 #include "install/CopySourceTree.h"
 #include "install/SetupNames.h"
@@ -31,20 +32,15 @@ public:
     int Run() {
         if (!PassesGuards()) return 0;
         StartRecord();
-        progress_ = env_.ui.NewProgressWindow(IDS_INSTALLING);
-        progress_->Create();
+        progress_ = ShownWindow<ProgressWindow>(env_.ui.NewProgressWindow(IDS_INSTALLING));
         progress_->SetRange(0, 100);
         progress_->SetStep(1);
         progress_->SetPos(0);
         progress_->Show();
 
-        if (!CopyFiles() || !WriteRegistry() || !MakeShortcuts()) {
-            Close();
-            return 0;
-        }
-        // The success box is shown while the progress window is still up.
+        // Every way out shows its boxes while the progress window is up.
+        if (!CopyFiles() || !WriteRegistry() || !MakeShortcuts()) return 0;
         env_.ui.DesktopMessageBox("ｲﾝｽﾄｰﾙが正常に完了しました。", kCaption, mb::ICONINFORMATION);
-        Close();
         return 1;
     }
 
@@ -239,15 +235,10 @@ private:
         return true;
     }
 
-    void Close() {
-        progress_->DestroyWindow();
-        progress_.reset();
-    }
-
     SetupEnv& env_;
     SetupContext& ctx_;
     const ScriptLists& lists_;
-    std::unique_ptr<ProgressWindow> progress_;
+    ShownWindow<ProgressWindow> progress_;
     std::unique_ptr<InstallRecordWriter> record_;
     // Entries that copy into one folder make it once.
     CopyRun copyRun_;

@@ -3,6 +3,7 @@
 #include <cinttypes>
 #include <memory>
 
+#include "core/ShownWindow.h"
 #include "core/Text.h"
 #include "install/Installation.h"
 #include "install/SetupNames.h"
@@ -46,8 +47,7 @@ int PrepareInstallation(SetupEnv& env, ScriptLists& lists) {
     if (!PassesSetupNameGuards(env, lists)) return 1;
     ctx.WizardMadeFolders.clear();
 
-    std::unique_ptr<PreparingWindow> preparing = env.ui.NewPreparingWindow();
-    preparing->Create();
+    ShownWindow<PreparingWindow> preparing(env.ui.NewPreparingWindow());
     preparing->Show();
     env.ui.PumpMessages();
 
@@ -58,10 +58,7 @@ int PrepareInstallation(SetupEnv& env, ScriptLists& lists) {
         ctx.RequiredBytes[type] = MeasureSetupType(env, lists, type);
         ctx.Trace("%d %" PRId64 " bytes\n", type, ctx.RequiredBytes[type]);
         ctx.Trace("%d %d \n", type, ctx.FileCounts[type]);
-        if (ctx.RequiredBytes[type] < 0) {
-            preparing->DestroyWindow();
-            return 0;
-        }
+        if (ctx.RequiredBytes[type] < 0) return 0;
         env.ui.PumpMessages();
     }
 
@@ -72,8 +69,7 @@ int PrepareInstallation(SetupEnv& env, ScriptLists& lists) {
     ctx.FreeBytes = freeBytes;
     ctx.Trace("HDD %" PRId64 " Bytes\n", ctx.FreeBytes);
     env.ui.PumpMessages();
-    preparing->DestroyWindow();
-    preparing.reset();
+    preparing.Close();
 
     if (env.ui.RunInstallWizard(env) == mb::kWizardFinish) RunInstallation(env, lists);
     return 1;

@@ -3,6 +3,7 @@
 #include <memory>
 #include <vector>
 
+#include "core/ShownWindow.h"
 #include "core/Text.h"
 #include "resource.h"
 #include "system/FileUtil.h"
@@ -108,23 +109,18 @@ public:
         if (!Count()) return 0;
 
         const int32_t files = ctx_.FileCounts[kUninstallFiles];
-        progress_ = env_.ui.NewProgressWindow(IDS_UNINSTALLING);
-        progress_->Create();
+        progress_ = ShownWindow<ProgressWindow>(env_.ui.NewProgressWindow(IDS_UNINSTALLING));
         progress_->SetRange(0, files);
         progress_->SetStep(1);
         progress_->SetPos(0);
         progress_->Show();
 
-        if (!DeleteFiles(files) || !DeleteRegistry()) {
-            Close();
-            return 0;
-        }
+        if (!DeleteFiles(files) || !DeleteRegistry()) return 0;
         DeleteMenus();
         // What the record described is gone now, and so is the record.
         if (ownership_->HasRecord()) RemoveInstallRecord(env_.os, ownership_->RecordPath());
-        // The success box is shown while the progress window is still up.
+        // Every way out shows its boxes while the progress window is up.
         env_.ui.DesktopMessageBox("ｱﾝｲﾝｽﾄｰﾙが正常に完了しました。", kCaption, mb::ICONINFORMATION);
-        Close();
         return 1;
     }
 
@@ -194,8 +190,7 @@ private:
 
     bool Count() {
         ctx_.FileCounts[kUninstallFiles] = 0;
-        std::unique_ptr<PreparingWindow> preparing = env_.ui.NewPreparingWindow();
-        preparing->Create();
+        ShownWindow<PreparingWindow> preparing(env_.ui.NewPreparingWindow());
         preparing->Show();
         env_.ui.PumpMessages();
 
@@ -203,12 +198,9 @@ private:
         for (const UninstallEntry& entry : lists_.Uninstall) {
             if (entry.Kind != EntryAction::kDeleteDir && entry.Kind != EntryAction::kDeleteFile)
                 continue;
-            if (MeasureTree(env_, InstallTarget(entry), kUninstallFiles) < 0) {
-                preparing->DestroyWindow();
-                return false;
-            }
+            if (MeasureTree(env_, InstallTarget(entry), kUninstallFiles) < 0) return false;
         }
-        preparing->DestroyWindow();
+        preparing.Close();
         if (ctx_.FileCounts[kUninstallFiles] < 1) ctx_.FileCounts[kUninstallFiles] = 1;
         return true;
     }
@@ -379,18 +371,13 @@ private:
         env_.os.Sleep(500);
     }
 
-    void Close() {
-        progress_->DestroyWindow();
-        progress_.reset();
-    }
-
     SetupEnv& env_;
     SetupContext& ctx_;
     ScriptLists& lists_;
     ProtectedPlaces protected_;
     std::unique_ptr<Ownership> ownership_;
     std::vector<std::string> removedFolders_;
-    std::unique_ptr<ProgressWindow> progress_;
+    ShownWindow<ProgressWindow> progress_;
 };
 
 }  // namespace
