@@ -9,11 +9,6 @@ namespace setup {
 
 namespace {
 
-// The innermost modal dialog of the (only) thread, and the hook that shows
-// it the messages of the modal loops.
-Dialog* g_modal = nullptr;
-HHOOK g_filter = nullptr;
-
 // The thread's open modeless dialogs, for the message pump.
 std::vector<Dialog*>& ModelessDialogs() {
     static std::vector<Dialog*> dialogs;
@@ -40,22 +35,8 @@ Dialog::~Dialog() {
 INT_PTR Dialog::DoModal(HINSTANCE resources, int templateId, HWND owner) {
     resources_ = resources;
     modal_ = true;
-    outer_ = g_modal;
-    g_modal = this;
-    const bool ownsHook = g_filter == nullptr;
-    if (ownsHook) {
-        g_filter = ::SetWindowsHookExW(WH_MSGFILTER, &Dialog::MessageFilter, nullptr,
-                                       ::GetCurrentThreadId());
-    }
-    const INT_PTR result = ::DialogBoxParamW(resources, MAKEINTRESOURCEW(templateId), owner,
-                                             &Dialog::DialogProc, reinterpret_cast<LPARAM>(this));
-    if (ownsHook && g_filter != nullptr) {
-        ::UnhookWindowsHookEx(g_filter);
-        g_filter = nullptr;
-    }
-    g_modal = outer_;
-    outer_ = nullptr;
-    return result;
+    return ::DialogBoxParamW(resources, MAKEINTRESOURCEW(templateId), owner, &Dialog::DialogProc,
+                             reinterpret_cast<LPARAM>(this));
 }
 
 HWND Dialog::Create(HINSTANCE resources, int templateId, HWND parent) {
@@ -73,33 +54,10 @@ bool Dialog::PumpModelessMessage(MSG& msg) {
     for (Dialog* d : ModelessDialogs()) {
         HWND hwnd = d->hwnd_;
         if (!BelongsTo(hwnd, msg.hwnd)) continue;
-        // Either call may end the dialog; the list is not touched after it.
-        try {
-            if (d->PreTranslateMessage(msg)) return true;
-        } catch (...) {
-            // Not across the message loop: the message goes on as unhandled.
-        }
-        return ::IsWindow(hwnd) && ::IsDialogMessageW(hwnd, &msg);
+        // The call may end the dialog; the list is not touched after it.
+        return ::IsDialogMessageW(hwnd, &msg);
     }
     return false;
-}
-
-LRESULT CALLBACK Dialog::MessageFilter(int code, WPARAM wParam, LPARAM lParam) {
-    if (code == MSGF_DIALOGBOX && lParam != 0) {
-        const MSG& msg = *reinterpret_cast<const MSG*>(lParam);
-        // Only the dialog the message belongs to sees it; a message box or
-        // another window on top has its own keys.
-        for (Dialog* d = g_modal; d != nullptr; d = d->outer_) {
-            if (!BelongsTo(d->hwnd_, msg.hwnd)) continue;
-            try {
-                if (d->PreTranslateMessage(msg)) return 1;
-            } catch (...) {
-                // Not across the hook: the message goes on as unhandled.
-            }
-            break;
-        }
-    }
-    return ::CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
 std::string WindowText(HWND window) {
@@ -235,6 +193,11 @@ INT_PTR Dialog::Dispatch(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) 
                    : FALSE;
     case WM_PAINT:
         return self->OnPaint() ? TRUE : FALSE;
+    case WM_CLOSE:
+        // Handled here, the close box does not become the IDCANCEL that
+        // Escape and a Cancel button give.
+        self->OnClose();
+        return TRUE;
     case WM_NOTIFY: {
         LRESULT result = 0;
         if (!self->OnNotify(*reinterpret_cast<const NMHDR*>(lParam), result)) return FALSE;

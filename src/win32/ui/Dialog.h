@@ -6,8 +6,8 @@
 
 #include <string>
 
-#include "win32/os/Win32Undef.h"
 #include "seams/Ui.h"
+#include "win32/os/Win32Undef.h"
 
 namespace setup {
 
@@ -26,8 +26,7 @@ public:
     virtual ~Dialog();
 
     // Runs the dialog of the given template of `resources` modally; the
-    // EndDialog result, or -1 when the dialog could not be created. While it
-    // runs, the messages of its modal loop pass PreTranslateMessage first.
+    // EndDialog result, or -1 when the dialog could not be created.
     INT_PTR DoModal(HINSTANCE resources, int templateId, HWND owner);
 
     // Creates the dialog modelessly; null when it could not be created.
@@ -36,7 +35,7 @@ public:
     HWND Create(HINSTANCE resources, int templateId, HWND parent);
 
     // For a message loop: lets the modeless dialog the message belongs to
-    // handle it (PreTranslateMessage, then IsDialogMessage). true when it did.
+    // handle it (IsDialogMessage). true when it did.
     static bool PumpModelessMessage(MSG& msg);
 
     HWND Window() const { return hwnd_; }
@@ -59,9 +58,6 @@ public:
     void EndDialog(INT_PTR result);
 
 protected:
-    // A message for this dialog or its controls, before the dialog manager
-    // sees it. true: it was handled and goes no further.
-    virtual bool PreTranslateMessage(const MSG&) { return false; }
     // TRUE lets the dialog manager set the focus.
     virtual BOOL OnInitDialog() { return TRUE; }
     // TRUE when the command was handled.
@@ -74,7 +70,10 @@ protected:
     // Any message not handled above; its dialog-procedure result.
     virtual INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
     virtual void OnOK() { EndDialog(mb::IDOK_); }
+    // IDCANCEL: Escape, or a button of that id.
     virtual void OnCancel() { EndDialog(mb::IDCANCEL_); }
+    // The close box (WM_CLOSE); by default what Cancel does.
+    virtual void OnClose() { OnCancel(); }
 
     // The dialog's own WM_PAINT handling (background and nothing else), for
     // an OnPaint that draws on top of it.
@@ -85,13 +84,11 @@ protected:
 
 private:
     static INT_PTR Dispatch(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
-    static LRESULT CALLBACK MessageFilter(int code, WPARAM wParam, LPARAM lParam);
     BOOL InitDialog();
 
     HWND hwnd_ = nullptr;
     HINSTANCE resources_ = nullptr;
     bool modal_ = false;
-    Dialog* outer_ = nullptr;  // the modal dialog running when this one started
 };
 
 // A page of a property sheet (here: of a wizard). The sheet makes its window

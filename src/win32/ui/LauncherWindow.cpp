@@ -1,8 +1,8 @@
 #include "win32/ui/LauncherWindow.h"
 
 #include "launch/Launch.h"
-#include "win32/os/Win32Text.h"
 #include "resource.h"
+#include "win32/os/Win32Text.h"
 #include "win32/ui/Gdi.h"
 
 namespace setup {
@@ -10,11 +10,6 @@ namespace setup {
 LauncherWindow::LauncherWindow(SetupEnv env, HINSTANCE resources)
     : env_(env), icon_(::LoadIconW(resources, MAKEINTRESOURCEW(IDI_SETUP))) {
     ConstructLauncher(env_.ctx);
-}
-
-// Escape does nothing here: only Exit and the close box leave.
-bool LauncherWindow::PreTranslateMessage(const MSG& msg) {
-    return msg.message == WM_KEYDOWN && msg.wParam == VK_ESCAPE;
 }
 
 BOOL LauncherWindow::OnInitDialog() {
@@ -43,12 +38,12 @@ bool LauncherWindow::OnCommand(int id, int notifyCode, HWND control) {
         Command(id);
         return true;
     default:
-        return Dialog::OnCommand(id, notifyCode, control);  // IDCANCEL comes to OnCancel
+        return Dialog::OnCommand(id, notifyCode, control);
     }
 }
 
-// The close box.
-void LauncherWindow::OnCancel() {
+// Escape does nothing here (OnCancel): only Exit and the close box leave.
+void LauncherWindow::OnClose() {
     Command(mb::IDCANCEL_);
 }
 

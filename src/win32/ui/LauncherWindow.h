@@ -18,12 +18,12 @@ public:
     HICON Icon() const { return icon_; }
 
 protected:
-    bool PreTranslateMessage(const MSG& msg) override;
     BOOL OnInitDialog() override;
     bool OnCommand(int id, int notifyCode, HWND control) override;
     bool OnPaint() override;
     INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
-    void OnCancel() override;
+    void OnCancel() override {}
+    void OnClose() override;
 
 private:
     void Command(int id);
