@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "core/OsOwners.h"
+#include "core/ProgressPhase.h"
 #include "core/ShownWindow.h"
 #include "core/Text.h"
 #include "install/CopySourceTree.h"
@@ -14,7 +15,6 @@
 #include "system/FileUtil.h"
 #include "system/InstallRecord.h"
 #include "system/PathCheck.h"
-#include "system/ProgressPhase.h"
 #include "system/Registry.h"
 #include "system/ShellLink.h"
 

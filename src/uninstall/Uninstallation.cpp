@@ -3,6 +3,7 @@
 #include <memory>
 #include <vector>
 
+#include "core/ProgressPhase.h"
 #include "core/ShownWindow.h"
 #include "core/Text.h"
 #include "resource.h"
@@ -10,7 +11,6 @@
 #include "system/InstallRecord.h"
 #include "system/MeasureTree.h"
 #include "system/PathCheck.h"
-#include "system/ProgressPhase.h"
 #include "system/Registry.h"
 #include "system/TreeWalk.h"
 #include "uninstall/DeleteGuard.h"
