@@ -17,11 +17,11 @@
 #include "core/SetupContext.h"
 #include "core/SetupEnv.h"
 #include "install/CopySourceTree.h"
+#include "seams/Ui.h"
+#include "system/MeasureTree.h"
 #include "win32/os/Win32Os.h"
 #include "win32/os/Win32Text.h"
 #include "win32/os/Win32Undef.h"
-#include "system/MeasureTree.h"
-#include "seams/Ui.h"
 
 // After the Windows headers: GetProcessMemoryInfo.
 #include <psapi.h>
@@ -134,9 +134,13 @@ int Run(bool copy, const std::string& source, const std::string& destination) {
     // measuring is the work, this is it.
     ui.Start();
     double start = Now();
-    const long long bytes = MeasureTree(env, source + "\\*.*", 0);
-    const long long files = ctx.FileCounts[0];
-    if (bytes < 0) {
+    TreeSize size;
+    std::string missing;
+    const bool measured =
+        MeasureTree(os, nullptr, source + "\\*.*", size, missing, [&ui] { ui.PumpMessages(); });
+    const long long bytes = size.bytes;
+    const long long files = size.files;
+    if (!measured) {
         std::fprintf(stderr, "measuring failed\n");
         return 1;
     }
@@ -161,8 +165,8 @@ int Run(bool copy, const std::string& source, const std::string& destination) {
     ui.Stop();
     std::printf("files=%lld bytes=%lld seconds=%.3f", files, bytes, seconds);
     if (copy) std::printf(" mb_per_s=%.1f", static_cast<double>(bytes) / 1048576.0 / seconds);
-    std::printf(" files_per_s=%.0f pumps=%lld max_gap_ms=%.1f", static_cast<double>(files) / seconds,
-                ui.pumps, ui.longestGap * 1000.0);
+    std::printf(" files_per_s=%.0f pumps=%lld max_gap_ms=%.1f",
+                static_cast<double>(files) / seconds, ui.pumps, ui.longestGap * 1000.0);
     if (copy) std::printf(" gap_after_pump=%lld", ui.longestGapEnd);
     std::printf(" peak_ws_mib=%.1f\n", PeakWorkingSetMiB());
     return 0;

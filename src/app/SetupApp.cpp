@@ -38,7 +38,11 @@ int SetupApp::InitInstance() {
     std::string current;
     if (os.GetCurrentDirectory(current)) ctx.SourceDir = TrimTrailingBackslashes(current);
 
-    if (!ProbeSystem(env_)) return 0;
+    // The probe's messages are shown in the order its failures happened.
+    std::vector<ProbeMessage> messages;
+    const int probed = ProbeSystem(env_, messages);
+    for (const ProbeMessage& message : messages) env_.ui.AppMessageBox(message.text, message.style);
+    if (!probed) return 0;
 
     if (!ReadSetupScript(kSectionSetup)) {
         env_.ui.AppMessageBox(

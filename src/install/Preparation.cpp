@@ -21,9 +21,18 @@ int64_t MeasureSetupType(SetupEnv& env, const ScriptLists& lists, int32_t type) 
     int64_t total = 0;
     for (const FileEntry& entry : lists.Files) {
         if (entry.TypeFlags[type] == 0) continue;
-        const int64_t size = MeasureTree(env, CopySource(base, entry.Source), type);
-        if (size < 0) return -1;
-        total += size;
+        TreeSize size;
+        std::string missing;
+        // A medium of many folders keeps the preparing window painted.
+        const int found =
+            MeasureTree(env.os, env.ctx.TraceStream.get(), CopySource(base, entry.Source), size,
+                        missing, [&env] { env.ui.PumpMessages(); });
+        env.ctx.FileCounts[type] += size.files;
+        if (!found) {
+            env.ui.AppMessageBox(NotFoundForSetupMessage(missing), mb::ICONEXCLAMATION);
+            return -1;
+        }
+        total += size.bytes;
     }
     return total;
 }

@@ -11,20 +11,22 @@ namespace {
 
 class Measure : public TreeVisitor {
 public:
-    Measure(SetupEnv& env, int slot) : env_(env), slot_(slot) {}
+    Measure(TextSink* trace, TreeSize& size, std::string& missing,
+            const std::function<void()>& afterFolder)
+        : trace_(trace), size_(size), missing_(missing), afterFolder_(afterFolder) {}
 
     bool Missing(const std::string& search) override {
-        env_.ui.AppMessageBox(
-            Format("ｲﾝｽﾄｰﾙ/ｱﾝｲﾝｽﾄｰﾙに必要なﾌｧｲﾙもしくはﾃﾞｨﾚｸﾄﾘ\n%s\nが見つかりませんでした。",
-                   DisplayPath(search).c_str()),
-            mb::ICONEXCLAMATION);
+        missing_ = DisplayPath(search);
         return false;
     }
     bool File(const FindData& match) override {
         // Whole 64-bit sizes: a file of 4 GiB or more counts in full.
-        sum_ += static_cast<int64_t>(match.size);
-        ++env_.ctx.FileCounts[slot_];
-        env_.ctx.Trace("%s : %" PRIu64 " byte\n", DisplayPath(match.fullPath).c_str(), match.size);
+        size_.bytes += static_cast<int64_t>(match.size);
+        ++size_.files;
+        if (trace_) {
+            trace_->Write(
+                Format("%s : %" PRIu64 " byte\n", DisplayPath(match.fullPath).c_str(), match.size));
+        }
         return true;
     }
     // A file reached through a link is copied as its target: it counts.
@@ -32,23 +34,28 @@ public:
         return (match.attributes & win::FILE_ATTRIBUTE_DIRECTORY_) || File(match);
     }
     bool Leave(const FindData&) override {
-        // A medium of many folders keeps the preparing window painted.
-        env_.ui.PumpMessages();
+        if (afterFolder_) afterFolder_();
         return true;
     }
-    int64_t Sum() const { return sum_; }
 
 private:
-    SetupEnv& env_;
-    int slot_;
-    int64_t sum_ = 0;
+    TextSink* trace_;
+    TreeSize& size_;
+    std::string& missing_;
+    const std::function<void()>& afterFolder_;
 };
 
 }  // namespace
 
-int64_t MeasureTree(SetupEnv& env, const std::string& search, int slot) {
-    Measure measure(env, slot);
-    return WalkTree(env.os, search, measure) ? measure.Sum() : -1;
+int MeasureTree(Os& os, TextSink* trace, const std::string& search, TreeSize& size,
+                std::string& missing, const std::function<void()>& afterFolder) {
+    Measure measure(trace, size, missing, afterFolder);
+    return WalkTree(os, search, measure);
+}
+
+std::string NotFoundForSetupMessage(const std::string& missing) {
+    return Format("ｲﾝｽﾄｰﾙ/ｱﾝｲﾝｽﾄｰﾙに必要なﾌｧｲﾙもしくはﾃﾞｨﾚｸﾄﾘ\n%s\nが見つかりませんでした。",
+                  missing.c_str());
 }
 
 }  // namespace setup

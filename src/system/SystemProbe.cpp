@@ -18,13 +18,13 @@ const char kUserShellProgramsValue[] =
 const char kCommonProgramsValue[] =
     "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders\\Common Programs";
 
-// One folder from the registry; on failure its trace line and box, and the
-// field stays empty.
+// One folder from the registry; on failure its trace line and message, and
+// the field stays empty.
 void ReadFolder(SetupEnv& env, RegKey root, const char* valuePath, std::string& field,
-                const char* traceLine, const char* message) {
+                const char* traceLine, const char* message, std::vector<ProbeMessage>& messages) {
     if (ReadRegistryString(env, root, valuePath, field)) return;
     env.ctx.Trace("%s", traceLine);
-    env.ui.AppMessageBox(message, mb::OK);
+    messages.push_back(ProbeMessage{message, mb::OK});
     field.clear();
 }
 
@@ -35,40 +35,41 @@ void ReadPlatformFolders(SetupEnv& env) {
 
 }  // namespace
 
-int ReadShellFolders9x(SetupEnv& env) {
+int ReadShellFolders9x(SetupEnv& env, std::vector<ProbeMessage>& messages) {
     SetupContext& ctx = env.ctx;
     ctx.Trace("OS TYPE : WIN9X\n");
     ReadFolder(env, HKEY_LOCAL_MACHINE_, kProgramFilesValue, ctx.ProgramDir,
                "**Failed to get Win95 Program dir\n",
-               "Failed to get registery value for ProgramDir");
+               "Failed to get registery value for ProgramDir", messages);
     ReadFolder(env, HKEY_CURRENT_USER_, kShellProgramsValue, ctx.UserProgramFolderDir,
                "**Failed to get Win95 UserProgramFolder dir\n",
-               "Failed to get registery value for UserProgramFolderDir");
+               "Failed to get registery value for UserProgramFolderDir", messages);
     // 9x has no all-users Start menu: the user's folder serves for both.
     ReadFolder(env, HKEY_CURRENT_USER_, kShellProgramsValue, ctx.ProgramFolderDir,
                "**Failed to get Win95 ProgramFolder dir\n",
-               "Failed to get registery value for ProgramFolderDir");
+               "Failed to get registery value for ProgramFolderDir", messages);
     ReadPlatformFolders(env);
     return 1;
 }
 
-int ReadShellFoldersNt(SetupEnv& env) {
+int ReadShellFoldersNt(SetupEnv& env, std::vector<ProbeMessage>& messages) {
     SetupContext& ctx = env.ctx;
     ctx.Trace("OS TYPE : WIN NT\n");
     ReadFolder(env, HKEY_LOCAL_MACHINE_, kProgramFilesValue, ctx.ProgramDir,
-               "**Failed to get NT4 Program dir\n", "Failed to get registery value for ProgramDir");
+               "**Failed to get NT4 Program dir\n", "Failed to get registery value for ProgramDir",
+               messages);
     ReadFolder(env, HKEY_LOCAL_MACHINE_, kCommonProgramsValue, ctx.ProgramFolderDir,
                "**Failed to get NT4 ProgramFolder dir\n",
-               "Failed to get registery value for ProgramFolderDir");
+               "Failed to get registery value for ProgramFolderDir", messages);
     // An expandable value (%USERPROFILE%...), expanded by the read.
     ReadFolder(env, HKEY_CURRENT_USER_, kUserShellProgramsValue, ctx.UserProgramFolderDir,
                "**Failed to get NT4 UserProgramFolder dir\n",
-               "Failed to get registery value for UserProgramFolderDir");
+               "Failed to get registery value for UserProgramFolderDir", messages);
     ReadPlatformFolders(env);
     return 1;
 }
 
-int ProbeSystem(SetupEnv& env) {
+int ProbeSystem(SetupEnv& env, std::vector<ProbeMessage>& messages) {
     SetupContext& ctx = env.ctx;
     OsVersion version;
     env.os.GetVersionEx(version);
@@ -78,20 +79,20 @@ int ProbeSystem(SetupEnv& env) {
         break;
     case win::VER_PLATFORM_WIN32_NT_:
         if (version.majorVersion < 4) {
-            env.ui.AppMessageBox(kNt351Message, mb::ICONEXCLAMATION);
+            messages.push_back(ProbeMessage{kNt351Message, mb::ICONEXCLAMATION});
             return 0;
         }
         ctx.OsPlatform = kPlatformNt;
         break;
     default:
-        env.ui.AppMessageBox(kUnknownOsMessage, mb::ICONEXCLAMATION);
+        messages.push_back(ProbeMessage{kUnknownOsMessage, mb::ICONEXCLAMATION});
         return 0;
     }
 
     if (ctx.OsPlatform == kPlatformWin9x) {
-        ReadShellFolders9x(env);
+        ReadShellFolders9x(env, messages);
     } else {
-        ReadShellFoldersNt(env);
+        ReadShellFoldersNt(env, messages);
     }
 
     for (std::string* folder : {&ctx.ProgramDir, &ctx.UserProgramFolderDir, &ctx.ProgramFolderDir,

@@ -198,7 +198,15 @@ private:
         for (const UninstallEntry& entry : lists_.Uninstall) {
             if (entry.Kind != EntryAction::kDeleteDir && entry.Kind != EntryAction::kDeleteFile)
                 continue;
-            if (MeasureTree(env_, InstallTarget(entry), kUninstallFiles) < 0) return false;
+            TreeSize size;
+            std::string missing;
+            const int found = MeasureTree(env_.os, ctx_.TraceStream.get(), InstallTarget(entry),
+                                          size, missing, [this] { env_.ui.PumpMessages(); });
+            ctx_.FileCounts[kUninstallFiles] += size.files;
+            if (!found) {
+                env_.ui.AppMessageBox(NotFoundForSetupMessage(missing), mb::ICONEXCLAMATION);
+                return false;
+            }
         }
         preparing.Close();
         if (ctx_.FileCounts[kUninstallFiles] < 1) ctx_.FileCounts[kUninstallFiles] = 1;

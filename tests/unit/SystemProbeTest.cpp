@@ -27,6 +27,13 @@ ShownBox MissingBox(const char* field) {
 class ProbeSystemTest : public SetupFixture {
 protected:
     ProbeSystemTest() { KeepTrace(); }
+    // The probe, its messages shown as the application shows them.
+    int Probe() {
+        std::vector<ProbeMessage> messages;
+        const int result = ProbeSystem(env, messages);
+        for (const ProbeMessage& m : messages) ui.AppMessageBox(m.text, m.style);
+        return result;
+    }
 
     void SetPlatform(uint32_t platform, uint32_t major, uint32_t minor) {
         os.SetVersion({major, minor, 1000, platform});
@@ -53,11 +60,11 @@ protected:
 
 TEST_F(ProbeSystemTest, RefusesNt351AndUnknownPlatforms) {
     SetPlatform(win::VER_PLATFORM_WIN32_NT_, 3, 51);
-    EXPECT_EQ(ProbeSystem(env), 0);
+    EXPECT_EQ(Probe(), 0);
     SetPlatform(win::VER_PLATFORM_WIN32s_, 3, 10);
-    EXPECT_EQ(ProbeSystem(env), 0);
+    EXPECT_EQ(Probe(), 0);
     SetPlatform(3, 5, 0);
-    EXPECT_EQ(ProbeSystem(env), 0);
+    EXPECT_EQ(Probe(), 0);
     EXPECT_EQ(ui.boxes, (std::vector<ShownBox>{AppBox(kNt351, mb::ICONEXCLAMATION),
                                                AppBox(kUnknown, mb::ICONEXCLAMATION),
                                                AppBox(kUnknown, mb::ICONEXCLAMATION)}));
@@ -90,7 +97,7 @@ TEST_F(ProbeSystemTest, EachFamilyReadsItsOwnSources) {
         SetPlatform(c.platform, c.major, c.minor);
         FillFolders();
         ctx.OsPlatform = 0;
-        EXPECT_EQ(ProbeSystem(env), 1);
+        EXPECT_EQ(Probe(), 1);
         EXPECT_EQ(ctx.OsPlatform, c.osPlatform);
         EXPECT_EQ(ctx.ProgramDir, "D:");
         EXPECT_EQ(ctx.UserProgramFolderDir, c.userPrograms);
@@ -118,7 +125,7 @@ const char kNoFolders[] =
 TEST_F(ProbeSystemTest, NtFailuresShowTheirBoxesInReadingOrderAndGoOn) {
     SetPlatform(win::VER_PLATFORM_WIN32_NT_, 5, 1);
     FillFolders();
-    EXPECT_EQ(ProbeSystem(env), 1);
+    EXPECT_EQ(Probe(), 1);
     EXPECT_EQ(ui.boxes,
               (std::vector<ShownBox>{MissingBox("ProgramDir"), MissingBox("ProgramFolderDir"),
                                      MissingBox("UserProgramFolderDir")}));
@@ -139,7 +146,7 @@ TEST_F(ProbeSystemTest, NineXFailuresShowTheirBoxesInReadingOrder) {
     // The NT-only values are there but must not be used on 9x.
     os.SetExpandString(HKEY_CURRENT_USER_, kUserShellFolders, "Programs", "C:\\User");
     os.SetString(HKEY_LOCAL_MACHINE_, kCommonShellFolders, "Common Programs", "C:\\All");
-    EXPECT_EQ(ProbeSystem(env), 1);
+    EXPECT_EQ(Probe(), 1);
     EXPECT_EQ(ui.boxes,
               (std::vector<ShownBox>{MissingBox("ProgramDir"), MissingBox("UserProgramFolderDir"),
                                      MissingBox("ProgramFolderDir")}));
