@@ -96,7 +96,8 @@ private:
         const uint32_t attributes = env_.os.GetFileAttributes(folder);
         bool existed = attributes != win::INVALID_FILE_ATTRIBUTES_;
         for (const std::string& made : ctx_.WizardMadeFolders) {
-            if (env_.os.CompareStringOrdinal(TrimmedCopy(made), folder, true) == 0) existed = false;
+            if (env_.os.CompareStringOrdinal(WithoutTrailingBackslashes(made), folder, true) == 0)
+                existed = false;
         }
         record_ = std::make_unique<InstallRecordWriter>(
             env_.os, Format("SOFTWARE\\%s", ctx_.REG_ROOT_KEY_NAME.c_str()), folder, existed);
@@ -106,7 +107,6 @@ private:
         }
         copyRun_.record = record_.get();
     }
-    static std::string TrimmedCopy(std::string text) { return TrimTrailingBackslashes(text); }
 
     void StartPhase(const char* status, int32_t upper) {
         StartProgressPhase(env_, *progress_, status, upper);

@@ -41,6 +41,17 @@ int CreateDirectoryPath(SetupEnv& env, const std::string& path, FolderCache& mad
 
 // Removes every trailing backslash; "C:\" becomes "C:". Returns text.
 std::string& TrimTrailingBackslashes(std::string& text);
+// The same on a copy.
+inline std::string WithoutTrailingBackslashes(std::string text) {
+    return TrimTrailingBackslashes(text);
+}
+
+// Whether attributes (as GetFileAttributes gives them) are a junction's or a
+// symbolic link's.
+inline bool IsLink(uint32_t attributes) {
+    return attributes != win::INVALID_FILE_ATTRIBUTES_ &&
+           (attributes & win::FILE_ATTRIBUTE_REPARSE_POINT_) != 0;
+}
 
 // Sets or clears FILE_ATTRIBUTE_READONLY, keeping the other bits. A file whose
 // attributes cannot be read is left alone; nothing is reported.

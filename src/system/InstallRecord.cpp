@@ -49,6 +49,13 @@ bool ParsePlace(const std::string& line, size_t at, InstallRecord::Place& place)
     return !place.path.empty();
 }
 
+// A folder's or file's line, as the reader reads it back.
+std::string PlaceLine(const char* kind, const InstallRecord::Place& place) {
+    if (!place.identified) return Format("%s\t-\t%s", kind, place.path.c_str());
+    return Format("%s\t%x:%" PRIx64 "\t%s", kind, place.identity.volumeSerial,
+                  place.identity.fileIndex, place.path.c_str());
+}
+
 }  // namespace
 
 std::string InstallRecordsFolder(Os& os) {
@@ -141,21 +148,18 @@ InstallRecordWriter::InstallRecordWriter(Os& os, const std::string& key, const s
     std::string path;
     if (FindInstallRecord(os, key, folder, earlier, path)) {
         folderExisted = earlier.folderExisted;
-        std::string bytes;
-        os.ReadFile(path, bytes);
-        for (size_t at = 0; at < bytes.size();) {
-            const size_t end = std::min(bytes.find('\n', at), bytes.size());
-            const std::string line = bytes.substr(at, end - at);
-            at = end + 1;
-            if ((line.rfind("DIR\t", 0) == 0 || line.rfind("FILE\t", 0) == 0 ||
-                 line.rfind("REGKEY\t", 0) == 0 || line.rfind("VALUE\t", 0) == 0) &&
-                written_.insert(line).second) {
-                kept += line + "\n";
-            }
-            InstallRecord::Place place;
-            if (line.rfind("DIR\t", 0) == 0 && ParsePlace(line, 4, place)) {
-                folders_.insert(place.path);
-            }
+        std::vector<std::string> lines;
+        for (const InstallRecord::Place& place : earlier.folders) {
+            folders_.insert(place.path);
+            lines.push_back(PlaceLine("DIR", place));
+        }
+        for (const InstallRecord::Place& place : earlier.files) {
+            lines.push_back(PlaceLine("FILE", place));
+        }
+        for (const std::string& made : earlier.keys) lines.push_back("REGKEY\t" + made);
+        for (const std::string& value : earlier.values) lines.push_back("VALUE\t" + value);
+        for (const std::string& line : lines) {
+            if (written_.insert(line).second) kept += line + "\n";
         }
     }
     for (int n = 0; path.empty(); ++n) {
@@ -183,13 +187,10 @@ void InstallRecordWriter::Line(const std::string& line) {
 
 void InstallRecordWriter::Place(const char* kind, const std::string& path) {
     if (!sink_) return;
-    FileIdentity identity;
-    if (os_.GetFileIdentity(path, identity)) {
-        Line(Format("%s\t%x:%" PRIx64 "\t%s", kind, identity.volumeSerial, identity.fileIndex,
-                    path.c_str()));
-    } else {
-        Line(Format("%s\t-\t%s", kind, path.c_str()));
-    }
+    InstallRecord::Place place;
+    place.path = path;
+    place.identified = os_.GetFileIdentity(path, place.identity);
+    Line(PlaceLine(kind, place));
 }
 
 void InstallRecordWriter::Folder(const std::string& path) {

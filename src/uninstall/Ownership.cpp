@@ -2,11 +2,13 @@
 
 #include <memory>
 #include <unordered_map>
+#include <utility>
 
 #include "core/Text.h"
 #include "system/CopyPaths.h"
 #include "system/FileUtil.h"
 #include "system/PathCheck.h"
+#include "system/PlaceIdentity.h"
 #include "system/Registry.h"
 #include "system/TreeWalk.h"
 
@@ -14,13 +16,8 @@ namespace setup {
 
 namespace {
 
-bool IsLink(uint32_t attributes) {
-    return attributes != win::INVALID_FILE_ATTRIBUTES_ &&
-           (attributes & win::FILE_ATTRIBUTE_REPARSE_POINT_) != 0;
-}
-
 std::string Trimmed(std::string text) {
-    return TrimTrailingBackslashes(text);
+    return WithoutTrailingBackslashes(std::move(text));
 }
 
 }  // namespace
@@ -40,24 +37,24 @@ Ownership::Ownership(SetupEnv& env, const std::string& installFolder, const std:
     std::string installFinal, menuFinal;
     Final(Trimmed(installFolder), installFinal);
     Final(Trimmed(menuFolder), menuFinal);
-    // A place counts only while it is the one that was made: a folder
-    // replaced since (by a link, say) has another identity.
     for (const InstallRecord::Place& place : record_.folders) {
-        Known known{place.path, std::string(), FileIdentity()};
-        if (!place.identified || !os.GetFileIdentity(place.path, known.identity) ||
-            known.identity != place.identity || !Final(place.path, known.finalPath)) {
-            continue;
-        }
+        Known known;
+        if (!StillThere(place, known)) continue;
         madeFolders_.push_back(known);
         if (!IsMakersFolder(known, installFinal, menuFinal)) wholeFolders_.push_back(known);
     }
     for (const InstallRecord::Place& place : record_.files) {
-        Known known{place.path, std::string(), FileIdentity()};
-        if (place.identified && os.GetFileIdentity(place.path, known.identity) &&
-            known.identity == place.identity && Final(place.path, known.finalPath)) {
-            files_.push_back(known);
-        }
+        Known known;
+        if (StillThere(place, known)) files_.push_back(known);
     }
+}
+
+// A place counts only while it is the one that was made: a folder replaced
+// since (by a link, say) has another identity.
+bool Ownership::StillThere(const InstallRecord::Place& place, Known& known) {
+    known.path = place.path;
+    return place.identified && env_.os.GetFileIdentity(place.path, known.identity) &&
+           known.identity == place.identity && Final(place.path, known.finalPath);
 }
 
 // The folders above the install and menu folders, and the maker's Start-menu
@@ -68,8 +65,8 @@ bool Ownership::IsMakersFolder(const Known& known, const std::string& installFin
                                const std::string& menuFinal) {
     const SetupContext& ctx = env_.ctx;
     for (const std::string& final : {installFinal, menuFinal}) {
-        if (!final.empty() && SameOrBelow(final, known.finalPath) &&
-            !SameOrBelow(known.finalPath, final)) {
+        if (!final.empty() && SameOrBelow(env_.os, final, known.finalPath) &&
+            !SameOrBelow(env_.os, known.finalPath, final)) {
             return true;
         }
     }
@@ -86,14 +83,6 @@ bool Ownership::Final(const std::string& path, std::string& finalPath) {
     return env_.os.GetFinalPathName(path, finalPath);
 }
 
-bool Ownership::SameOrBelow(const std::string& inner, const std::string& outer) const {
-    if (inner.size() < outer.size() ||
-        env_.os.CompareStringOrdinal(inner.substr(0, outer.size()), outer, true) != 0) {
-        return false;
-    }
-    return inner.size() == outer.size() || outer.back() == '\\' || inner[outer.size()] == '\\';
-}
-
 bool Ownership::OwnsWhole(const std::string& path) {
     // A link is the product's as itself when the folder holding it is.
     std::string place = Trimmed(path);
@@ -102,21 +91,14 @@ bool Ownership::OwnsWhole(const std::string& path) {
         if (slash == std::string::npos) return false;
         place.resize(slash);
     }
-    std::string final;
-    if (!Final(place, final)) return false;
     // Each folder the place really lies in, by identity: another spelling,
     // a share alias or a link on the way leads to the same answer.
-    for (;;) {
-        FileIdentity identity;
-        if (env_.os.GetFileIdentity(final, identity)) {
-            for (const Known& known : wholeFolders_) {
-                if (known.identity == identity) return true;
-            }
+    for (const FileIdentity& identity : IdentitiesUpward(env_.os, place)) {
+        for (const Known& known : wholeFolders_) {
+            if (known.identity == identity) return true;
         }
-        const size_t slash = final.find_last_of('\\');
-        if (slash == std::string::npos || slash < 7) return false;
-        final.resize(slash);
     }
+    return false;
 }
 
 std::vector<std::string> Ownership::OwnedWithin(const std::string& path) {
@@ -125,7 +107,7 @@ std::vector<std::string> Ownership::OwnedWithin(const std::string& path) {
     if (!Final(Trimmed(path), final)) return owned;
     for (const std::vector<Known>* group : {&wholeFolders_, &files_}) {
         for (const Known& known : *group) {
-            if (SameOrBelow(known.finalPath, final)) owned.push_back(known.path);
+            if (SameOrBelow(env_.os, known.finalPath, final)) owned.push_back(known.path);
         }
     }
     return owned;
@@ -177,7 +159,7 @@ bool Ownership::MadeKey(const std::string& key) const {
 bool Ownership::OwnsKey(const std::string& key) const {
     // A product key with an empty part (an empty REG_ROOT_KEY_NAME below a
     // brand) would be the maker's: then no key is the product's by place.
-    return IsPrivateKey(env_.os, productKey_) && SameOrBelow(key, productKey_);
+    return IsPrivateKey(env_.os, productKey_) && SameOrBelow(env_.os, key, productKey_);
 }
 
 // Without a record, the product is what the medium would install: the
@@ -246,7 +228,7 @@ void Ownership::RecogniseByMedium(const std::string& installFolder, const std::s
             }
             const std::string& final = at->second;
             if (!final.empty()) {
-                if (folderThere && SameOrBelow(final, installFinal)) ++inside;
+                if (folderThere && SameOrBelow(env_.os, final, installFinal)) ++inside;
             } else if (folderThere && LiesWithin(env_.os, file.path, installFolder)) {
                 complete = false;
             }

@@ -49,7 +49,7 @@ private:
     bool Final(const std::string& path, std::string& finalPath);
     bool IsMakersFolder(const Known& known, const std::string& installFinal,
                         const std::string& menuFinal);
-    bool SameOrBelow(const std::string& inner, const std::string& outer) const;
+    bool StillThere(const InstallRecord::Place& place, Known& known);
     void RecogniseByMedium(const std::string& installFolder, const std::string& menuFolder);
 
     SetupEnv& env_;

@@ -24,11 +24,6 @@ constexpr char kCaption[] = "ｱﾝｲﾝｽﾄｰﾙ";
 constexpr char kMenuDirPlaceholder[] = "<MENU DIR>";
 constexpr char kRegRootPlaceholder[] = "<REG ROOT>";
 
-bool IsLink(uint32_t attributes) {
-    return attributes != win::INVALID_FILE_ATTRIBUTES_ &&
-           (attributes & win::FILE_ATTRIBUTE_REPARSE_POINT_) != 0;
-}
-
 // A junction or symbolic link goes as the link itself; what it points to is
 // not ours. Its attributes are left alone: setting them could reach the target.
 void RemoveLink(SetupEnv& env, const std::string& path, uint32_t attributes,
