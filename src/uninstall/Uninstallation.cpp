@@ -235,9 +235,9 @@ private:
         const std::vector<std::string> owned = ownership_->OwnedWithin(path);
         if (owned.empty()) ctx_.Trace("KEEP %s\n", path.c_str());
         for (const std::string& place : owned) {
-            if (ownership_->OwnsWhole(place) &&
-                (env_.os.GetFileAttributes(place) & win::FILE_ATTRIBUTE_DIRECTORY_)) {
-                DeleteTree(env_, place, *progress_);
+            const uint32_t kind = env_.os.GetFileAttributes(place);
+            if (kind != win::INVALID_FILE_ATTRIBUTES_ && (kind & win::FILE_ATTRIBUTE_DIRECTORY_)) {
+                DeleteTree(env_, place, *progress_);  // a folder it owns whole
             } else {
                 DeleteOneFile(place);
             }
@@ -256,8 +256,7 @@ private:
     void RemoveEmptiedFolders(std::string place, const std::string& top) {
         while (LiesBelow(env_.os, place, top)) {
             place.resize(place.find_last_of('\\'));
-            if (env_.os.GetFileAttributes(place) & win::FILE_ATTRIBUTE_REPARSE_POINT_ ||
-                !env_.os.RemoveDirectory(place)) {
+            if (IsLink(env_.os.GetFileAttributes(place)) || !env_.os.RemoveDirectory(place)) {
                 return;
             }
             ctx_.Trace("DELETE DIR %s\n", place.c_str());
