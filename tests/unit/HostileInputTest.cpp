@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <chrono>
-
 #include "install/Installation.h"
 #include "install/Preparation.h"
 #include "support/SetupFixture.h"
@@ -51,16 +49,12 @@ TEST_P(HostileInput, HasItsOutcomeAndTouchesNothingElse) {
     const OwnPlaces own{{kDemoInstall, kDemoMenu}, {kDemoKey}};
     const std::vector<std::string> before = Snapshot(os, own);
 
-    const auto start = std::chrono::steady_clock::now();
     const int result = uninstall ? RunUninstallation(env, lists) : PrepareInstallation(env, lists);
-    const double seconds =
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 
     EXPECT_EQ(ui.boxes, c.boxes);
     EXPECT_EQ(result, c.result);
     EXPECT_EQ(ui.progressWindowsOpen + ui.preparingWindowsOpen, 0);
     EXPECT_EQ(Snapshot(os, own), before);
-    EXPECT_LT(seconds, 30.0);  // linear: about 3 s here, 10 s under the sanitizers
 }
 
 const std::string kFiles = "[Files]\nCOPY:Game.exe:1:1:1:<INSTALL DIR>:星の旅路\n";
