@@ -40,8 +40,9 @@ int SetupApp::InitInstance() {
 
     // The probe's messages are shown in the order its failures happened.
     std::vector<ProbeMessage> messages;
-    const int probed = ProbeSystem(env_, messages);
-    for (const ProbeMessage& message : messages) env_.ui.AppMessageBox(message.text, message.style);
+    const int probed = ProbeSystem(os, env_.trace(), ctx, messages);
+    for (const ProbeMessage& message : messages)
+        env_.ui.AppMessageBox(message.text, message.warning ? mb::ICONEXCLAMATION : mb::OK);
     if (!probed) return 0;
 
     if (!ReadSetupScript(kSectionSetup)) {

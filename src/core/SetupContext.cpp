@@ -8,14 +8,13 @@
 namespace setup {
 
 void SetupContext::Reset() {
+    static_cast<SystemFolders&>(*this) = SystemFolders{};
     for (std::string* text :
-         {&ProgramDir, &UserProgramFolderDir, &ProgramFolderDir, &WinDir, &SystemDir, &TargetDir,
-          &INSTALL_DIR, &MENU_NAME, &GAME_NAME, &BRAND_NAME, &TITLE_BMP, &REG_ROOT_KEY_NAME,
-          &GAME_EXE_NAME, &InstallPath, &SourceDir}) {
+         {&TargetDir, &INSTALL_DIR, &MENU_NAME, &GAME_NAME, &BRAND_NAME, &TITLE_BMP,
+          &REG_ROOT_KEY_NAME, &GAME_EXE_NAME, &InstallPath, &SourceDir}) {
         text->clear();
     }
     WizardMadeFolders.clear();
-    OsPlatform = kPlatformUnknown;
     TraceStream.reset();
     SetupTypeIndex = kSetupMinimum;
     for (int32_t& count : FileCounts) count = 0;

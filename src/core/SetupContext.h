@@ -38,15 +38,19 @@ enum SetupType : int32_t {
 // counts.
 constexpr int32_t kUninstallFiles = kSetupTypeCount;
 
-struct SetupContext {
-    // System folders, without trailing backslashes.
+// What the start-up learns of the system: its family and its folders, without
+// trailing backslashes.
+struct SystemFolders {
     std::string ProgramDir;
     std::string UserProgramFolderDir;
     std::string ProgramFolderDir;
     std::string WinDir;
     std::string SystemDir;
     int32_t OsPlatform = kPlatformUnknown;  // an OsPlatformValue
-    std::string TargetDir;                  // install folder read back from the registry
+};
+
+struct SetupContext : SystemFolders {
+    std::string TargetDir;  // install folder read back from the registry
 
     // [Setup] values (MENU_NAME and REG_ROOT_KEY_NAME branded at start-up).
     std::string INSTALL_DIR;

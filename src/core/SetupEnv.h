@@ -12,6 +12,9 @@ struct SetupEnv {
     SetupContext& ctx;
     Os& os;
     Ui& ui;
+
+    // Where the system helpers write their trace lines; null when tracing is off.
+    TextSink* trace() const { return ctx.TraceStream.get(); }
 };
 
 }  // namespace setup

@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <vector>
 
+#include "seams/Os.h"
+
 namespace setup {
 
 std::string FormatV(const char* format, va_list args) {
@@ -135,6 +137,15 @@ std::string Utf16ToUtf8(std::u16string_view text) {
 
 size_t Utf16Length(std::string_view text) {
     return Utf8ToUtf16(text).size();
+}
+
+void Trace(TextSink* sink, const char* format, ...) {
+    if (!sink) return;
+    va_list args;
+    va_start(args, format);
+    const std::string piece = FormatV(format, args);
+    va_end(args);
+    if (!piece.empty()) sink->Write(piece);
 }
 
 }  // namespace setup

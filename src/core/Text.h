@@ -30,4 +30,12 @@ std::string Utf16ToUtf8(std::u16string_view text);
 // length of a path or value).
 size_t Utf16Length(std::string_view text);
 
+class TextSink;
+// Writes one formatted piece to the trace sink; nothing when it is null.
+void Trace(TextSink* sink, const char* format, ...)
+#if defined(__GNUC__)
+    __attribute__((format(printf, 2, 3)))
+#endif
+    ;
+
 }  // namespace setup

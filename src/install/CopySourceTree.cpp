@@ -50,7 +50,7 @@ public:
         // Every file of a folder lands in the same destination folder: it is
         // made for the first and only looked up for the rest.
         std::vector<std::string> created;
-        if (!CreateDirectoryPath(env_, destFolder, run_.folders, &created)) {
+        if (!CreateDirectoryPath(env_.os, destFolder, run_.folders, &created)) {
             env_.ui.AppMessageBox(Format("%sの作成に失敗しました。", destFolder.c_str()),
                                   mb::ICONEXCLAMATION);
             return false;
@@ -74,7 +74,7 @@ public:
         // A file in a folder of its own run needs no line: the folder is the
         // product's with everything in it.
         if (run_.record && run_.made.count(destFolder) == 0) run_.record->File(destFile);
-        ClearCopiedReadOnly(env_, destFile, match.attributes);
+        ClearCopiedReadOnly(env_.os, env_.trace(), destFile, match.attributes);
         ctx_.Trace("COPY %s -> %s\n", DisplayPath(match.fullPath).c_str(), destFile.c_str());
         return true;
     }

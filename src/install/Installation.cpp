@@ -160,10 +160,11 @@ private:
                     const std::string value =
                         ReplaceAll(ReplaceAll(entry.Text, kInstallDirPlaceholder, ctx_.InstallPath),
                                    kCurrentDirPlaceholder, ctx_.SourceDir);
-                    written =
-                        WriteRegistryString(env_, HKEY_CURRENT_USER_, name, value, value.size());
+                    written = WriteRegistryString(env_.os, env_.trace(), HKEY_CURRENT_USER_, name,
+                                                  value, value.size());
                 } else {
-                    written = WriteRegistryDword(env_, HKEY_CURRENT_USER_, name, entry.Number, 4);
+                    written = WriteRegistryDword(env_.os, env_.trace(), HKEY_CURRENT_USER_, name,
+                                                 entry.Number, 4);
                 }
                 if (!written) return RegistryFailed("Failed to set registery value");
                 record_->Value(name);
@@ -176,7 +177,8 @@ private:
 
     // CreateRegistryKey, recording each key of the path that did not exist.
     bool CreateKey(const std::string& key) {
-        if (knownKeys_.count(key) != 0) return CreateRegistryKey(env_, HKEY_CURRENT_USER_, key);
+        if (knownKeys_.count(key) != 0)
+            return CreateRegistryKey(env_.os, env_.trace(), HKEY_CURRENT_USER_, key);
         std::vector<std::string> missing;
         for (size_t at = key.size(); at != std::string::npos && at > 0;
              at = key.find_last_of('\\', at - 1)) {
@@ -189,7 +191,7 @@ private:
             }
             missing.push_back(part);
         }
-        if (!CreateRegistryKey(env_, HKEY_CURRENT_USER_, key)) return false;
+        if (!CreateRegistryKey(env_.os, env_.trace(), HKEY_CURRENT_USER_, key)) return false;
         for (auto it = missing.rbegin(); it != missing.rend(); ++it) record_->Key(*it);
         knownKeys_.insert(key);
         return true;
@@ -199,7 +201,7 @@ private:
         StartPhase("ｼｮｰﾄｶｯﾄの作成中...", 2);
         const std::string menuFolder = MenuFolder();
         std::vector<std::string> madeMenus;
-        const bool menuMade = CreateDirectoryPath(env_, menuFolder, madeMenus);
+        const bool menuMade = CreateDirectoryPath(env_.os, menuFolder, madeMenus);
         for (const std::string& folder : madeMenus) record_->Folder(folder);
         if (!menuMade) {
             env_.ui.AppMessageBox(Format("ｽﾀｰﾄﾒﾆｭｰ%sの作成に失敗しました。", menuFolder.c_str()),

@@ -74,7 +74,7 @@ int PrepareInstallation(SetupEnv& env, ScriptLists& lists) {
     // The wizard's first guess is below ProgramDir, so that drive is asked;
     // a failed query leaves 0.
     int64_t freeBytes = 0;
-    GetDiskFreeBytes(env, GetPathDrive(ctx.ProgramDir), freeBytes);
+    GetDiskFreeBytes(env.os, GetPathDrive(ctx.ProgramDir), freeBytes);
     ctx.FreeBytes = freeBytes;
     ctx.Trace("HDD %" PRId64 " Bytes\n", ctx.FreeBytes);
     env.ui.PumpMessages();

@@ -8,7 +8,8 @@ namespace setup {
 int ReadInstallFolder(SetupEnv& env) {
     SetupContext& ctx = env.ctx;
     const std::string valuePath = Format("SOFTWARE\\%s\\INSTALL", ctx.REG_ROOT_KEY_NAME.c_str());
-    if (ReadRegistryString(env, HKEY_CURRENT_USER_, valuePath, ctx.TargetDir)) return 1;
+    if (ReadRegistryString(env.os, env.trace(), HKEY_CURRENT_USER_, valuePath, ctx.TargetDir))
+        return 1;
     ctx.Trace("**Failed to get reg - <INSTALL>\n");
     ctx.TargetDir.clear();
     return 0;

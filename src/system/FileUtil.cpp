@@ -84,31 +84,30 @@ bool IsUncRoot(const std::string& path) {
 
 // CreateDirectory, where an existing folder counts as made (the last error
 // then cleared) but a file of that name does not.
-int MakeFolder(SetupEnv& env, const std::string& path, uint32_t& error,
-               std::vector<std::string>* made) {
-    if (env.os.CreateDirectory(path)) {
+int MakeFolder(Os& os, const std::string& path, uint32_t& error, std::vector<std::string>* made) {
+    if (os.CreateDirectory(path)) {
         if (made) made->push_back(path);
         return 1;
     }
-    error = env.os.GetLastError();
+    error = os.GetLastError();
     if (error != win::ERROR_ALREADY_EXISTS_) return 0;
-    const uint32_t attributes = env.os.GetFileAttributes(path);
+    const uint32_t attributes = os.GetFileAttributes(path);
     if (attributes == win::INVALID_FILE_ATTRIBUTES_ ||
         (attributes & win::FILE_ATTRIBUTE_DIRECTORY_) == 0) {
-        env.os.SetLastError(win::ERROR_ALREADY_EXISTS_);
+        os.SetLastError(win::ERROR_ALREADY_EXISTS_);
         return 0;
     }
-    env.os.SetLastError(0);
+    os.SetLastError(0);
     return 1;
 }
 
 }  // namespace
 
-int GetDiskFreeBytes(SetupEnv& env, const std::string& path, int64_t& out) {
-    if (env.os.HasGetDiskFreeSpaceEx()) {
+int GetDiskFreeBytes(Os& os, const std::string& path, int64_t& out) {
+    if (os.HasGetDiskFreeSpaceEx()) {
         uint64_t available = 0;
         uint64_t total = 0;
-        if (!env.os.GetDiskFreeSpaceEx(path, available, total)) return 0;
+        if (!os.GetDiskFreeSpaceEx(path, available, total)) return 0;
         const uint64_t limit = static_cast<uint64_t>(std::numeric_limits<int64_t>::max());
         out = static_cast<int64_t>(available < limit ? available : limit);
         return 1;
@@ -120,8 +119,8 @@ int GetDiskFreeBytes(SetupEnv& env, const std::string& path, int64_t& out) {
     uint32_t bytesPerSector = 0;
     uint32_t freeClusters = 0;
     uint32_t totalClusters = 0;
-    if (!env.os.GetDiskFreeSpace(root, sectorsPerCluster, bytesPerSector, freeClusters,
-                                 totalClusters)) {
+    if (!os.GetDiskFreeSpace(root, sectorsPerCluster, bytesPerSector, freeClusters,
+                             totalClusters)) {
         return 0;
     }
     const uint64_t clusterBytes = static_cast<uint64_t>(sectorsPerCluster) * bytesPerSector;
@@ -135,35 +134,35 @@ std::string GetPathDrive(const std::string& path) {
 
 namespace {
 
-int MakePath(SetupEnv& env, const std::string& path, std::vector<std::string>* made) {
+int MakePath(Os& os, const std::string& path, std::vector<std::string>* made) {
     if (path.empty()) return 0;
     uint32_t error = 0;
-    if (MakeFolder(env, path, error, made)) return 1;
+    if (MakeFolder(os, path, error, made)) return 1;
     if (error != win::ERROR_PATH_NOT_FOUND_) return 0;
 
     // A root that is missing cannot be made by climbing further.
     const std::string parent = ParentFolder(path);
     if (parent.empty() || parent == path || IsUncRoot(parent)) return 0;
-    const int result = MakePath(env, parent, made);
+    const int result = MakePath(os, parent, made);
     if (result != 1) return result;
     // For "C:\a\b\" the parent made was "C:\a\b" itself: already there.
-    return MakeFolder(env, path, error, made);
+    return MakeFolder(os, path, error, made);
 }
 
 }  // namespace
 
-int CreateDirectoryPath(SetupEnv& env, const std::string& path) {
-    return MakePath(env, path, nullptr);
+int CreateDirectoryPath(Os& os, const std::string& path) {
+    return MakePath(os, path, nullptr);
 }
 
-int CreateDirectoryPath(SetupEnv& env, const std::string& path, std::vector<std::string>& made) {
-    return MakePath(env, path, &made);
+int CreateDirectoryPath(Os& os, const std::string& path, std::vector<std::string>& made) {
+    return MakePath(os, path, &made);
 }
 
-int CreateDirectoryPath(SetupEnv& env, const std::string& path, FolderCache& made,
+int CreateDirectoryPath(Os& os, const std::string& path, FolderCache& made,
                         std::vector<std::string>* created) {
     if (made.count(path) != 0) return 1;
-    const int result = MakePath(env, path, created);
+    const int result = MakePath(os, path, created);
     if (result == 1) made.insert(path);
     return result;
 }
@@ -173,23 +172,24 @@ std::string& TrimTrailingBackslashes(std::string& text) {
     return text;
 }
 
-void SetReadOnlyAttribute(SetupEnv& env, const std::string& path, bool readOnly) {
-    uint32_t attributes = env.os.GetFileAttributes(path);
-    env.ctx.Trace("Set Attributes -> %s\n", path.c_str());
+void SetReadOnlyAttribute(Os& os, TextSink* trace, const std::string& path, bool readOnly) {
+    uint32_t attributes = os.GetFileAttributes(path);
+    Trace(trace, "Set Attributes -> %s\n", path.c_str());
     // Writing back the failure value would set every attribute bit.
     if (attributes == win::INVALID_FILE_ATTRIBUTES_) return;
     const uint32_t wanted = readOnly ? attributes | win::FILE_ATTRIBUTE_READONLY_
                                      : attributes & ~win::FILE_ATTRIBUTE_READONLY_;
     // Every copied file passes here: skip the write when nothing changes.
-    if (wanted != attributes) env.os.SetFileAttributes(path, wanted);
+    if (wanted != attributes) os.SetFileAttributes(path, wanted);
 }
 
-void ClearCopiedReadOnly(SetupEnv& env, const std::string& path, uint32_t sourceAttributes) {
+void ClearCopiedReadOnly(Os& os, TextSink* trace, const std::string& path,
+                         uint32_t sourceAttributes) {
     if (sourceAttributes & win::FILE_ATTRIBUTE_READONLY_) {
-        SetReadOnlyAttribute(env, path, false);
+        SetReadOnlyAttribute(os, trace, path, false);
         return;
     }
-    env.ctx.Trace("Set Attributes -> %s\n", path.c_str());
+    Trace(trace, "Set Attributes -> %s\n", path.c_str());
 }
 
 std::string FormatSizeText(int64_t bytes) {

@@ -71,12 +71,12 @@ size_t Utf8Boundary(const std::string& text, size_t cut) {
     return cut;
 }
 
-int Failed(SetupEnv& env) {
-    env.ctx.Trace("**Failed\n");
+int Failed(TextSink* trace) {
+    Trace(trace, "**Failed\n");
     return 0;
 }
 
-bool ReadValue(SetupEnv& env, RegKey root, const std::string& valuePath, std::string& out,
+bool ReadValue(Os& os, RegKey root, const std::string& valuePath, std::string& out,
                size_t maxChars) {
     std::string keyPath;
     std::string valueName;
@@ -86,14 +86,14 @@ bool ReadValue(SetupEnv& env, RegKey root, const std::string& valuePath, std::st
     if (maxChars >= std::numeric_limits<uint32_t>::max() / 2) return false;
     const uint32_t maxBytes = static_cast<uint32_t>((maxChars + 1) * 2);
 
-    ScopedKey key(env.os);
-    if (env.os.RegOpenKeyEx(root, keyPath, win::KEY_QUERY_VALUE_, key.Out()) != 0) {
+    ScopedKey key(os);
+    if (os.RegOpenKeyEx(root, keyPath, win::KEY_QUERY_VALUE_, key.Out()) != 0) {
         key.Forget();
         return false;
     }
     uint32_t type = win::REG_NONE_;
     std::vector<uint8_t> data;
-    if (env.os.RegQueryValueEx(key.Get(), valueName, type, data, maxBytes) != 0) return false;
+    if (os.RegQueryValueEx(key.Get(), valueName, type, data, maxBytes) != 0) return false;
     if (type != win::REG_SZ_ && type != win::REG_EXPAND_SZ_) return false;
 
     const std::u16string text = DecodeUtf16Le(data);
@@ -101,14 +101,14 @@ bool ReadValue(SetupEnv& env, RegKey root, const std::string& valuePath, std::st
     out = Utf16ToUtf8(text);
     if (type == win::REG_EXPAND_SZ_) {
         std::string expanded;
-        if (env.os.ExpandEnvironmentStrings(out, expanded) && Utf16Length(expanded) <= maxChars) {
+        if (os.ExpandEnvironmentStrings(out, expanded) && Utf16Length(expanded) <= maxChars) {
             out = expanded;
         }
     }
     return true;
 }
 
-int SetValue(SetupEnv& env, RegKey root, const std::string& valuePath, uint32_t type,
+int SetValue(Os& os, RegKey root, const std::string& valuePath, uint32_t type,
              const std::vector<uint8_t>& data) {
     std::string keyPath;
     std::string valueName;
@@ -116,13 +116,13 @@ int SetValue(SetupEnv& env, RegKey root, const std::string& valuePath, uint32_t 
     if (data.size() > std::numeric_limits<uint32_t>::max()) return 0;
 
     // The key must exist already: writing never creates one.
-    ScopedKey key(env.os);
-    if (env.os.RegOpenKeyEx(root, keyPath, win::KEY_WRITE_, key.Out()) != 0) {
+    ScopedKey key(os);
+    if (os.RegOpenKeyEx(root, keyPath, win::KEY_WRITE_, key.Out()) != 0) {
         key.Forget();
         return 0;
     }
-    const long result = env.os.RegSetValueEx(key.Get(), valueName, type, data.data(),
-                                             static_cast<uint32_t>(data.size()));
+    const long result = os.RegSetValueEx(key.Get(), valueName, type, data.data(),
+                                         static_cast<uint32_t>(data.size()));
     return result == 0 ? 1 : 0;
 }
 
@@ -141,75 +141,75 @@ const char* RegistryRootName(RegKey root) {
     }
 }
 
-int ReadRegistryString(SetupEnv& env, RegKey root, const std::string& valuePath, std::string& out,
-                       size_t maxChars) {
-    env.ctx.Trace("Trying to get registery key: %s ", valuePath.c_str());
+int ReadRegistryString(Os& os, TextSink* trace, RegKey root, const std::string& valuePath,
+                       std::string& out, size_t maxChars) {
+    Trace(trace, "Trying to get registery key: %s ", valuePath.c_str());
     std::string text;
-    if (!ReadValue(env, root, valuePath, text, maxChars)) {
+    if (!ReadValue(os, root, valuePath, text, maxChars)) {
         out.clear();
-        return Failed(env);
+        return Failed(trace);
     }
     out = std::move(text);
-    env.ctx.Trace("OK\n");
+    Trace(trace, "OK\n");
     return 1;
 }
 
-int WriteRegistryString(SetupEnv& env, RegKey root, const std::string& valuePath,
+int WriteRegistryString(Os& os, TextSink* trace, RegKey root, const std::string& valuePath,
                         const std::string& text, size_t byteCount) {
-    env.ctx.Trace("Trying to set registery key: %s ", valuePath.c_str());
+    Trace(trace, "Trying to set registery key: %s ", valuePath.c_str());
     const size_t cut = Utf8Boundary(text, byteCount);
     std::u16string units = Utf8ToUtf16(std::string_view(text).substr(0, cut));
     if (byteCount > text.size()) units += u'\0';
-    if (!SetValue(env, root, valuePath, win::REG_SZ_, EncodeUtf16Le(units))) return Failed(env);
-    env.ctx.Trace("key %s %s = %s OK\n", RegistryRootName(root), valuePath.c_str(), text.c_str());
+    if (!SetValue(os, root, valuePath, win::REG_SZ_, EncodeUtf16Le(units))) return Failed(trace);
+    Trace(trace, "key %s %s = %s OK\n", RegistryRootName(root), valuePath.c_str(), text.c_str());
     return 1;
 }
 
-int WriteRegistryDword(SetupEnv& env, RegKey root, const std::string& valuePath, int32_t value,
-                       uint32_t byteCount) {
-    env.ctx.Trace("Trying to set registery key: %s ", valuePath.c_str());
+int WriteRegistryDword(Os& os, TextSink* trace, RegKey root, const std::string& valuePath,
+                       int32_t value, uint32_t byteCount) {
+    Trace(trace, "Trying to set registery key: %s ", valuePath.c_str());
     const uint32_t bits = static_cast<uint32_t>(value);
     std::vector<uint8_t> data;
     // Never more bytes than the value has.
     for (uint32_t i = 0; i < byteCount && i < 4; ++i) {
         data.push_back(static_cast<uint8_t>(bits >> (8 * i)));
     }
-    if (!SetValue(env, root, valuePath, win::REG_DWORD_, data)) return Failed(env);
-    env.ctx.Trace("key %s %s = %d OK\n", RegistryRootName(root), valuePath.c_str(), value);
+    if (!SetValue(os, root, valuePath, win::REG_DWORD_, data)) return Failed(trace);
+    Trace(trace, "key %s %s = %d OK\n", RegistryRootName(root), valuePath.c_str(), value);
     return 1;
 }
 
-int CreateRegistryKey(SetupEnv& env, RegKey root, const std::string& keyPath) {
-    env.ctx.Trace("Trying to create registery key: %s ", keyPath.c_str());
-    ScopedKey key(env.os);
+int CreateRegistryKey(Os& os, TextSink* trace, RegKey root, const std::string& keyPath) {
+    Trace(trace, "Trying to create registery key: %s ", keyPath.c_str());
+    ScopedKey key(os);
     uint32_t disposition = 0;
-    if (env.os.RegCreateKeyEx(root, keyPath, win::KEY_SET_VALUE_, key.Out(), disposition) != 0) {
+    if (os.RegCreateKeyEx(root, keyPath, win::KEY_SET_VALUE_, key.Out(), disposition) != 0) {
         key.Forget();
-        return Failed(env);
+        return Failed(trace);
     }
-    env.ctx.Trace("key %s %s OK\n", RegistryRootName(root), keyPath.c_str());
+    Trace(trace, "key %s %s OK\n", RegistryRootName(root), keyPath.c_str());
     return 1;
 }
 
-int DeleteEmptyRegistryKey(SetupEnv& env, RegKey root, const std::string& keyPath) {
+int DeleteEmptyRegistryKey(Os& os, RegKey root, const std::string& keyPath) {
     uint32_t subKeys = 1;
     uint32_t values = 1;
     {
-        ScopedKey key(env.os);
-        if (env.os.RegOpenKeyEx(root, keyPath, win::KEY_QUERY_VALUE_, key.Out()) != 0) {
+        ScopedKey key(os);
+        if (os.RegOpenKeyEx(root, keyPath, win::KEY_QUERY_VALUE_, key.Out()) != 0) {
             key.Forget();
             return 0;
         }
-        if (env.os.RegQueryInfoKey(key.Get(), subKeys, values) != 0) return 0;
+        if (os.RegQueryInfoKey(key.Get(), subKeys, values) != 0) return 0;
     }
     if (subKeys != 0 || values != 0) return 0;
-    return env.os.RegDeleteKey(root, keyPath) == 0 ? 1 : 0;
+    return os.RegDeleteKey(root, keyPath) == 0 ? 1 : 0;
 }
 
-int DeleteRegistryKey(SetupEnv& env, RegKey root, const std::string& keyPath) {
-    env.ctx.Trace("Trying to delete registery key: %s ", keyPath.c_str());
-    if (env.os.RegDeleteKey(root, keyPath) != 0) return Failed(env);
-    env.ctx.Trace("key %s %s OK\n", RegistryRootName(root), keyPath.c_str());
+int DeleteRegistryKey(Os& os, TextSink* trace, RegKey root, const std::string& keyPath) {
+    Trace(trace, "Trying to delete registery key: %s ", keyPath.c_str());
+    if (os.RegDeleteKey(root, keyPath) != 0) return Failed(trace);
+    Trace(trace, "key %s %s OK\n", RegistryRootName(root), keyPath.c_str());
     return 1;
 }
 

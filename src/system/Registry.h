@@ -8,7 +8,8 @@
 #include <cstdint>
 #include <string>
 
-#include "core/SetupEnv.h"
+#include "core/Text.h"
+#include "seams/Os.h"
 
 namespace setup {
 
@@ -19,32 +20,32 @@ namespace setup {
 // odd trailing byte is ignored. REG_EXPAND_SZ comes back
 // expanded when the expansion fits in maxChars. A value longer than maxChars
 // UTF-16 units is a failed read. On failure out is empty.
-int ReadRegistryString(SetupEnv& env, RegKey root, const std::string& valuePath, std::string& out,
-                       size_t maxChars = 259);
+int ReadRegistryString(Os& os, TextSink* trace, RegKey root, const std::string& valuePath,
+                       std::string& out, size_t maxChars = 259);
 
 // Sets a REG_SZ value in an existing key from the first byteCount UTF-8 bytes
 // of text (stored as UTF-16LE without a terminator); a byteCount beyond the
 // text adds one terminator. A count that ends inside a character stops before
 // that character.
-int WriteRegistryString(SetupEnv& env, RegKey root, const std::string& valuePath,
+int WriteRegistryString(Os& os, TextSink* trace, RegKey root, const std::string& valuePath,
                         const std::string& text, size_t byteCount);
 
 // Sets a REG_DWORD value in an existing key: the first byteCount bytes of the
 // little-endian value, at most its 4 bytes.
-int WriteRegistryDword(SetupEnv& env, RegKey root, const std::string& valuePath, int32_t value,
-                       uint32_t byteCount = 4);
+int WriteRegistryDword(Os& os, TextSink* trace, RegKey root, const std::string& valuePath,
+                       int32_t value, uint32_t byteCount = 4);
 
 // Creates the key and the missing keys above it; an existing key is success.
-int CreateRegistryKey(SetupEnv& env, RegKey root, const std::string& keyPath);
+int CreateRegistryKey(Os& os, TextSink* trace, RegKey root, const std::string& keyPath);
 
 // One RegDeleteKey call: whether a key with subkeys goes is the platform's
 // rule (9x removes the subtree, NT refuses).
-int DeleteRegistryKey(SetupEnv& env, RegKey root, const std::string& keyPath);
+int DeleteRegistryKey(Os& os, TextSink* trace, RegKey root, const std::string& keyPath);
 
 // Deletes the key only when it holds neither a subkey nor a value (so also
 // where RegDeleteKey would remove a whole subtree). 1 when it was deleted;
 // writes no trace line.
-int DeleteEmptyRegistryKey(SetupEnv& env, RegKey root, const std::string& keyPath);
+int DeleteEmptyRegistryKey(Os& os, RegKey root, const std::string& keyPath);
 
 // Whether a key below HKEY_CURRENT_USER can be one product's own: strictly
 // below "SOFTWARE\", every part named, and nothing of the system's shared

@@ -20,90 +20,96 @@ const char kCommonProgramsValue[] =
 
 // One folder from the registry; on failure its trace line and message, and
 // the field stays empty.
-void ReadFolder(SetupEnv& env, RegKey root, const char* valuePath, std::string& field,
-                const char* traceLine, const char* message, std::vector<ProbeMessage>& messages) {
-    if (ReadRegistryString(env, root, valuePath, field)) return;
-    env.ctx.Trace("%s", traceLine);
-    messages.push_back(ProbeMessage{message, mb::OK});
+struct Probe {
+    Os& os;
+    TextSink* trace;
+    SystemFolders& found;
+    std::vector<ProbeMessage>& messages;
+};
+
+void ReadFolder(Probe& probe, RegKey root, const char* valuePath, std::string& field,
+                const char* traceLine, const char* message) {
+    if (ReadRegistryString(probe.os, probe.trace, root, valuePath, field)) return;
+    Trace(probe.trace, "%s", traceLine);
+    probe.messages.push_back(ProbeMessage{message, false});
     field.clear();
 }
 
-void ReadPlatformFolders(SetupEnv& env) {
-    if (!env.os.GetWindowsDirectory(env.ctx.WinDir)) env.ctx.WinDir.clear();
-    if (!env.os.GetSystemDirectory(env.ctx.SystemDir)) env.ctx.SystemDir.clear();
+void ReadPlatformFolders(Probe& probe) {
+    SystemFolders& found = probe.found;
+    if (!probe.os.GetWindowsDirectory(found.WinDir)) found.WinDir.clear();
+    if (!probe.os.GetSystemDirectory(found.SystemDir)) found.SystemDir.clear();
+}
+
+void ReadShellFolders9x(Probe& probe) {
+    SystemFolders& found = probe.found;
+    Trace(probe.trace, "OS TYPE : WIN9X\n");
+    ReadFolder(probe, HKEY_LOCAL_MACHINE_, kProgramFilesValue, found.ProgramDir,
+               "**Failed to get Win95 Program dir\n",
+               "Failed to get registery value for ProgramDir");
+    ReadFolder(probe, HKEY_CURRENT_USER_, kShellProgramsValue, found.UserProgramFolderDir,
+               "**Failed to get Win95 UserProgramFolder dir\n",
+               "Failed to get registery value for UserProgramFolderDir");
+    // 9x has no all-users Start menu: the user's folder serves for both.
+    ReadFolder(probe, HKEY_CURRENT_USER_, kShellProgramsValue, found.ProgramFolderDir,
+               "**Failed to get Win95 ProgramFolder dir\n",
+               "Failed to get registery value for ProgramFolderDir");
+    ReadPlatformFolders(probe);
+}
+
+void ReadShellFoldersNt(Probe& probe) {
+    SystemFolders& found = probe.found;
+    Trace(probe.trace, "OS TYPE : WIN NT\n");
+    ReadFolder(probe, HKEY_LOCAL_MACHINE_, kProgramFilesValue, found.ProgramDir,
+               "**Failed to get NT4 Program dir\n", "Failed to get registery value for ProgramDir");
+    ReadFolder(probe, HKEY_LOCAL_MACHINE_, kCommonProgramsValue, found.ProgramFolderDir,
+               "**Failed to get NT4 ProgramFolder dir\n",
+               "Failed to get registery value for ProgramFolderDir");
+    // An expandable value (%USERPROFILE%...), expanded by the read.
+    ReadFolder(probe, HKEY_CURRENT_USER_, kUserShellProgramsValue, found.UserProgramFolderDir,
+               "**Failed to get NT4 UserProgramFolder dir\n",
+               "Failed to get registery value for UserProgramFolderDir");
+    ReadPlatformFolders(probe);
 }
 
 }  // namespace
 
-int ReadShellFolders9x(SetupEnv& env, std::vector<ProbeMessage>& messages) {
-    SetupContext& ctx = env.ctx;
-    ctx.Trace("OS TYPE : WIN9X\n");
-    ReadFolder(env, HKEY_LOCAL_MACHINE_, kProgramFilesValue, ctx.ProgramDir,
-               "**Failed to get Win95 Program dir\n",
-               "Failed to get registery value for ProgramDir", messages);
-    ReadFolder(env, HKEY_CURRENT_USER_, kShellProgramsValue, ctx.UserProgramFolderDir,
-               "**Failed to get Win95 UserProgramFolder dir\n",
-               "Failed to get registery value for UserProgramFolderDir", messages);
-    // 9x has no all-users Start menu: the user's folder serves for both.
-    ReadFolder(env, HKEY_CURRENT_USER_, kShellProgramsValue, ctx.ProgramFolderDir,
-               "**Failed to get Win95 ProgramFolder dir\n",
-               "Failed to get registery value for ProgramFolderDir", messages);
-    ReadPlatformFolders(env);
-    return 1;
-}
-
-int ReadShellFoldersNt(SetupEnv& env, std::vector<ProbeMessage>& messages) {
-    SetupContext& ctx = env.ctx;
-    ctx.Trace("OS TYPE : WIN NT\n");
-    ReadFolder(env, HKEY_LOCAL_MACHINE_, kProgramFilesValue, ctx.ProgramDir,
-               "**Failed to get NT4 Program dir\n", "Failed to get registery value for ProgramDir",
-               messages);
-    ReadFolder(env, HKEY_LOCAL_MACHINE_, kCommonProgramsValue, ctx.ProgramFolderDir,
-               "**Failed to get NT4 ProgramFolder dir\n",
-               "Failed to get registery value for ProgramFolderDir", messages);
-    // An expandable value (%USERPROFILE%...), expanded by the read.
-    ReadFolder(env, HKEY_CURRENT_USER_, kUserShellProgramsValue, ctx.UserProgramFolderDir,
-               "**Failed to get NT4 UserProgramFolder dir\n",
-               "Failed to get registery value for UserProgramFolderDir", messages);
-    ReadPlatformFolders(env);
-    return 1;
-}
-
-int ProbeSystem(SetupEnv& env, std::vector<ProbeMessage>& messages) {
-    SetupContext& ctx = env.ctx;
+int ProbeSystem(Os& os, TextSink* trace, SystemFolders& found,
+                std::vector<ProbeMessage>& messages) {
     OsVersion version;
-    env.os.GetVersionEx(version);
+    os.GetVersionEx(version);
     switch (version.platformId) {
     case win::VER_PLATFORM_WIN32_WINDOWS_:
-        ctx.OsPlatform = kPlatformWin9x;
+        found.OsPlatform = kPlatformWin9x;
         break;
     case win::VER_PLATFORM_WIN32_NT_:
         if (version.majorVersion < 4) {
-            messages.push_back(ProbeMessage{kNt351Message, mb::ICONEXCLAMATION});
+            messages.push_back(ProbeMessage{kNt351Message, true});
             return 0;
         }
-        ctx.OsPlatform = kPlatformNt;
+        found.OsPlatform = kPlatformNt;
         break;
     default:
-        messages.push_back(ProbeMessage{kUnknownOsMessage, mb::ICONEXCLAMATION});
+        messages.push_back(ProbeMessage{kUnknownOsMessage, true});
         return 0;
     }
 
-    if (ctx.OsPlatform == kPlatformWin9x) {
-        ReadShellFolders9x(env, messages);
+    Probe probe{os, trace, found, messages};
+    if (found.OsPlatform == kPlatformWin9x) {
+        ReadShellFolders9x(probe);
     } else {
-        ReadShellFoldersNt(env, messages);
+        ReadShellFoldersNt(probe);
     }
 
-    for (std::string* folder : {&ctx.ProgramDir, &ctx.UserProgramFolderDir, &ctx.ProgramFolderDir,
-                                &ctx.WinDir, &ctx.SystemDir}) {
+    for (std::string* folder : {&found.ProgramDir, &found.UserProgramFolderDir,
+                                &found.ProgramFolderDir, &found.WinDir, &found.SystemDir}) {
         TrimTrailingBackslashes(*folder);
     }
-    ctx.Trace("ProgramDir           : %s\n", ctx.ProgramDir.c_str());
-    ctx.Trace("UserProgramFolderDir : %s\n", ctx.UserProgramFolderDir.c_str());
-    ctx.Trace("ProgramFolderDir     : %s\n", ctx.ProgramFolderDir.c_str());
-    ctx.Trace("WinDir               : %s\n", ctx.WinDir.c_str());
-    ctx.Trace("SystemDir            : %s\n", ctx.SystemDir.c_str());
+    Trace(trace, "ProgramDir           : %s\n", found.ProgramDir.c_str());
+    Trace(trace, "UserProgramFolderDir : %s\n", found.UserProgramFolderDir.c_str());
+    Trace(trace, "ProgramFolderDir     : %s\n", found.ProgramFolderDir.c_str());
+    Trace(trace, "WinDir               : %s\n", found.WinDir.c_str());
+    Trace(trace, "SystemDir            : %s\n", found.SystemDir.c_str());
     return 1;
 }
 

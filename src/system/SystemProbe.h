@@ -4,25 +4,22 @@
 #include <string>
 #include <vector>
 
-#include "core/SetupEnv.h"
+#include "core/SetupContext.h"
+#include "seams/Os.h"
 
 namespace setup {
 
 // A message the probe leaves for its caller to show as the application's box,
-// with the box's style; in the order the failures happened.
+// a warning with the exclamation icon; in the order the failures happened.
 struct ProbeMessage {
     std::string text;
-    unsigned style = 0;
+    bool warning = false;
 };
 
-// Accepts the 9x family and NT from version 4 on, fills ctx.OsPlatform and the
-// five folder fields (without trailing backslashes). 0 when the platform is
-// refused, its message the last of `messages`.
-int ProbeSystem(SetupEnv& env, std::vector<ProbeMessage>& messages);
-
-// Fill the five folder fields for their family. A folder that cannot be read
-// becomes empty and leaves its message; always 1.
-int ReadShellFolders9x(SetupEnv& env, std::vector<ProbeMessage>& messages);
-int ReadShellFoldersNt(SetupEnv& env, std::vector<ProbeMessage>& messages);
+// Accepts the 9x family and NT from version 4 on and fills `found`: the
+// family, and the five folders read the family's way. A folder that cannot be
+// read stays empty and leaves its message. 0 when the platform is refused, its
+// message the last of `messages`.
+int ProbeSystem(Os& os, TextSink* trace, SystemFolders& found, std::vector<ProbeMessage>& messages);
 
 }  // namespace setup

@@ -106,7 +106,7 @@ int DestinationWizardNext(SetupEnv& env, const PageAsk& ask) {
         mb::IDYES_) {
         return -1;
     }
-    if (CreateDirectoryPath(env, path, env.ctx.WizardMadeFolders)) return 0;
+    if (CreateDirectoryPath(env.os, path, env.ctx.WizardMadeFolders)) return 0;
     ask("ﾌｫﾙﾀﾞの作成に失敗しました。", kCreateCaption, mb::OK | mb::ICONEXCLAMATION);
     return -1;
 }
@@ -117,7 +117,7 @@ void ApplyBrowsedFolder(SetupEnv& env, const std::string& folder, std::string& d
     std::string path = folder;
     env.ctx.InstallPath = TrimTrailingBackslashes(path) + "\\";
     int64_t freeBytes = 0;
-    GetDiskFreeBytes(env, folder, freeBytes);
+    GetDiskFreeBytes(env.os, folder, freeBytes);
     env.ctx.FreeBytes = freeBytes;
 }
 

@@ -92,8 +92,8 @@ ProtectedPlaces ProtectedFolders(SetupEnv& env) {
         for (size_t i = 0; i < group.count; ++i) {
             for (const char* key : {kUserShellFolders, kShellFolders}) {
                 std::string value;
-                if (ReadRegistryString(env, group.root, std::string(key) + group.names[i], value,
-                                       32767)) {
+                if (ReadRegistryString(env.os, env.trace(), group.root,
+                                       std::string(key) + group.names[i], value, 32767)) {
                     AddPlace(places.folders, value);
                 }
             }

@@ -54,7 +54,7 @@ public:
     }
     bool Enter(const FindData& folder) override {
         entered_ = true;
-        SetReadOnlyAttribute(env_, folder.fullPath, false);
+        SetReadOnlyAttribute(env_.os, env_.trace(), folder.fullPath, false);
         return true;
     }
     bool Leave(const FindData& folder) override {
@@ -62,14 +62,14 @@ public:
         return true;
     }
     bool File(const FindData& match) override {
-        SetReadOnlyAttribute(env_, match.fullPath, false);
+        SetReadOnlyAttribute(env_.os, env_.trace(), match.fullPath, false);
         env_.os.DeleteFile(match.fullPath);
         env_.ctx.Trace("DELETE FILE %s\n", DisplayPath(match.fullPath).c_str());
         progress_.StepIt();
         return true;
     }
     void RemoveFolder(const std::string& folder) {
-        SetReadOnlyAttribute(env_, folder, false);
+        SetReadOnlyAttribute(env_.os, env_.trace(), folder, false);
         env_.os.RemoveDirectory(folder);
         env_.ctx.Trace("DELETE DIR %s\n", DisplayPath(folder).c_str());
     }
@@ -246,7 +246,7 @@ private:
         return true;
     }
     void DeleteOneFile(const std::string& path) {
-        SetReadOnlyAttribute(env_, path, false);
+        SetReadOnlyAttribute(env_.os, env_.trace(), path, false);
         env_.os.DeleteFile(path);
         ctx_.Trace("DELETE FILE %s\n", path.c_str());
         progress_->StepIt();
@@ -276,7 +276,7 @@ private:
             } else if (entry.Kind == EntryAction::kDeleteFile) {
                 const std::string path = InstallTarget(entry);
                 if (ownership_->OwnsFile(path)) {
-                    SetReadOnlyAttribute(env_, path, false);
+                    SetReadOnlyAttribute(env_.os, env_.trace(), path, false);
                     env_.os.DeleteFile(path);
                 } else {
                     ctx_.Trace("KEEP %s\n", path.c_str());
@@ -321,12 +321,12 @@ private:
             // goes only when empty, on every platform.
             if (!ownership_->OwnsKey(key)) {
                 if (!ownership_->MadeKey(key) ||
-                    !DeleteEmptyRegistryKey(env_, HKEY_CURRENT_USER_, key)) {
+                    !DeleteEmptyRegistryKey(env_.os, HKEY_CURRENT_USER_, key)) {
                     ctx_.Trace("KEEP %s\n", key.c_str());
                 }
                 continue;
             }
-            if (!DeleteRegistryKey(env_, HKEY_CURRENT_USER_, key)) return false;
+            if (!DeleteRegistryKey(env_.os, env_.trace(), HKEY_CURRENT_USER_, key)) return false;
             deletedKeys.push_back(key);
         }
         for (const std::string& key : deletedKeys) RemoveEmptyKeysAbove(key);
@@ -343,7 +343,7 @@ private:
             if (slash == std::string::npos) return;
             key.resize(slash);
             if (!ownership_->MadeKey(key) || !IsDeletableKey(env_.os, key) ||
-                !DeleteEmptyRegistryKey(env_, HKEY_CURRENT_USER_, key)) {
+                !DeleteEmptyRegistryKey(env_.os, HKEY_CURRENT_USER_, key)) {
                 return;
             }
         }
@@ -364,7 +364,7 @@ private:
                 DeleteFolder(target);
             }
             if (!brandRemovable) continue;
-            SetReadOnlyAttribute(env_, brand, false);
+            SetReadOnlyAttribute(env_.os, env_.trace(), brand, false);
             env_.os.RemoveDirectory(brand);
             ctx_.Trace("DELETE DIR %s\n", brand.c_str());
         }

@@ -82,7 +82,7 @@ TEST(GetPathDriveTest, TakesALetterAndColonAtTheStart) {
 }
 
 TEST_F(FileUtilTest, CreatesMissingLevelsOutermostFirst) {
-    EXPECT_EQ(CreateDirectoryPath(env, "C:\\ゲーム\\b\\c"), 1);
+    EXPECT_EQ(CreateDirectoryPath(env.os, "C:\\ゲーム\\b\\c"), 1);
     EXPECT_EQ(os.createCalls,
               (std::vector<std::string>{"-C:\\ゲーム\\b\\c", "-C:\\ゲーム\\b", "+C:\\ゲーム",
                                         "+C:\\ゲーム\\b", "+C:\\ゲーム\\b\\c"}));
@@ -90,7 +90,7 @@ TEST_F(FileUtilTest, CreatesMissingLevelsOutermostFirst) {
 
     // A trailing backslash is one more level, the same folder without it.
     os.createCalls.clear();
-    EXPECT_EQ(CreateDirectoryPath(env, "C:\\x\\y\\"), 1);
+    EXPECT_EQ(CreateDirectoryPath(env.os, "C:\\x\\y\\"), 1);
     EXPECT_EQ(os.createCalls, (std::vector<std::string>{"-C:\\x\\y\\", "-C:\\x\\y", "+C:\\x",
                                                         "+C:\\x\\y", "-C:\\x\\y\\"}));
     EXPECT_TRUE(os.IsFolder("C:\\x\\y"));
@@ -98,13 +98,13 @@ TEST_F(FileUtilTest, CreatesMissingLevelsOutermostFirst) {
 
 TEST_F(FileUtilTest, ExistingFolderIsSuccessWithTheLastErrorCleared) {
     os.AddFolder("C:\\Game");
-    EXPECT_EQ(CreateDirectoryPath(env, "C:\\Game"), 1);
+    EXPECT_EQ(CreateDirectoryPath(env.os, "C:\\Game"), 1);
     EXPECT_EQ(os.GetLastError(), 0u);
     EXPECT_EQ(os.createCalls, (std::vector<std::string>{"-C:\\Game"}));
 }
 
 TEST_F(FileUtilTest, MissingRootsEndTheClimbWithZero) {
-    EXPECT_EQ(CreateDirectoryPath(env, "Q:\\a\\b"), 0);
+    EXPECT_EQ(CreateDirectoryPath(env.os, "Q:\\a\\b"), 0);
     EXPECT_EQ(os.GetLastError(), win::ERROR_PATH_NOT_FOUND_);
     EXPECT_EQ(os.createCalls, (std::vector<std::string>{"-Q:\\a\\b", "-Q:\\a", "-Q:\\"}));
 
@@ -119,22 +119,22 @@ TEST_F(FileUtilTest, MissingRootsEndTheClimbWithZero) {
     };
     for (const auto& [path, calls] : cases) {
         os.createCalls.clear();
-        EXPECT_EQ(CreateDirectoryPath(env, path), 0) << path;
+        EXPECT_EQ(CreateDirectoryPath(env.os, path), 0) << path;
         EXPECT_EQ(os.createCalls, calls) << path;
     }
 }
 
 TEST_F(FileUtilTest, FileInTheWayIsAFailure) {
     os.AddFile("C:\\Game");
-    EXPECT_EQ(CreateDirectoryPath(env, "C:\\Game"), 0);
+    EXPECT_EQ(CreateDirectoryPath(env.os, "C:\\Game"), 0);
     EXPECT_EQ(os.GetLastError(), win::ERROR_ALREADY_EXISTS_);
-    EXPECT_EQ(CreateDirectoryPath(env, "C:\\Game\\Data\\Save"), 0);
+    EXPECT_EQ(CreateDirectoryPath(env.os, "C:\\Game\\Data\\Save"), 0);
     EXPECT_FALSE(os.IsFolder("C:\\Game"));
 }
 
 TEST_F(FileUtilTest, OtherErrorsArePassedUpUnchanged) {
     os.FailPath("CreateDirectory", "C:\\Locked", win::ERROR_ACCESS_DENIED_);
-    EXPECT_EQ(CreateDirectoryPath(env, "C:\\Locked\\a\\b"), 0);
+    EXPECT_EQ(CreateDirectoryPath(env.os, "C:\\Locked\\a\\b"), 0);
     EXPECT_EQ(os.GetLastError(), win::ERROR_ACCESS_DENIED_);
     EXPECT_FALSE(os.Exists("C:\\Locked"));
 }
@@ -145,11 +145,11 @@ TEST_F(FileUtilTest, FreeBytesComeFromTheExCallWhenItExists) {
     os.SetDiskSpace('D', FakeOs::DiskSpace{(7ull << 30) + 5});
     for (const char* path : {"D:", "D:\\Games\\"}) {
         int64_t out = -7;
-        EXPECT_EQ(GetDiskFreeBytes(env, path, out), 1) << path;
+        EXPECT_EQ(GetDiskFreeBytes(env.os, path, out), 1) << path;
         EXPECT_EQ(out, static_cast<int64_t>((7ull << 30) + 5)) << path;
     }
     int64_t out = -7;
-    EXPECT_EQ(GetDiskFreeBytes(env, "Q:\\", out), 0);
+    EXPECT_EQ(GetDiskFreeBytes(env.os, "Q:\\", out), 0);
     EXPECT_TRUE(os.roots.empty());
 }
 
@@ -166,17 +166,17 @@ TEST_F(FileUtilTest, FallbackMultipliesClustersIn64Bits) {
     os.SetDiskSpace('E', clusters(0x10000, 0x10000, 3));
     os.SetDiskSpace('C', clusters(1, 512, 0xFFFFFFFF));
     int64_t out = 0;
-    EXPECT_EQ(GetDiskFreeBytes(env, "D:\\Games\\Save", out), 1);
+    EXPECT_EQ(GetDiskFreeBytes(env.os, "D:\\Games\\Save", out), 1);
     EXPECT_EQ(out, int64_t{64} * 4096 * 0x00100003);
 
-    EXPECT_EQ(GetDiskFreeBytes(env, "E:", out), 1);
+    EXPECT_EQ(GetDiskFreeBytes(env.os, "E:", out), 1);
     EXPECT_EQ(out, int64_t{3} << 32);
     out = 0;
-    EXPECT_EQ(GetDiskFreeBytes(env, "\\Games", out), 1);  // the current drive, C:
+    EXPECT_EQ(GetDiskFreeBytes(env.os, "\\Games", out), 1);  // the current drive, C:
     EXPECT_EQ(out, int64_t{512} * 0xFFFFFFFF);
 
     out = -7;
-    EXPECT_EQ(GetDiskFreeBytes(env, "Q:\\x", out), 0);
+    EXPECT_EQ(GetDiskFreeBytes(env.os, "Q:\\x", out), 0);
     EXPECT_EQ(out, -7);
     EXPECT_EQ(os.roots, (std::vector<std::string>{"D:\\", "E:\\", "\\", "Q:\\"}));
 }
@@ -185,16 +185,16 @@ TEST_F(FileUtilTest, ReadOnlyFlagIsSetAndClearedKeepingOtherBits) {
     KeepTrace();
     const uint32_t others = win::FILE_ATTRIBUTE_ARCHIVE_ | win::FILE_ATTRIBUTE_HIDDEN_;
     os.AddFile("C:\\Game\\save.dat", "x", others);
-    SetReadOnlyAttribute(env, "C:\\Game\\save.dat", true);
+    SetReadOnlyAttribute(env.os, env.trace(), "C:\\Game\\save.dat", true);
     EXPECT_EQ(os.Attributes("C:\\Game\\save.dat"), others | win::FILE_ATTRIBUTE_READONLY_);
-    SetReadOnlyAttribute(env, "C:\\Game\\save.dat", false);
+    SetReadOnlyAttribute(env.os, env.trace(), "C:\\Game\\save.dat", false);
     EXPECT_EQ(os.Attributes("C:\\Game\\save.dat"), others);
-    SetReadOnlyAttribute(env, "C:\\Game\\save.dat", false);
+    SetReadOnlyAttribute(env.os, env.trace(), "C:\\Game\\save.dat", false);
     EXPECT_EQ(os.Attributes("C:\\Game\\save.dat"), others);
     EXPECT_EQ(os.setAttributeCalls, 2);  // nothing to change: no write
 
     // A file whose attributes cannot be read is not touched.
-    SetReadOnlyAttribute(env, "C:\\Game\\missing.dat", true);
+    SetReadOnlyAttribute(env.os, env.trace(), "C:\\Game\\missing.dat", true);
     EXPECT_EQ(os.setAttributeCalls, 2);
     EXPECT_FALSE(os.Exists("C:\\Game\\missing.dat"));
     EXPECT_EQ(trace,

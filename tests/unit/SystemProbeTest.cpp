@@ -30,8 +30,9 @@ protected:
     // The probe, its messages shown as the application shows them.
     int Probe() {
         std::vector<ProbeMessage> messages;
-        const int result = ProbeSystem(env, messages);
-        for (const ProbeMessage& m : messages) ui.AppMessageBox(m.text, m.style);
+        const int result = ProbeSystem(os, env.trace(), ctx, messages);
+        for (const ProbeMessage& m : messages)
+            ui.AppMessageBox(m.text, m.warning ? mb::ICONEXCLAMATION : mb::OK);
         return result;
     }
 

@@ -23,13 +23,15 @@ constexpr RegKey HKCU = HKEY_CURRENT_USER_;
 TEST_F(RegistryTest, WrittenStringReadsBackWithTraceLinesInTwoPieces) {
     os.AddKey(HKCU, "Software\\Game");
     const std::string text = "C:\\Program Files\\ゲーム";
-    EXPECT_EQ(WriteRegistryString(env, HKCU, "Software\\Game\\INSTALL", text, text.size()), 1);
+    EXPECT_EQ(WriteRegistryString(env.os, env.trace(), HKCU, "Software\\Game\\INSTALL", text,
+                                  text.size()),
+              1);
     // Exactly the text's units, no terminator: the caller's count excluded it.
     EXPECT_EQ(os.ValueOf(HKCU, "Software\\Game", "INSTALL"),
               (FakeOs::RegValue{win::REG_SZ_, Utf16Bytes(u"C:\\Program Files\\ゲーム", false)}));
 
     std::string out = "sentinel";
-    EXPECT_EQ(ReadRegistryString(env, HKCU, "Software\\Game\\INSTALL", out), 1);
+    EXPECT_EQ(ReadRegistryString(env.os, env.trace(), HKCU, "Software\\Game\\INSTALL", out), 1);
     EXPECT_EQ(out, text);
     EXPECT_EQ(trace,
               "Trying to set registery key: Software\\Game\\INSTALL "
@@ -40,9 +42,11 @@ TEST_F(RegistryTest, WrittenStringReadsBackWithTraceLinesInTwoPieces) {
 TEST_F(RegistryTest, ByteCountDecidesWhatIsStored) {
     os.AddKey(HKCU, "Software\\Game");
     const std::string text = "abソ";  // 'a', 'b', then three bytes
-    ASSERT_EQ(WriteRegistryString(env, HKCU, "Software\\Game\\All", text, text.size() + 1), 1);
-    ASSERT_EQ(WriteRegistryString(env, HKCU, "Software\\Game\\Two", text, 2), 1);
-    ASSERT_EQ(WriteRegistryString(env, HKCU, "Software\\Game\\Cut", text, 4), 1);
+    ASSERT_EQ(WriteRegistryString(env.os, env.trace(), HKCU, "Software\\Game\\All", text,
+                                  text.size() + 1),
+              1);
+    ASSERT_EQ(WriteRegistryString(env.os, env.trace(), HKCU, "Software\\Game\\Two", text, 2), 1);
+    ASSERT_EQ(WriteRegistryString(env.os, env.trace(), HKCU, "Software\\Game\\Cut", text, 4), 1);
     EXPECT_EQ(os.ValueOf(HKCU, "Software\\Game", "All")->data, Utf16Bytes(u"abソ", true));
     EXPECT_EQ(os.ValueOf(HKCU, "Software\\Game", "Two")->data, Utf16Bytes(u"ab", false));
     // A count ending inside a character stores nothing of that character.
@@ -50,13 +54,16 @@ TEST_F(RegistryTest, ByteCountDecidesWhatIsStored) {
 }
 
 TEST_F(RegistryTest, WriteNeedsAnExistingKeyAndCreatingItMakesItWork) {
-    EXPECT_EQ(WriteRegistryString(env, HKCU, "Software\\New\\Sub\\INSTALL", "x", 1), 0);
-    EXPECT_EQ(WriteRegistryDword(env, HKCU, "Software\\New\\Sub\\Count", 3), 0);
+    EXPECT_EQ(WriteRegistryString(env.os, env.trace(), HKCU, "Software\\New\\Sub\\INSTALL", "x", 1),
+              0);
+    EXPECT_EQ(WriteRegistryDword(env.os, env.trace(), HKCU, "Software\\New\\Sub\\Count", 3), 0);
     EXPECT_FALSE(os.KeyExists(HKCU, "Software\\New"));
 
-    EXPECT_EQ(CreateRegistryKey(env, HKCU, "Software\\New\\Sub"), 1);
-    EXPECT_EQ(CreateRegistryKey(env, HKCU, "Software\\New\\Sub"), 1);  // existing is fine
-    EXPECT_EQ(WriteRegistryString(env, HKCU, "Software\\New\\Sub\\INSTALL", "x", 1), 1);
+    EXPECT_EQ(CreateRegistryKey(env.os, env.trace(), HKCU, "Software\\New\\Sub"), 1);
+    EXPECT_EQ(CreateRegistryKey(env.os, env.trace(), HKCU, "Software\\New\\Sub"),
+              1);  // existing is fine
+    EXPECT_EQ(WriteRegistryString(env.os, env.trace(), HKCU, "Software\\New\\Sub\\INSTALL", "x", 1),
+              1);
     EXPECT_EQ(os.StringOf(HKCU, "Software\\New\\Sub", "INSTALL"), "x");
     EXPECT_EQ(trace,
               "Trying to set registery key: Software\\New\\Sub\\INSTALL **Failed\n"
@@ -71,8 +78,11 @@ TEST_F(RegistryTest, WriteNeedsAnExistingKeyAndCreatingItMakesItWork) {
 
 TEST_F(RegistryTest, DwordIsStoredLittleEndianAndNeverBeyondItsFourBytes) {
     os.AddKey(HKEY_LOCAL_MACHINE_, "SOFTWARE\\Game");
-    EXPECT_EQ(WriteRegistryDword(env, HKEY_LOCAL_MACHINE_, "SOFTWARE\\Game\\Level", -2), 1);
-    EXPECT_EQ(WriteRegistryDword(env, HKEY_LOCAL_MACHINE_, "SOFTWARE\\Game\\Wide", 0x01020304, 8),
+    EXPECT_EQ(
+        WriteRegistryDword(env.os, env.trace(), HKEY_LOCAL_MACHINE_, "SOFTWARE\\Game\\Level", -2),
+        1);
+    EXPECT_EQ(WriteRegistryDword(env.os, env.trace(), HKEY_LOCAL_MACHINE_, "SOFTWARE\\Game\\Wide",
+                                 0x01020304, 8),
               1);
     EXPECT_EQ(os.ValueOf(HKEY_LOCAL_MACHINE_, "SOFTWARE\\Game", "Level"),
               (FakeOs::RegValue{win::REG_DWORD_, {0xFE, 0xFF, 0xFF, 0xFF}}));
@@ -91,8 +101,9 @@ TEST_F(RegistryTest, ExpandableValueIsExpandedPlainStringIsNot) {
     os.SetString(HKCU, "Software\\Shell", "Plain", "%USERPROFILE%\\Programs");
     std::string expanded;
     std::string plain;
-    EXPECT_EQ(ReadRegistryString(env, HKCU, "Software\\Shell\\Expand", expanded), 1);
-    EXPECT_EQ(ReadRegistryString(env, HKCU, "Software\\Shell\\Plain", plain), 1);
+    EXPECT_EQ(ReadRegistryString(env.os, env.trace(), HKCU, "Software\\Shell\\Expand", expanded),
+              1);
+    EXPECT_EQ(ReadRegistryString(env.os, env.trace(), HKCU, "Software\\Shell\\Plain", plain), 1);
     EXPECT_EQ(expanded, "C:\\Users\\山田\\Programs");
     EXPECT_EQ(plain, "%USERPROFILE%\\Programs");
 
@@ -100,7 +111,7 @@ TEST_F(RegistryTest, ExpandableValueIsExpandedPlainStringIsNot) {
     os.SetEnv("LONG", std::string(40, 'x'));
     os.SetExpandString(HKCU, "Software\\Shell", "Long", "%LONG%");
     std::string kept;
-    EXPECT_EQ(ReadRegistryString(env, HKCU, "Software\\Shell\\Long", kept, 10), 1);
+    EXPECT_EQ(ReadRegistryString(env.os, env.trace(), HKCU, "Software\\Shell\\Long", kept, 10), 1);
     EXPECT_EQ(kept, "%LONG%");
 }
 
@@ -137,7 +148,9 @@ TEST_F(RegistryTest, StringDataIsReadUpToTheFirstNulOrItsEndWithinTheLimit) {
         SCOPED_TRACE(i);
         os.SetValue(HKCU, "Software\\Data", "V", c.value.type, c.value.data);
         std::string out = "sentinel";
-        EXPECT_EQ(ReadRegistryString(env, HKCU, "Software\\Data\\V", out, c.maxChars), c.result);
+        EXPECT_EQ(
+            ReadRegistryString(env.os, env.trace(), HKCU, "Software\\Data\\V", out, c.maxChars),
+            c.result);
         EXPECT_EQ(out, c.text);
     }
 }
@@ -145,17 +158,18 @@ TEST_F(RegistryTest, StringDataIsReadUpToTheFirstNulOrItsEndWithinTheLimit) {
 TEST_F(RegistryTest, EveryFailurePathTracesFailedAndClosesItsKey) {
     os.SetString(HKCU, "Software\\Game", "INSTALL", "C:\\Game");
     std::string out = "sentinel";
-    EXPECT_EQ(ReadRegistryString(env, HKCU, "Software\\Missing\\INSTALL", out), 0);
-    EXPECT_EQ(ReadRegistryString(env, HKCU, "Software\\Game\\Missing", out), 0);
+    EXPECT_EQ(ReadRegistryString(env.os, env.trace(), HKCU, "Software\\Missing\\INSTALL", out), 0);
+    EXPECT_EQ(ReadRegistryString(env.os, env.trace(), HKCU, "Software\\Game\\Missing", out), 0);
     os.FailNext("RegQueryValueEx", win::ERROR_ACCESS_DENIED_);
-    EXPECT_EQ(ReadRegistryString(env, HKCU, "Software\\Game\\INSTALL", out), 0);
+    EXPECT_EQ(ReadRegistryString(env.os, env.trace(), HKCU, "Software\\Game\\INSTALL", out), 0);
     EXPECT_EQ(out, "");
     os.FailNext("RegSetValueEx", win::ERROR_ACCESS_DENIED_);
-    EXPECT_EQ(WriteRegistryString(env, HKCU, "Software\\Game\\INSTALL", "D:\\", 3), 0);
+    EXPECT_EQ(WriteRegistryString(env.os, env.trace(), HKCU, "Software\\Game\\INSTALL", "D:\\", 3),
+              0);
     os.FailNext("RegSetValueEx", win::ERROR_ACCESS_DENIED_);
-    EXPECT_EQ(WriteRegistryDword(env, HKCU, "Software\\Game\\Count", 1), 0);
+    EXPECT_EQ(WriteRegistryDword(env.os, env.trace(), HKCU, "Software\\Game\\Count", 1), 0);
     os.FailNext("RegCreateKeyEx", win::ERROR_ACCESS_DENIED_);
-    EXPECT_EQ(CreateRegistryKey(env, HKCU, "Software\\Other"), 0);
+    EXPECT_EQ(CreateRegistryKey(env.os, env.trace(), HKCU, "Software\\Other"), 0);
     EXPECT_EQ(os.StringOf(HKCU, "Software\\Game", "INSTALL"), "C:\\Game");
     EXPECT_EQ(trace,
               "Trying to get registery key: Software\\Missing\\INSTALL **Failed\n"
@@ -168,19 +182,19 @@ TEST_F(RegistryTest, EveryFailurePathTracesFailedAndClosesItsKey) {
 
 TEST_F(RegistryTest, ValuePathIsSplitAtItsLastBackslash) {
     os.AddKey(HKCU, "SOFTWARE\\ソ");
-    EXPECT_EQ(WriteRegistryString(env, HKCU, "SOFTWARE\\ソ\\INSTALL", "x", 1), 1);
-    EXPECT_EQ(WriteRegistryString(env, HKCU, "SOFTWARE\\ソ\\ソフト", "y", 1), 1);
+    EXPECT_EQ(WriteRegistryString(env.os, env.trace(), HKCU, "SOFTWARE\\ソ\\INSTALL", "x", 1), 1);
+    EXPECT_EQ(WriteRegistryString(env.os, env.trace(), HKCU, "SOFTWARE\\ソ\\ソフト", "y", 1), 1);
     EXPECT_EQ(os.StringOf(HKCU, "SOFTWARE\\ソ", "INSTALL"), "x");
     EXPECT_EQ(os.StringOf(HKCU, "SOFTWARE\\ソ", "ソフト"), "y");
 
     std::string out = "sentinel";
-    EXPECT_EQ(ReadRegistryString(env, HKCU, "SOFTWARE\\ソ\\ソフト", out), 1);
+    EXPECT_EQ(ReadRegistryString(env.os, env.trace(), HKCU, "SOFTWARE\\ソ\\ソフト", out), 1);
     EXPECT_EQ(out, "y");
     // Without a backslash there is no key to open.
     trace.clear();
-    EXPECT_EQ(ReadRegistryString(env, HKCU, "INSTALL", out), 0);
+    EXPECT_EQ(ReadRegistryString(env.os, env.trace(), HKCU, "INSTALL", out), 0);
     EXPECT_EQ(out, "");
-    EXPECT_EQ(WriteRegistryString(env, HKCU, "INSTALL", "x", 1), 0);
+    EXPECT_EQ(WriteRegistryString(env.os, env.trace(), HKCU, "INSTALL", "x", 1), 0);
     EXPECT_EQ(trace,
               "Trying to get registery key: INSTALL **Failed\n"
               "Trying to set registery key: INSTALL **Failed\n");
@@ -188,10 +202,10 @@ TEST_F(RegistryTest, ValuePathIsSplitAtItsLastBackslash) {
 
 TEST_F(RegistryTest, KeyWithSubkeysIsRefusedOnNtAndRemovedOn9x) {
     os.AddKey(HKCU, "Software\\Game\\Sub");
-    EXPECT_EQ(DeleteRegistryKey(env, HKCU, "Software\\Game"), 0);
+    EXPECT_EQ(DeleteRegistryKey(env.os, env.trace(), HKCU, "Software\\Game"), 0);
     EXPECT_TRUE(os.KeyExists(HKCU, "Software\\Game\\Sub"));
-    EXPECT_EQ(DeleteRegistryKey(env, HKCU, "Software\\Game\\Sub"), 1);
-    EXPECT_EQ(DeleteRegistryKey(env, HKCU, "Software\\Game\\Sub"), 0);
+    EXPECT_EQ(DeleteRegistryKey(env.os, env.trace(), HKCU, "Software\\Game\\Sub"), 1);
+    EXPECT_EQ(DeleteRegistryKey(env.os, env.trace(), HKCU, "Software\\Game\\Sub"), 0);
     EXPECT_EQ(trace,
               "Trying to delete registery key: Software\\Game **Failed\n"
               "Trying to delete registery key: Software\\Game\\Sub "
@@ -201,7 +215,7 @@ TEST_F(RegistryTest, KeyWithSubkeysIsRefusedOnNtAndRemovedOn9x) {
     os.SetVersion({4, 10, 2222, win::VER_PLATFORM_WIN32_WINDOWS_});
     os.AddKey(HKEY_USERS_, ".DEFAULT\\Game\\Sub\\Deeper");
     trace.clear();
-    EXPECT_EQ(DeleteRegistryKey(env, HKEY_USERS_, ".DEFAULT\\Game"), 1);
+    EXPECT_EQ(DeleteRegistryKey(env.os, env.trace(), HKEY_USERS_, ".DEFAULT\\Game"), 1);
     EXPECT_FALSE(os.KeyExists(HKEY_USERS_, ".DEFAULT\\Game"));
     EXPECT_TRUE(os.KeyExists(HKEY_USERS_, ".DEFAULT"));
     EXPECT_EQ(trace,
@@ -237,10 +251,10 @@ using RegistryHandleTest = BasicSetupFixture<GarbageHandleOs>;
 
 TEST_F(RegistryHandleTest, FailedOpenClosesNothing) {
     std::string out;
-    EXPECT_EQ(ReadRegistryString(env, HKCU, "Software\\Missing\\V", out), 0);
-    EXPECT_EQ(WriteRegistryString(env, HKCU, "Software\\Missing\\V", "x", 1), 0);
+    EXPECT_EQ(ReadRegistryString(env.os, env.trace(), HKCU, "Software\\Missing\\V", out), 0);
+    EXPECT_EQ(WriteRegistryString(env.os, env.trace(), HKCU, "Software\\Missing\\V", "x", 1), 0);
     os.FailNext("RegCreateKeyEx", win::ERROR_ACCESS_DENIED_);
-    EXPECT_EQ(CreateRegistryKey(env, HKCU, "Software\\Missing"), 0);
+    EXPECT_EQ(CreateRegistryKey(env.os, env.trace(), HKCU, "Software\\Missing"), 0);
     EXPECT_TRUE(os.closed.empty());
 }
 
