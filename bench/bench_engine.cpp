@@ -88,8 +88,12 @@ public:
     int DesktopMessageBox(const std::string& text, const std::string&, unsigned) override {
         return AppMessageBox(text, 0);
     }
-    int RunLauncher(SetupContext&) override { return mb::IDCANCEL_; }
-    int RunInstallWizard(SetupEnv&) override { return mb::IDCANCEL_; }
+    LauncherOutcome RunLauncher(const SetupContext&, const InstallFolderReader&) override {
+        return {};
+    }
+    int RunInstallWizard(const SetupContext&, InstallFolderAccess&, WizardChoice&) override {
+        return mb::IDCANCEL_;
+    }
     void PumpMessages() override {
         MSG msg;
         while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
@@ -152,7 +156,8 @@ int Run(bool copy, const std::string& source, const std::string& destination) {
         CopyRun made;
         ui.Start();
         start = Now();
-        if (!CopySourceTree(env, source, source + "\\*.*", "", destination, progress, &made)) {
+        if (!CopySourceTree(env, destination, source, source + "\\*.*", "", destination, progress,
+                            &made)) {
             std::fprintf(stderr, "copy failed\n");
             return 1;
         }

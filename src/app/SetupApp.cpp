@@ -1,6 +1,7 @@
 #include "app/SetupApp.h"
 
 #include "core/Text.h"
+#include "launch/Launch.h"
 #include "system/FileUtil.h"
 #include "system/SystemProbe.h"
 
@@ -63,14 +64,18 @@ int SetupApp::InitInstance() {
 
 void SetupApp::RunActionLoop() {
     SetupContext& ctx = env_.ctx;
+    const InstallFolderReader readInstallFolder = [this](std::string& folder) {
+        return ReadInstallFolder(env_, folder);
+    };
     for (;;) {
-        int result = env_.ui.RunLauncher(ctx);
+        const LauncherOutcome outcome = env_.ui.RunLauncher(ctx, readInstallFolder);
+        ctx.MenuChoice = outcome.choice;
+        ctx.TargetDir = outcome.installFolder;
         ctx.Trace("MENU SELECT : %d\n", ctx.MenuChoice);
 
         switch (ctx.MenuChoice) {
         case kMenuExit:
-            result = mb::IDCANCEL_;
-            break;
+            return;
         case kMenuInstall:
             if (!actions_ || !actions_->PrepareInstallation()) return;
             break;
@@ -81,15 +86,16 @@ void SetupApp::RunActionLoop() {
             }
             break;
         case kMenuRun:
+            // A program that started ends this one; one that did not brings
+            // the launcher back.
             if (actions_ && actions_->LaunchInstalledProgram()) {
-                result = mb::IDCANCEL_;
                 ctx.MenuChoice = kMenuExit;
+                return;
             }
             break;
         default:
             break;
         }
-        if (result == mb::IDCANCEL_ && ctx.MenuChoice == kMenuExit) return;
     }
 }
 

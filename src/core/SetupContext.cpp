@@ -14,7 +14,6 @@ void SetupContext::Reset() {
           &REG_ROOT_KEY_NAME, &GAME_EXE_NAME, &InstallPath, &SourceDir}) {
         text->clear();
     }
-    WizardMadeFolders.clear();
     TraceStream.reset();
     SetupTypeIndex = kSetupMinimum;
     for (int32_t& count : FileCounts) count = 0;

@@ -65,9 +65,6 @@ struct SetupContext : SystemFolders {
 
     int32_t SetupTypeIndex = kSetupMinimum;  // a SetupType
     std::string InstallPath;
-    // Folders the wizard made for InstallPath, outermost first: the
-    // installation records them as its own.
-    std::vector<std::string> WizardMadeFolders;
     int32_t FileCounts[kUninstallFiles + 1] = {};  // per SetupType, then kUninstallFiles
     std::string SourceDir;
     int64_t RequiredBytes[3] = {};

@@ -20,11 +20,13 @@ constexpr uint64_t kUnpumpedFileBytes = 1u << 20;
 
 class Copy : public CopyWalk {
 public:
-    Copy(SetupEnv& env, const std::string& base, const std::string& relative,
-         const std::string& destRoot, ProgressWindow& progress, CopyRun& run)
+    Copy(SetupEnv& env, const std::string& installPath, const std::string& base,
+         const std::string& relative, const std::string& destRoot, ProgressWindow& progress,
+         CopyRun& run)
         : CopyWalk(base, relative, destRoot),
           env_(env),
           ctx_(env.ctx),
+          installPath_(installPath),
           progress_(progress),
           run_(run) {}
 
@@ -38,12 +40,12 @@ public:
 
     bool File(const FindData& match) override {
         progress_.StepIt();
-        const std::string destFolder = DestinationFolder(ctx_.InstallPath);
-        const std::string destFile = DestinationFile(match.name, ctx_.InstallPath);
+        const std::string destFolder = DestinationFolder(installPath_);
+        const std::string destFile = DestinationFile(match.name, installPath_);
         // A folder this run made holds no link; in one found in place, the
         // exact path written is looked at before anything is written.
         if (run_.made.count(destFolder) == 0 &&
-            WritesThroughLink(env_, destFile, run_.checkedFolders)) {
+            WritesThroughLink(env_.os, installPath_, destFile, run_.checkedFolders)) {
             RefuseInstallPlace(env_, destFile);
             return false;
         }
@@ -82,26 +84,26 @@ public:
 private:
     SetupEnv& env_;
     SetupContext& ctx_;
+    const std::string& installPath_;
     ProgressWindow& progress_;
     CopyRun& run_;
 };
 
 }  // namespace
 
-int CopySourceTree(SetupEnv& env, const std::string& base, const std::string& search,
-                   const std::string& relative, const std::string& destRoot,
-                   ProgressWindow& progress, CopyRun* run) {
+int CopySourceTree(SetupEnv& env, const std::string& installPath, const std::string& base,
+                   const std::string& search, const std::string& relative,
+                   const std::string& destRoot, ProgressWindow& progress, CopyRun* run) {
     CopyRun own;
-    Copy copy(env, base, relative, destRoot, progress, run ? *run : own);
+    Copy copy(env, installPath, base, relative, destRoot, progress, run ? *run : own);
     return WalkTree(env.os, search, copy);
 }
 
-bool WritesThroughLink(SetupEnv& env, const std::string& path,
+bool WritesThroughLink(Os& os, const std::string& installPath, const std::string& path,
                        std::unordered_set<std::string>& checked) {
-    std::string folder = env.ctx.InstallPath;
     std::string folderFinal;
     // Without the install folder there is no link in it.
-    if (!env.os.GetFinalPathName(TrimTrailingBackslashes(folder), folderFinal)) return false;
+    if (!os.GetFinalPathName(WithoutTrailingBackslashes(installPath), folderFinal)) return false;
     // The exact path written, long forms as spelt; each part of it that is
     // there is looked at, from the root down, wherever its spelling leads.
     const std::string target = LongPath(path);
@@ -113,17 +115,17 @@ bool WritesThroughLink(SetupEnv& env, const std::string& path,
         if (parent.back() == ':') parent += '\\';  // the drive's root
         at = end + 1;
         if (place.size() <= parent.size() + 1 || checked.count(place) != 0) continue;
-        const uint32_t attributes = env.os.GetFileAttributes(place);
+        const uint32_t attributes = os.GetFileAttributes(place);
         if (attributes == win::INVALID_FILE_ATTRIBUTES_) return false;  // nothing more in place
         if (attributes & win::FILE_ATTRIBUTE_REPARSE_POINT_) {
             // Where the link itself lies: a link inside the install folder
             // (not the folder itself) would take the file elsewhere.
             std::string parentFinal;
-            if (!env.os.GetFinalPathName(parent, parentFinal)) return true;
+            if (!os.GetFinalPathName(parent, parentFinal)) return true;
             const std::string real = TrimTrailingBackslashes(parentFinal) + "\\" +
                                      place.substr(place.find_last_of('\\') + 1);
-            if (SameOrBelow(env.os, real, folderFinal) &&
-                env.os.CompareStringOrdinal(real, folderFinal, true) != 0) {
+            if (SameOrBelow(os, real, folderFinal) &&
+                os.CompareStringOrdinal(real, folderFinal, true) != 0) {
                 return true;
             }
             continue;

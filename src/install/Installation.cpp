@@ -26,12 +26,13 @@ constexpr char kCaption[] = "ｲﾝｽﾄｰﾙ";
 
 class InstallationRun {
 public:
-    InstallationRun(SetupEnv& env, const ScriptLists& lists)
-        : env_(env), ctx_(env.ctx), lists_(lists) {}
+    InstallationRun(SetupEnv& env, const ScriptLists& lists, int32_t type)
+        : env_(env), ctx_(env.ctx), lists_(lists), type_(type) {}
 
-    int Run() {
+    // Installs into installPath; the wizard made madeFolders for it.
+    int Run(const std::string& installPath, const std::vector<std::string>& madeFolders) {
         if (!PassesGuards()) return 0;
-        StartRecord();
+        StartRecord(installPath, madeFolders);
         progress_ = ShownWindow<ProgressWindow>(env_.ui.NewProgressWindow(IDS_INSTALLING));
         progress_->SetRange(0, 100);
         progress_->SetStep(1);
@@ -39,7 +40,9 @@ public:
         progress_->Show();
 
         // Every way out shows its boxes while the progress window is up.
-        if (!CopyFiles() || !WriteRegistry() || !MakeShortcuts()) return 0;
+        if (!CopyFiles(installPath) || !WriteRegistry(installPath) || !MakeShortcuts(installPath)) {
+            return 0;
+        }
         env_.ui.DesktopMessageBox("ｲﾝｽﾄｰﾙが正常に完了しました。", kCaption, mb::ICONINFORMATION);
         return 1;
     }
@@ -47,8 +50,7 @@ public:
 private:
     template <typename Entry>
     bool TakesPart(const Entry& entry) const {
-        const int32_t type = ctx_.SetupTypeIndex;
-        return type >= kSetupMinimum && type < kSetupTypeCount && entry.TypeFlags[type] != 0;
+        return type_ >= kSetupMinimum && type_ < kSetupTypeCount && entry.TypeFlags[type_] != 0;
     }
 
     std::string BaseDirectory() {
@@ -90,18 +92,17 @@ private:
     // The record of this run, kept with what earlier installations of the
     // product into the same folder recorded. The folders the wizard made
     // for it are the run's own.
-    void StartRecord() {
-        std::string folder = ctx_.InstallPath;
-        TrimTrailingBackslashes(folder);
+    void StartRecord(const std::string& installPath, const std::vector<std::string>& madeFolders) {
+        const std::string folder = WithoutTrailingBackslashes(installPath);
         const uint32_t attributes = env_.os.GetFileAttributes(folder);
         bool existed = attributes != win::INVALID_FILE_ATTRIBUTES_;
-        for (const std::string& made : ctx_.WizardMadeFolders) {
+        for (const std::string& made : madeFolders) {
             if (env_.os.CompareStringOrdinal(WithoutTrailingBackslashes(made), folder, true) == 0)
                 existed = false;
         }
         record_ = std::make_unique<InstallRecordWriter>(
             env_.os, Format("SOFTWARE\\%s", ctx_.REG_ROOT_KEY_NAME.c_str()), folder, existed);
-        for (const std::string& made : ctx_.WizardMadeFolders) {
+        for (const std::string& made : madeFolders) {
             record_->Folder(made);
             copyRun_.made.insert(made);
         }
@@ -112,10 +113,9 @@ private:
         StartProgressPhase(env_, *progress_, status, upper);
     }
 
-    bool CopyFiles() {
-        const int32_t type = ctx_.SetupTypeIndex;
+    bool CopyFiles(const std::string& installPath) {
         StartPhase("ﾌｧｲﾙのｺﾋﾟｰ中...",
-                   type >= kSetupMinimum && type < kSetupTypeCount ? ctx_.FileCounts[type] : 0);
+                   type_ >= kSetupMinimum && type_ < kSetupTypeCount ? ctx_.FileCounts[type_] : 0);
         const std::string base = BaseDirectory();
 
         for (const FileEntry& entry : lists_.Files) {
@@ -123,7 +123,7 @@ private:
             const std::string source = CopySource(base, entry.Source);
             const std::string relative =
                 entry.Kind == EntryAction::kCopyDir ? entry.Source : std::string();
-            if (!CopySourceTree(env_, base, source, relative, entry.Target, *progress_,
+            if (!CopySourceTree(env_, installPath, base, source, relative, entry.Target, *progress_,
                                 &copyRun_)) {
                 env_.ui.DesktopMessageBox("ﾌｧｲﾙｺﾋﾟｰ時、ｴﾗｰによりｲﾝｽﾄｰﾙは異常終了しました。",
                                           kCaption, mb::ICONEXCLAMATION);
@@ -141,7 +141,7 @@ private:
         return false;
     }
 
-    bool WriteRegistry() {
+    bool WriteRegistry(const std::string& installPath) {
         StartPhase("ﾚｼﾞｽﾄﾘの設定中...", 1);
         const std::string root = ctx_.REG_ROOT_KEY_NAME;
         for (const RegistryEntry& entry : lists_.Registry) {
@@ -158,7 +158,7 @@ private:
                 int written = 0;
                 if (!entry.Text.empty()) {
                     const std::string value =
-                        ReplaceAll(ReplaceAll(entry.Text, kInstallDirPlaceholder, ctx_.InstallPath),
+                        ReplaceAll(ReplaceAll(entry.Text, kInstallDirPlaceholder, installPath),
                                    kCurrentDirPlaceholder, ctx_.SourceDir);
                     written = WriteRegistryString(env_.os, env_.trace(), HKEY_CURRENT_USER_, name,
                                                   value, value.size());
@@ -197,7 +197,7 @@ private:
         return true;
     }
 
-    bool MakeShortcuts() {
+    bool MakeShortcuts(const std::string& installPath) {
         StartPhase("ｼｮｰﾄｶｯﾄの作成中...", 2);
         const std::string menuFolder = MenuFolder();
         std::vector<std::string> madeMenus;
@@ -220,7 +220,7 @@ private:
                 Format("%s\\%s.lnk", menuFolder.c_str(), entry.LinkName.c_str());
             const std::string target =
                 ReplaceAll(Format("%s\\%s", entry.Target.c_str(), entry.Source.c_str()),
-                           kInstallDirPlaceholder, ctx_.InstallPath);
+                           kInstallDirPlaceholder, installPath);
             // COM is set up around each link; a link that fails is not fatal.
             const ComInitialization com(env_.os);
             if (com.Succeeded()) {
@@ -240,6 +240,7 @@ private:
     SetupEnv& env_;
     SetupContext& ctx_;
     const ScriptLists& lists_;
+    const int32_t type_;  // a SetupType
     ShownWindow<ProgressWindow> progress_;
     std::unique_ptr<InstallRecordWriter> record_;
     // Entries that copy into one folder make it once.
@@ -274,8 +275,10 @@ bool PassesSetupNameGuards(SetupEnv& env, const ScriptLists& lists) {
     return true;
 }
 
-int RunInstallation(SetupEnv& env, const ScriptLists& lists) {
-    return InstallationRun(env, lists).Run();
+int RunInstallation(SetupEnv& env, const ScriptLists& lists, const WizardChoice& choice,
+                    const std::vector<std::string>& madeFolders) {
+    InstallationRun run(env, lists, choice.setupType);
+    return run.Run(choice.installPath, madeFolders);
 }
 
 }  // namespace setup

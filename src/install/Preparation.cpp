@@ -13,6 +13,22 @@
 
 namespace setup {
 
+bool WizardFolders::IsFolder(const std::string& path) {
+    const uint32_t attributes = os_.GetFileAttributes(path);
+    return attributes != win::INVALID_FILE_ATTRIBUTES_ &&
+           (attributes & win::FILE_ATTRIBUTE_DIRECTORY_) != 0;
+}
+
+int WizardFolders::MakeFolder(const std::string& path) {
+    return CreateDirectoryPath(os_, path, made_);
+}
+
+int64_t WizardFolders::FreeBytes(const std::string& path) {
+    int64_t bytes = 0;
+    GetDiskFreeBytes(os_, path, bytes);
+    return bytes;
+}
+
 int64_t MeasureSetupType(SetupEnv& env, const ScriptLists& lists, int32_t type) {
     std::string base;
     env.os.GetCurrentDirectory(base);
@@ -54,7 +70,6 @@ int PrepareInstallation(SetupEnv& env, ScriptLists& lists) {
     // A [Setup] name that leads elsewhere is refused before anything is
     // measured or made.
     if (!PassesSetupNameGuards(env, lists)) return 1;
-    ctx.WizardMadeFolders.clear();
 
     ShownWindow<PreparingWindow> preparing(env.ui.NewPreparingWindow());
     preparing->Show();
@@ -80,7 +95,14 @@ int PrepareInstallation(SetupEnv& env, ScriptLists& lists) {
     env.ui.PumpMessages();
     preparing.Close();
 
-    if (env.ui.RunInstallWizard(env) == mb::kWizardFinish) RunInstallation(env, lists);
+    WizardFolders folders(env.os);
+    WizardChoice choice;
+    if (env.ui.RunInstallWizard(ctx, folders, choice) != mb::kWizardFinish) return 1;
+    // The record keeps what was chosen; the run takes it as it stands.
+    ctx.SetupTypeIndex = choice.setupType;
+    ctx.InstallPath = choice.installPath;
+    ctx.FreeBytes = choice.freeBytes;
+    RunInstallation(env, lists, choice, folders.Made());
     return 1;
 }
 

@@ -5,11 +5,30 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
+#include <vector>
 
 #include "core/ScriptReader.h"
 #include "core/SetupEnv.h"
+#include "seams/Ui.h"
 
 namespace setup {
+
+// The wizard's access to the folder it offers. The folders it makes are kept,
+// outermost first: the installation records them as the product's own.
+class WizardFolders final : public InstallFolderAccess {
+public:
+    explicit WizardFolders(Os& os) : os_(os) {}
+    bool IsFolder(const std::string& path) override;
+    int MakeFolder(const std::string& path) override;
+    int64_t FreeBytes(const std::string& path) override;  // 0 when it cannot be measured
+
+    const std::vector<std::string>& Made() const { return made_; }
+
+private:
+    Os& os_;
+    std::vector<std::string> made_;
+};
 
 // 1 when the wizard has been run (whatever it and the installation ended
 // with); 0 when a section cannot be read or a source is missing (its message

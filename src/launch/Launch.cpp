@@ -5,13 +5,12 @@
 
 namespace setup {
 
-int ReadInstallFolder(SetupEnv& env) {
-    SetupContext& ctx = env.ctx;
-    const std::string valuePath = Format("SOFTWARE\\%s\\INSTALL", ctx.REG_ROOT_KEY_NAME.c_str());
-    if (ReadRegistryString(env.os, env.trace(), HKEY_CURRENT_USER_, valuePath, ctx.TargetDir))
-        return 1;
-    ctx.Trace("**Failed to get reg - <INSTALL>\n");
-    ctx.TargetDir.clear();
+int ReadInstallFolder(SetupEnv& env, std::string& folder) {
+    const std::string valuePath =
+        Format("SOFTWARE\\%s\\INSTALL", env.ctx.REG_ROOT_KEY_NAME.c_str());
+    if (ReadRegistryString(env.os, env.trace(), HKEY_CURRENT_USER_, valuePath, folder)) return 1;
+    env.ctx.Trace("**Failed to get reg - <INSTALL>\n");
+    folder.clear();
     return 0;
 }
 

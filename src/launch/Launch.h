@@ -7,9 +7,9 @@
 
 namespace setup {
 
-// Reads the install folder (the product key's INSTALL value) into TargetDir.
-// 1 when installed; 0 with TargetDir empty otherwise.
-int ReadInstallFolder(SetupEnv& env);
+// Reads the install folder (the product key's INSTALL value) into `folder`.
+// 1 when installed; 0 with `folder` empty otherwise.
+int ReadInstallFolder(SetupEnv& env, std::string& folder);
 
 // The installed program's path: the folder and the file name joined with
 // exactly one backslash when neither brings one.

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -25,7 +26,36 @@ constexpr int kWizardFinish = 12325;  // ID_WIZFINISH: the wizard ended with Fin
 }  // namespace mb
 
 struct SetupContext;
-struct SetupEnv;
+
+// What the launcher was left with: the choice (a MenuChoiceValue; 0 when it
+// was closed or could not open) and where the product is installed, as read
+// when it opened (empty when it is not).
+struct LauncherOutcome {
+    int32_t choice = 0;
+    std::string installFolder;
+};
+
+// Reads where the product is installed into `folder`: 1 when it is.
+using InstallFolderReader = std::function<int(std::string& folder)>;
+
+// What the install wizard chooses: the setup type (a SetupType), the folder,
+// and the free space where that folder lies.
+struct WizardChoice {
+    int32_t setupType = 1;  // standard
+    std::string installPath;
+    int64_t freeBytes = 0;
+};
+
+// What the wizard may ask of the system about the folder it offers.
+class InstallFolderAccess {
+public:
+    virtual ~InstallFolderAccess() = default;
+    virtual bool IsFolder(const std::string& path) = 0;
+    // Makes the folder and the missing ones above it: 1 when it exists now.
+    virtual int MakeFolder(const std::string& path) = 0;
+    // Free bytes where path lies; 0 when that cannot be measured.
+    virtual int64_t FreeBytes(const std::string& path) = 0;
+};
 
 // A titled box with a status line, a percentage and a bar. It keeps the
 // window that was active when it was created disabled until it is destroyed;
@@ -63,13 +93,16 @@ public:
     // A message box owned by the desktop window, with an explicit caption.
     virtual int DesktopMessageBox(const std::string& text, const std::string& caption,
                                   unsigned style) = 0;
-    // Runs a new launcher window modally. It sets ctx.MenuChoice (0 on
-    // construction) and returns IDOK or IDCANCEL.
-    virtual int RunLauncher(SetupContext& ctx) = 0;
+    // Runs a new launcher window modally; once its title bitmap has loaded it
+    // asks `readInstallFolder` which buttons to offer.
+    virtual LauncherOutcome RunLauncher(const SetupContext& ctx,
+                                        const InstallFolderReader& readInstallFolder) = 0;
     // Runs the install wizard modally (welcome, setup type, destination,
-    // ready). It sets SetupTypeIndex and InstallPath, and returns 12325
-    // (ID_WIZFINISH) when the user pressed Finish, IDCANCEL_ on Cancel.
-    virtual int RunInstallWizard(SetupEnv& env) = 0;
+    // ready), opening on the defaults: standard, ProgramDir\INSTALL_DIR and
+    // ctx.FreeBytes. Returns 12325 (ID_WIZFINISH) when the user pressed
+    // Finish, `choice` then holding what was chosen; IDCANCEL_ on Cancel.
+    virtual int RunInstallWizard(const SetupContext& ctx, InstallFolderAccess& folders,
+                                 WizardChoice& choice) = 0;
     // Drains the thread's message queue without waiting.
     virtual void PumpMessages() = 0;
     // A progress window titled by string resource IDS_INSTALLING or

@@ -4,28 +4,25 @@
 
 namespace setup {
 
-void ConstructLauncher(SetupContext& ctx) {
-    ctx.MenuChoice = kMenuExit;
-}
-
-bool OpenLauncher(SetupEnv& env, LauncherState& state, InstallFolderReader readInstallFolder) {
-    state.caption = env.ctx.GAME_NAME;
-    if (!LoadTitleBitmap(env, state.bitmap)) return false;
-    const bool installed = readInstallFolder(env) != 0;
+bool OpenLauncher(Os& os, Ui& ui, const SetupContext& ctx, LauncherState& state,
+                  const InstallFolderReader& readInstallFolder) {
+    state.caption = ctx.GAME_NAME;
+    if (!LoadTitleBitmap(os, ui, ctx.TITLE_BMP, state.bitmap)) return false;
+    const bool installed = readInstallFolder(state.outcome.installFolder) != 0;
     state.installEnabled = !installed;
     state.runEnabled = installed;
     state.uninstallEnabled = installed;
     return true;
 }
 
-int LauncherCommand(SetupEnv& env, int id, const LauncherAsk& ask) {
-    SetupContext& ctx = env.ctx;
+int LauncherCommand(const SetupContext& ctx, LauncherState& state, int id, const LauncherAsk& ask) {
+    int32_t& choice = state.outcome.choice;
     switch (id) {
     case IDC_INSTALL:
-        ctx.MenuChoice = kMenuInstall;
+        choice = kMenuInstall;
         return mb::IDOK_;
     case IDC_RUN:
-        ctx.MenuChoice = kMenuRun;
+        choice = kMenuRun;
         return mb::IDOK_;
     case IDC_UNINSTALL: {
         const std::string text =
@@ -33,12 +30,12 @@ int LauncherCommand(SetupEnv& env, int id, const LauncherAsk& ask) {
         if (ask(text, "確認", mb::YESNO | mb::ICONQUESTION | mb::DEFBUTTON2) != mb::IDYES_) {
             return 0;
         }
-        ctx.MenuChoice = kMenuUninstall;
+        choice = kMenuUninstall;
         return mb::IDOK_;
     }
     case IDC_EXIT:
     case mb::IDCANCEL_:
-        ctx.MenuChoice = kMenuExit;
+        choice = kMenuExit;
         return mb::IDCANCEL_;
     default:
         return 0;

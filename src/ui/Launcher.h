@@ -5,8 +5,10 @@
 #include <functional>
 #include <string>
 
-#include "core/SetupEnv.h"
+#include "core/SetupContext.h"
 #include "resource.h"
+#include "seams/Os.h"
+#include "seams/Ui.h"
 #include "ui/TitleBitmap.h"
 
 namespace setup {
@@ -17,25 +19,25 @@ struct LauncherState {
     bool installEnabled = true;
     bool runEnabled = true;
     bool uninstallEnabled = true;
+    // What the launcher hands back: the choice (0 from the start) and the
+    // install folder found on opening.
+    LauncherOutcome outcome;
 };
 
 // The launcher's own message box (owned by its window): text, caption,
 // style; returns the button pressed.
 using LauncherAsk = std::function<int(const std::string&, const std::string&, unsigned)>;
 
-// A new launcher: MenuChoice back to 0.
-void ConstructLauncher(SetupContext& ctx);
-
 // The launcher opening: caption, title bitmap, install state. false when the
 // bitmap failed (its message has been shown): the window then closes with
-// IDCANCEL and MenuChoice stays 0.
-// `readInstallFolder` reads where the product is installed (1 when it is),
-// and is asked only once the bitmap has loaded.
-using InstallFolderReader = int (*)(SetupEnv& env);
-bool OpenLauncher(SetupEnv& env, LauncherState& state, InstallFolderReader readInstallFolder);
+// IDCANCEL and the choice stays 0. `readInstallFolder` is asked only once
+// the bitmap has loaded.
+bool OpenLauncher(Os& os, Ui& ui, const SetupContext& ctx, LauncherState& state,
+                  const InstallFolderReader& readInstallFolder);
 
 // A command of the launcher: one of its buttons, or IDCANCEL for the close
-// box. Returns how the dialog ends (IDOK_ or IDCANCEL_), or 0 to stay open.
-int LauncherCommand(SetupEnv& env, int id, const LauncherAsk& ask);
+// box; the choice it makes goes to state.outcome. Returns how the dialog
+// ends (IDOK_ or IDCANCEL_), or 0 to stay open.
+int LauncherCommand(const SetupContext& ctx, LauncherState& state, int id, const LauncherAsk& ask);
 
 }  // namespace setup

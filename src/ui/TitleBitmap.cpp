@@ -221,22 +221,22 @@ bool ParseTitleBitmap(std::string_view file, TitleBitmap& out) {
     return true;
 }
 
-int LoadTitleBitmap(SetupEnv& env, TitleBitmap& out) {
+int LoadTitleBitmap(Os& os, Ui& ui, const std::string& name, TitleBitmap& out) {
     std::string folder;
-    env.os.GetCurrentDirectory(folder);
-    const std::string path = TrimTrailingBackslashes(folder) + "\\" + env.ctx.TITLE_BMP;
+    os.GetCurrentDirectory(folder);
+    const std::string path = TrimTrailingBackslashes(folder) + "\\" + name;
 
-    if (env.os.GetFileAttributes(path) == win::INVALID_FILE_ATTRIBUTES_) {
-        env.ui.AppMessageBox("タイトル画像ファイルがありません。", mb::ICONEXCLAMATION);
+    if (os.GetFileAttributes(path) == win::INVALID_FILE_ATTRIBUTES_) {
+        ui.AppMessageBox("タイトル画像ファイルがありません。", mb::ICONEXCLAMATION);
         return 0;
     }
     std::string file;
-    if (!env.os.ReadFile(path, file)) {
-        env.ui.AppMessageBox("タイトル画像ファイルのオープンに失敗しました。", mb::ICONEXCLAMATION);
+    if (!os.ReadFile(path, file)) {
+        ui.AppMessageBox("タイトル画像ファイルのオープンに失敗しました。", mb::ICONEXCLAMATION);
         return 0;
     }
     if (!ParseTitleBitmap(file, out)) {
-        env.ui.AppMessageBox("読み込んだファイルの形式が正しくありません。", mb::ICONEXCLAMATION);
+        ui.AppMessageBox("読み込んだファイルの形式が正しくありません。", mb::ICONEXCLAMATION);
         return 0;
     }
     return 1;

@@ -3,10 +3,12 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 #include <vector>
 
-#include "core/SetupEnv.h"
+#include "seams/Os.h"
+#include "seams/Ui.h"
 
 namespace setup {
 
@@ -41,8 +43,9 @@ constexpr int32_t kMaxTitleBitmapSide = 16384;
 // A damaged compressed stream is drawn as far as it goes.
 bool ParseTitleBitmap(std::string_view file, TitleBitmap& out);
 
-// Loads TITLE_BMP from the start directory. On failure shows its message
-// (missing file, file that cannot be opened, wrong format) and returns 0.
-int LoadTitleBitmap(SetupEnv& env, TitleBitmap& out);
+// Loads the bitmap file `name` (TITLE_BMP) from the start directory. On
+// failure shows its message (missing file, file that cannot be opened, wrong
+// format) and returns 0.
+int LoadTitleBitmap(Os& os, Ui& ui, const std::string& name, TitleBitmap& out);
 
 }  // namespace setup

@@ -24,10 +24,12 @@ std::string ReplacePlaceholder(const std::string& text, const std::string& with)
     return ReplaceAll(text, "???", with);
 }
 
-std::string OpenInstallSheet(SetupContext& ctx, std::string& directory) {
-    ctx.SetupTypeIndex = kSetupStandard;
-    ctx.InstallPath = Format("%s\\%s", ctx.ProgramDir.c_str(), ctx.INSTALL_DIR.c_str());
-    directory = ctx.InstallPath;
+std::string OpenInstallSheet(const SetupContext& ctx, WizardChoice& choice,
+                             std::string& directory) {
+    choice.setupType = kSetupStandard;
+    choice.installPath = Format("%s\\%s", ctx.ProgramDir.c_str(), ctx.INSTALL_DIR.c_str());
+    choice.freeBytes = ctx.FreeBytes;
+    directory = choice.installPath;
     return ctx.BRAND_NAME;
 }
 
@@ -37,9 +39,10 @@ WelcomePage ShowWelcomePage(const SetupContext& ctx, const StringLoader& strings
     return page;
 }
 
-TypePage ShowTypePage(const SetupContext& ctx, const StringLoader& strings) {
+TypePage ShowTypePage(const SetupContext& ctx, const WizardChoice& choice,
+                      const StringLoader& strings) {
     TypePage page;
-    switch (ctx.SetupTypeIndex) {
+    switch (choice.setupType) {
     case kSetupMinimum:
         page.checked = IDC_TYPE_MINIMUM;
         break;
@@ -59,30 +62,31 @@ TypePage ShowTypePage(const SetupContext& ctx, const StringLoader& strings) {
     return page;
 }
 
-bool ChooseSetupType(SetupContext& ctx, int control) {
+bool ChooseSetupType(WizardChoice& choice, int control) {
     switch (control) {
     case IDC_TYPE_STANDARD:
-        ctx.SetupTypeIndex = kSetupStandard;
+        choice.setupType = kSetupStandard;
         return true;
     case IDC_TYPE_MINIMUM:
-        ctx.SetupTypeIndex = kSetupMinimum;
+        choice.setupType = kSetupMinimum;
         return true;
     case IDC_TYPE_FULL:
-        ctx.SetupTypeIndex = kSetupFull;
+        choice.setupType = kSetupFull;
         return true;
     default:
         return false;
     }
 }
 
-SpaceTexts UpdateSpaceTexts(const SetupContext& ctx, const StringLoader& strings) {
+SpaceTexts UpdateSpaceTexts(const SetupContext& ctx, const WizardChoice& choice,
+                            const StringLoader& strings) {
     SpaceTexts texts;
     texts.heading = ReplacePlaceholder(strings(IDS_PATH_HEADING), ctx.GAME_NAME);
-    texts.freeSpace = SizeText(strings, IDS_FREE_SPACE, ctx.FreeBytes);
-    const int64_t required = RequiredFor(ctx, ctx.SetupTypeIndex);
+    texts.freeSpace = SizeText(strings, IDS_FREE_SPACE, choice.freeBytes);
+    const int64_t required = RequiredFor(ctx, choice.setupType);
     texts.required = SizeText(strings, IDS_SPACE_REQUIRED, required);
     // Computed unsigned so that no figure can overflow; read back as signed.
-    const int64_t spare = static_cast<int64_t>(static_cast<uint64_t>(ctx.FreeBytes) -
+    const int64_t spare = static_cast<int64_t>(static_cast<uint64_t>(choice.freeBytes) -
                                                static_cast<uint64_t>(required));
     if (spare > 0) {
         texts.buttons = kWizardBack | kWizardNext;
@@ -94,31 +98,26 @@ SpaceTexts UpdateSpaceTexts(const SetupContext& ctx, const StringLoader& strings
     return texts;
 }
 
-int DestinationWizardNext(SetupEnv& env, const PageAsk& ask) {
-    const std::string& path = env.ctx.InstallPath;
-    const uint32_t attributes = env.os.GetFileAttributes(path);
-    if (attributes != win::INVALID_FILE_ATTRIBUTES_ &&
-        (attributes & win::FILE_ATTRIBUTE_DIRECTORY_) != 0) {
-        return 0;
-    }
+int DestinationWizardNext(InstallFolderAccess& folders, const WizardChoice& choice,
+                          const PageAsk& ask) {
+    const std::string& path = choice.installPath;
+    if (folders.IsFolder(path)) return 0;
     const std::string question = Format("%sﾌｫﾙﾀﾞは存在しません。\n\n作成しますか？", path.c_str());
     if (ask(question, kCreateCaption, mb::YESNO | mb::ICONQUESTION | mb::DEFBUTTON2) !=
         mb::IDYES_) {
         return -1;
     }
-    if (CreateDirectoryPath(env.os, path, env.ctx.WizardMadeFolders)) return 0;
+    if (folders.MakeFolder(path)) return 0;
     ask("ﾌｫﾙﾀﾞの作成に失敗しました。", kCreateCaption, mb::OK | mb::ICONEXCLAMATION);
     return -1;
 }
 
-void ApplyBrowsedFolder(SetupEnv& env, const std::string& folder, std::string& directory) {
+void ApplyBrowsedFolder(InstallFolderAccess& folders, const std::string& folder,
+                        WizardChoice& choice, std::string& directory) {
     directory = folder;
     // One trailing backslash, also after a drive root the browser gives as "D:\".
-    std::string path = folder;
-    env.ctx.InstallPath = TrimTrailingBackslashes(path) + "\\";
-    int64_t freeBytes = 0;
-    GetDiskFreeBytes(env.os, folder, freeBytes);
-    env.ctx.FreeBytes = freeBytes;
+    choice.installPath = WithoutTrailingBackslashes(folder) + "\\";
+    choice.freeBytes = folders.FreeBytes(folder);
 }
 
 }  // namespace setup

@@ -7,8 +7,9 @@
 #include <functional>
 #include <string>
 
-#include "core/SetupEnv.h"
+#include "core/SetupContext.h"
 #include "resource.h"
+#include "seams/Ui.h"
 
 namespace setup {
 
@@ -32,10 +33,11 @@ using PageAsk = std::function<int(const std::string&, const std::string&, unsign
 // replacement not scanned again.
 std::string ReplacePlaceholder(const std::string& text, const std::string& with);
 
-// The sheet opening: SetupTypeIndex back to standard and InstallPath to
-// ProgramDir\INSTALL_DIR. Returns the title (BRAND_NAME); `directory`
-// receives the destination page's folder text.
-std::string OpenInstallSheet(SetupContext& ctx, std::string& directory);
+// The sheet opening: the choice back to the standard type, the folder
+// ProgramDir\INSTALL_DIR and the free space the preparation measured.
+// Returns the title (BRAND_NAME); `directory` receives the destination
+// page's folder text.
+std::string OpenInstallSheet(const SetupContext& ctx, WizardChoice& choice, std::string& directory);
 
 // The welcome page: its text (IDS_WELCOME with GAME_NAME) and buttons.
 struct WelcomePage {
@@ -53,11 +55,12 @@ struct TypePage {
     std::string fullSize;
     int buttons = kWizardBack | kWizardNext;
 };
-TypePage ShowTypePage(const SetupContext& ctx, const StringLoader& strings);
+TypePage ShowTypePage(const SetupContext& ctx, const WizardChoice& choice,
+                      const StringLoader& strings);
 
-// A click on one of the radio buttons: SetupTypeIndex follows it. false for
+// A click on one of the radio buttons: the chosen type follows it. false for
 // any other control.
-bool ChooseSetupType(SetupContext& ctx, int control);
+bool ChooseSetupType(WizardChoice& choice, int control);
 
 // The destination page's figures: heading, free, required and missing
 // space, and the buttons (Next only while the free space exceeds the
@@ -69,16 +72,19 @@ struct SpaceTexts {
     std::string shortfall;  // empty when nothing is missing
     int buttons = kWizardBack;
 };
-SpaceTexts UpdateSpaceTexts(const SetupContext& ctx, const StringLoader& strings);
+SpaceTexts UpdateSpaceTexts(const SetupContext& ctx, const WizardChoice& choice,
+                            const StringLoader& strings);
 
 // Next on the destination page: 0 to go on to the ready page, -1 to stay.
 // A missing folder is created after the question, when the user agrees.
-int DestinationWizardNext(SetupEnv& env, const PageAsk& ask);
+int DestinationWizardNext(InstallFolderAccess& folders, const WizardChoice& choice,
+                          const PageAsk& ask);
 
-// A folder the browser returned: `directory` takes it as it is, InstallPath
-// ends in exactly one backslash, and FreeBytes is measured again there (0 when
-// that fails). The caller then shows UpdateSpaceTexts afresh.
-void ApplyBrowsedFolder(SetupEnv& env, const std::string& folder, std::string& directory);
+// A folder the browser returned: `directory` takes it as it is, the chosen
+// folder ends in exactly one backslash, and the free space is measured again
+// there. The caller then shows UpdateSpaceTexts afresh.
+void ApplyBrowsedFolder(InstallFolderAccess& folders, const std::string& folder,
+                        WizardChoice& choice, std::string& directory);
 
 // The ready page's buttons.
 constexpr int kReadyPageButtons = kWizardBack | kWizardFinishButton;

@@ -9,10 +9,9 @@
 #include <vector>
 
 #include "core/SetupContext.h"
-#include "core/SetupEnv.h"
+#include "seams/Ui.h"
 #include "support/ShownBox.h"
 #include "ui/Progress.h"
-#include "seams/Ui.h"
 #include "ui/Wizard.h"
 
 namespace setup {
@@ -27,27 +26,31 @@ public:
                           unsigned style) override {
         return Show(DesktopBox(text, caption, style));
     }
-    // Each launcher pass takes the next scripted choice. The launcher sets
-    // MenuChoice to 0 on construction, then to the choice; choice 0 ends it
-    // with IDCANCEL, any other with IDOK. With no choice left it exits.
-    int RunLauncher(SetupContext& ctx) override {
-        ctx.MenuChoice = 0;
+    // Each launcher pass reads the install folder, as the real one does once
+    // its bitmap is in, and takes the next scripted choice; with none left it
+    // exits.
+    LauncherOutcome RunLauncher(const SetupContext&,
+                                const InstallFolderReader& readInstallFolder) override {
         ++launcherRuns;
         events.push_back("launcher");
-        if (launcherChoices.empty()) return mb::IDCANCEL_;
-        ctx.MenuChoice = launcherChoices.front();
-        launcherChoices.pop_front();
-        return ctx.MenuChoice == 0 ? mb::IDCANCEL_ : mb::IDOK_;
+        LauncherOutcome outcome;
+        readInstallFolder(outcome.installFolder);
+        if (!launcherChoices.empty()) {
+            outcome.choice = launcherChoices.front();
+            launcherChoices.pop_front();
+        }
+        return outcome;
     }
     // The wizard opens on its defaults (standard type, ProgramDir\INSTALL_DIR);
     // onWizard may then choose as a user would and answer, else the next
     // scripted result is returned, else Finish.
-    int RunInstallWizard(SetupEnv& env) override {
+    int RunInstallWizard(const SetupContext& ctx, InstallFolderAccess& folders,
+                         WizardChoice& choice) override {
         ++wizardRuns;
         events.push_back("wizard");
         std::string directory;
-        OpenInstallSheet(env.ctx, directory);
-        if (onWizard) return onWizard(env);
+        OpenInstallSheet(ctx, choice, directory);
+        if (onWizard) return onWizard(folders, choice);
         if (wizardResults.empty()) return mb::kWizardFinish;
         const int result = wizardResults.front();
         wizardResults.pop_front();
@@ -74,7 +77,7 @@ public:
     std::deque<int> launcherChoices;
     int launcherRuns = 0;
     std::deque<int> wizardResults;
-    std::function<int(SetupEnv&)> onWizard;
+    std::function<int(InstallFolderAccess&, WizardChoice&)> onWizard;
     int wizardRuns = 0;
     int pumps = 0;
     ProgressCounter bar;  // the last progress window's bar

@@ -11,7 +11,6 @@ class CopySourceTreeTest : public SetupFixture {
 protected:
     void SetUp() override {
         OpenMedium();
-        ctx.InstallPath = "C:\\Games\\Hoshi";
         progress = ui.NewProgressWindow(IDS_INSTALLING);
         progress->Create();
         progress->SetRange(0, 100);
@@ -19,7 +18,8 @@ protected:
     }
     int Copy(const std::string& source, const std::string& relative, const std::string& root,
              CopyRun* made = nullptr) {
-        return CopySourceTree(env, base, base + "\\" + source, relative, root, *progress, made);
+        return CopySourceTree(env, "C:\\Games\\Hoshi", base, base + "\\" + source, relative, root,
+                              *progress, made);
     }
     int Steps() const {
         int n = 0;

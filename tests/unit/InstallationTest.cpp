@@ -24,8 +24,6 @@ protected:
         AddMediumFile("Save\\save.dat", "s", win::FILE_ATTRIBUTE_READONLY_);
         os.AddFolder("C:\\Users\\p\\Programs");
         PlaceDemoProduct(ctx);
-        ctx.InstallPath = "C:\\Games\\Hoshi";
-        ctx.SetupTypeIndex = 1;
         ctx.FileCounts[0] = 3;
         ctx.FileCounts[1] = 5;
         ctx.FileCounts[2] = 5;
@@ -57,10 +55,12 @@ protected:
         e.push_back("destroy");
         return e;
     }
+
+    WizardChoice chosen{kSetupStandard, "C:\\Games\\Hoshi"};
 };
 
 TEST_F(InstallationTest, AFullRunCopiesWritesLinksAndReports) {
-    EXPECT_EQ(RunInstallation(env, lists), 1);
+    EXPECT_EQ(RunInstallation(env, lists, chosen), 1);
 
     EXPECT_EQ(ui.ProgressEvents(), Events(5));
     EXPECT_EQ(ui.bar.Percent(), "100%");
@@ -101,8 +101,8 @@ TEST_F(InstallationTest, AFullRunCopiesWritesLinksAndReports) {
 }
 
 TEST_F(InstallationTest, OnlyTheChosenTypesEntriesTakePart) {
-    ctx.SetupTypeIndex = 0;
-    EXPECT_EQ(RunInstallation(env, lists), 1);
+    chosen.setupType = 0;
+    EXPECT_EQ(RunInstallation(env, lists, chosen), 1);
     EXPECT_FALSE(os.Exists("C:\\Games\\Hoshi\\Data"));
     EXPECT_FALSE(os.Exists(kDemoMenu + "\\データ.lnk"));
     EXPECT_TRUE(os.LinkAt(kDemoMenu + "\\お読みください.lnk"));
@@ -111,7 +111,7 @@ TEST_F(InstallationTest, OnlyTheChosenTypesEntriesTakePart) {
 TEST_F(InstallationTest, AnEmptySetupTypeRunsOnWithAnEmptyBar) {
     ReadScript("[Files]\nCOPY:Game.exe:0:0:1:<INSTALL DIR>:G\n[Registory]\n");
     ctx.FileCounts[1] = 0;
-    EXPECT_EQ(RunInstallation(env, lists), 1);
+    EXPECT_EQ(RunInstallation(env, lists, chosen), 1);
     EXPECT_EQ(ui.ProgressEvents(), Events(0));
     EXPECT_TRUE(os.IsFolder(kDemoMenu));  // the menu folder is made even without links
     EXPECT_FALSE(os.KeyExists(HKEY_CURRENT_USER_, kDemoKey));
@@ -119,7 +119,7 @@ TEST_F(InstallationTest, AnEmptySetupTypeRunsOnWithAnEmptyBar) {
 
 TEST_F(InstallationTest, AMissingSourceStopsTheRunAfterTheFilesBefore) {
     os.DeleteFile("C:\\Media\\Readme.txt");
-    EXPECT_EQ(RunInstallation(env, lists), 0);
+    EXPECT_EQ(RunInstallation(env, lists, chosen), 0);
     EXPECT_EQ(ui.boxes, (std::vector<ShownBox>{
                             AppBox("ｲﾝｽﾄｰﾙに必要なﾌｧｲﾙもしくはﾃﾞｨﾚｸﾄﾘ\nC:\\Media\\Readme.txt\n"
                                    "が見つかりませんでした。",
@@ -134,7 +134,7 @@ TEST_F(InstallationTest, AMissingSourceStopsTheRunAfterTheFilesBefore) {
 TEST_F(InstallationTest, AProductKeyThatCannotBeMadeAbortsTheRegistryPhase) {
     os.FailNext("RegCreateKeyEx", win::ERROR_ACCESS_DENIED_);
     KeepTrace();
-    EXPECT_EQ(RunInstallation(env, lists), 0);
+    EXPECT_EQ(RunInstallation(env, lists, chosen), 0);
     EXPECT_EQ(ui.boxes, (std::vector<ShownBox>{kRegistryAborted,
                                                AppBox("Failed to create registery value", 0)}));
     EXPECT_NE(trace.find("**Failed to create registery value\n"), std::string::npos);
@@ -145,7 +145,7 @@ TEST_F(InstallationTest, AProductKeyThatCannotBeMadeAbortsTheRegistryPhase) {
 TEST_F(InstallationTest, AValueUnderAKeyNotMadeYetFailsTheRun) {
     ReadScript(
         "[Files]\n[Registory]\nCREATE REG:Later\\Value:1:1:1:0:x\nCREATE KEY:Later:1:1:1:0:\n");
-    EXPECT_EQ(RunInstallation(env, lists), 0);
+    EXPECT_EQ(RunInstallation(env, lists, chosen), 0);
     EXPECT_EQ(ui.boxes, (std::vector<ShownBox>{kRegistryAborted,
                                                AppBox("Failed to set registery value", 0)}));
     EXPECT_TRUE(os.KeyExists(HKEY_CURRENT_USER_, kDemoKey));
@@ -154,7 +154,7 @@ TEST_F(InstallationTest, AValueUnderAKeyNotMadeYetFailsTheRun) {
 
 TEST_F(InstallationTest, AStartMenuFolderThatCannotBeMadeAbortsTheShortcuts) {
     os.FailPath("CreateDirectory", kDemoMenu, win::ERROR_ACCESS_DENIED_);
-    EXPECT_EQ(RunInstallation(env, lists), 0);
+    EXPECT_EQ(RunInstallation(env, lists, chosen), 0);
     EXPECT_EQ(ui.boxes,
               (std::vector<ShownBox>{
                   AppBox(std::string("ｽﾀｰﾄﾒﾆｭｰ") + kDemoMenu + "の作成に失敗しました。", 48),
@@ -166,7 +166,7 @@ TEST_F(InstallationTest, AStartMenuFolderThatCannotBeMadeAbortsTheShortcuts) {
 TEST_F(InstallationTest, ShortcutFailuresAreNotFatal) {
     os.FailNext("CoInitialize", static_cast<uint32_t>(win::E_FAIL_));
     os.FailNext("SaveShellLink", static_cast<uint32_t>(win::HRESULT_ACCESS_DENIED_));
-    EXPECT_EQ(RunInstallation(env, lists), 1);
+    EXPECT_EQ(RunInstallation(env, lists, chosen), 1);
     EXPECT_FALSE(os.LinkAt(kDemoMenu + "\\星の旅路.lnk"));        // no COM
     EXPECT_FALSE(os.LinkAt(kDemoMenu + "\\お読みください.lnk"));  // save failed
     EXPECT_TRUE(os.LinkAt(kDemoMenu + "\\データ.lnk"));
@@ -178,7 +178,7 @@ TEST_F(InstallationTest, ADriveRootMediumCopiesFromTheRoot) {
     os.AddFile("C:\\Game.exe", "root game");
     ReadScript("[Files]\nCOPY:Game.exe:1:1:1:<INSTALL DIR>:\n");
     os.SetCurrentDirectory("C:\\");
-    EXPECT_EQ(RunInstallation(env, lists), 1);
+    EXPECT_EQ(RunInstallation(env, lists, chosen), 1);
     EXPECT_EQ(os.FileContent("C:\\Games\\Hoshi\\Game.exe"), "root game");
 }
 
@@ -211,9 +211,8 @@ TEST_F(InstallationTest, EveryFilesFormInstallsWhereItsPathsLead) {
         m.AddMediumFile("Data\\stage2.dat", "2");
         m.AddMediumFile("Save\\save.dat", "s");
         PlaceDemoProduct(m.ctx);
-        m.ctx.InstallPath = dir;
         m.ReadScript(std::string("[Files]\n") + row.line + "\n");
-        EXPECT_EQ(RunInstallation(m.env, m.lists), 1);
+        EXPECT_EQ(RunInstallation(m.env, m.lists, {1, dir}), 1);
         EXPECT_EQ(m.ui.boxes, (std::vector<ShownBox>{kInstallDone}));
         for (const std::string& file : row.landed) EXPECT_TRUE(m.os.Exists(file)) << file;
     }
@@ -225,8 +224,8 @@ TEST_F(InstallationTest, TheRecordNamesWhatTheRunMadeAndOutlivesASecondRun) {
     const std::string kBrandMenu = "C:\\Users\\p\\Programs\\ﾃﾞﾓｿﾌﾄ";
     os.SetEnv("LOCALAPPDATA", "C:\\Users\\p\\AppData\\Local");
     os.AddFile("C:\\Games\\note.txt", "mine");
-    ctx.InstallPath = "C:\\Games";
-    ASSERT_EQ(RunInstallation(env, lists), 1);
+    chosen.installPath = "C:\\Games";
+    ASSERT_EQ(RunInstallation(env, lists, chosen), 1);
     std::string path;
     InstallRecord record;
     ASSERT_TRUE(FindInstallRecord(os, kDemoKey, "C:\\Games", record, path));
@@ -247,7 +246,7 @@ TEST_F(InstallationTest, TheRecordNamesWhatTheRunMadeAndOutlivesASecondRun) {
               (std::vector<std::string>{"note.txt", "Game.exe", "Readme.txt", "Save", "Data"}));
 
     ui.boxes.clear();
-    ASSERT_EQ(RunInstallation(env, lists), 1);
+    ASSERT_EQ(RunInstallation(env, lists, chosen), 1);
     InstallRecord second;
     std::string secondPath;
     ASSERT_TRUE(FindInstallRecord(os, kDemoKey, "C:\\Games", second, secondPath));

@@ -29,6 +29,11 @@ protected:
         };
     }
 
+    bool Open() {
+        return OpenLauncher(os, ui, ctx, state,
+                            [this](std::string& folder) { return ReadInstallFolder(env, folder); });
+    }
+
     LauncherState state;
     std::vector<ShownBox> asked;
 };
@@ -46,33 +51,28 @@ TEST_F(LauncherLogicTest, OpensOfferingWhatTheStoredFolderAllows) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.stored ? c.stored : "none");
         if (c.stored) os.SetString(HKEY_CURRENT_USER_, kProductKey, "INSTALL", c.stored);
-        ctx.TargetDir = "stale";
         state = LauncherState();
-        ASSERT_TRUE(OpenLauncher(env, state, ReadInstallFolder));
+        ASSERT_TRUE(Open());
         EXPECT_EQ(state.caption, "星の旅路");
         EXPECT_TRUE(state.bitmap.Loaded());
         EXPECT_EQ(state.installEnabled, c.install);
         EXPECT_EQ(state.runEnabled, c.run);
         EXPECT_EQ(state.uninstallEnabled, c.uninstall);
-        EXPECT_EQ(ctx.TargetDir, c.targetDir);
+        EXPECT_EQ(state.outcome.installFolder, c.targetDir);
     }
 }
 
 TEST_F(LauncherLogicTest, ABitmapFailureClosesBeforeTheRegistryIsRead) {
     os.DeleteFile("C:\\Media\\title.bmp");
     os.SetString(HKEY_CURRENT_USER_, kProductKey, "INSTALL", "C:\\Games");
-    ctx.MenuChoice = 0;
-    EXPECT_FALSE(OpenLauncher(env, state, ReadInstallFolder));
+    EXPECT_FALSE(Open());
     EXPECT_EQ(ui.boxes.size(), 1u);
-    EXPECT_EQ(ctx.TargetDir, "");
-    EXPECT_EQ(ctx.MenuChoice, 0);
+    EXPECT_EQ(state.outcome.installFolder, "");
+    EXPECT_EQ(state.outcome.choice, 0);
 }
 
 // Each command finds a stale choice of 9: what it leaves there and returns.
 TEST_F(LauncherLogicTest, ButtonsRecordTheChoiceAndOnlyYesChoosesUninstall) {
-    ctx.MenuChoice = 9;
-    ConstructLauncher(ctx);
-    EXPECT_EQ(ctx.MenuChoice, 0);
     const struct {
         int command, answer, result, choice;
     } cases[] = {
@@ -85,9 +85,9 @@ TEST_F(LauncherLogicTest, ButtonsRecordTheChoiceAndOnlyYesChoosesUninstall) {
         {IDC_UNINSTALL, mb::IDYES_, mb::IDOK_, 2},
     };
     for (const auto& c : cases) {
-        ctx.MenuChoice = 9;
-        EXPECT_EQ(LauncherCommand(env, c.command, Answer(c.answer)), c.result) << c.command;
-        EXPECT_EQ(ctx.MenuChoice, c.choice) << c.command;
+        state.outcome.choice = 9;
+        EXPECT_EQ(LauncherCommand(ctx, state, c.command, Answer(c.answer)), c.result) << c.command;
+        EXPECT_EQ(state.outcome.choice, c.choice) << c.command;
     }
     // Only uninstalling asks.
     const ShownBox question =
@@ -126,16 +126,17 @@ TEST_F(LauncherLogicTest, TheInstallFolderIsReadSafelyWhateverTheValueHolds) {
     };
     for (const auto& c : cases) {
         os.SetValue(HKEY_CURRENT_USER_, kProductKey, "INSTALL", c.value.type, c.value.data);
-        ctx.TargetDir = "sentinel";
-        EXPECT_EQ(ReadInstallFolder(env), c.installed) << c.name;
-        EXPECT_EQ(ctx.TargetDir, c.targetDir) << c.name;
+        std::string folder = "sentinel";
+        EXPECT_EQ(ReadInstallFolder(env, folder), c.installed) << c.name;
+        EXPECT_EQ(folder, c.targetDir) << c.name;
     }
     EXPECT_EQ(os.OpenKeyCount(), 0);
 }
 
 TEST_F(LauncherLogicTest, AMissingFolderIsTraced) {
     KeepTrace();
-    EXPECT_EQ(ReadInstallFolder(env), 0);
+    std::string folder;
+    EXPECT_EQ(ReadInstallFolder(env, folder), 0);
     EXPECT_NE(trace.find("**Failed\n**Failed to get reg - <INSTALL>\n"), std::string::npos)
         << trace;
 }

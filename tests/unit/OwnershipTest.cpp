@@ -63,8 +63,8 @@ TEST_P(OwnershipBreach, NothingButWhatTheInstallMadeGoes) {
     os.AddFile("C:\\Photos\\Save\\a.dat", "a photo");
     if (b.before) b.before(ctx, os);
     WriteScript(b.script + b.moreLines);
-    ui.onWizard = [&](SetupEnv& e) {
-        e.ctx.InstallPath = b.installInto;
+    ui.onWizard = [&](InstallFolderAccess&, WizardChoice& choice) {
+        choice.installPath = b.installInto;
         return mb::kWizardFinish;
     };
     const bool folderThere = os.Exists(b.installInto);
@@ -106,8 +106,8 @@ void ReinstallElsewhereStoppedByAFullDisk(SetupContext& ctx, FakeOs& os) {
     FakeUi ui;
     SetupEnv env{ctx, os, ui};
     ScriptLists lists;
-    ui.onWizard = [](SetupEnv& e) {
-        e.ctx.InstallPath = "C:\\Elsewhere";
+    ui.onWizard = [](InstallFolderAccess&, WizardChoice& choice) {
+        choice.installPath = "C:\\Elsewhere";
         return mb::kWizardFinish;
     };
     os.FailNext("CopyFileWithProgress", 112);

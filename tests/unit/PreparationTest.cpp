@@ -52,10 +52,10 @@ TEST_F(PreparationTest, MeasuresEveryTypeInFullThenInstallsWhatTheWizardChose) {
     lists.Files.resize(9);  // stale entries of an earlier action
     lists.Uninstall.resize(1);
     ctx.FileCounts[kUninstallFiles] = 7;
-    ui.onWizard = [&](SetupEnv& e) {
-        EXPECT_EQ(e.ctx.InstallPath, "C:\\Program Files\\Hoshi");  // the defaults
-        e.ctx.SetupTypeIndex = kSetupMinimum;
-        e.ctx.InstallPath = "C:\\Games\\Hoshi";
+    ui.onWizard = [&](InstallFolderAccess&, WizardChoice& choice) {
+        EXPECT_EQ(choice.installPath, "C:\\Program Files\\Hoshi");  // the defaults
+        choice.setupType = kSetupMinimum;
+        choice.installPath = "C:\\Games\\Hoshi";
         return mb::kWizardFinish;
     };
     EXPECT_EQ(PrepareInstallation(env, lists), 1);

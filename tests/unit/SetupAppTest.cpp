@@ -21,10 +21,13 @@ public:
 
     std::vector<std::string> calls;
     std::deque<int> results;
+    const SetupContext* ctx = nullptr;
+    std::vector<std::string> folders;  // TargetDir at each call, with ctx set
 
 private:
     int Take(const char* name) {
         calls.push_back(name);
+        if (ctx) folders.push_back(ctx->TargetDir);
         if (results.empty()) return 1;
         const int r = results.front();
         results.pop_front();
@@ -191,8 +194,21 @@ TEST_F(SetupAppTest, TracesEveryChoiceWhenSetupTraceNamesAFile) {
     const std::string trace = os.FileContent("C:\\trace.txt");
     EXPECT_NE(trace.find("OS TYPE : WIN NT\n"), std::string::npos) << trace;
     EXPECT_NE(trace.find("GAME_NAME: 星の旅路\n"), std::string::npos) << trace;
-    EXPECT_NE(trace.find("MENU SELECT : 1\nMENU SELECT : 0\n"), std::string::npos) << trace;
+    // Each pass of the launcher reads the install folder before its choice.
+    const std::string pass = "**Failed to get reg - <INSTALL>\nMENU SELECT : ";
+    EXPECT_NE(trace.find(pass + "1\n" + "Trying"), std::string::npos) << trace;
+    EXPECT_NE(trace.find(pass + "0\n"), std::string::npos) << trace;
     EXPECT_FALSE(ctx.Tracing());  // closed by ExitInstance
+}
+
+// The folder the launcher found is the one the chosen action works on.
+TEST_F(SetupAppTest, TheActionsWorkOnTheFolderTheLauncherFound) {
+    os.SetString(HKEY_CURRENT_USER_, "SOFTWARE\\ﾃﾞﾓｿﾌﾄ\\Hoshi", "INSTALL", "D:\\Hoshi");
+    ui.launcherChoices = {2, 3, 0};
+    actions.ctx = &ctx;
+    Run();
+    EXPECT_EQ(actions.calls, (std::vector<std::string>{"uninstall", "run"}));
+    EXPECT_EQ(actions.folders, (std::vector<std::string>{"D:\\Hoshi", "D:\\Hoshi"}));
 }
 
 TEST_F(SetupAppTest, WithoutSetupTraceNothingIsTraced) {

@@ -213,17 +213,17 @@ protected:
 
 TEST_F(LoadTitleBitmapTest, LoadsFromTheStartDirectory) {
     os.AddFile("C:\\Media\\title.bmp", MakeBmp(BmpLayout{}));
-    EXPECT_EQ(LoadTitleBitmap(env, bmp), 1);
+    EXPECT_EQ(LoadTitleBitmap(os, ui, ctx.TITLE_BMP, bmp), 1);
     EXPECT_TRUE(bmp.Loaded());
     EXPECT_TRUE(ui.boxes.empty());
 }
 
 TEST_F(LoadTitleBitmapTest, EachFailureHasItsMessage) {
-    EXPECT_EQ(LoadTitleBitmap(env, bmp), 0);
+    EXPECT_EQ(LoadTitleBitmap(os, ui, ctx.TITLE_BMP, bmp), 0);
     os.AddFile("C:\\Media\\title.bmp", "BMgarbage");
-    EXPECT_EQ(LoadTitleBitmap(env, bmp), 0);
+    EXPECT_EQ(LoadTitleBitmap(os, ui, ctx.TITLE_BMP, bmp), 0);
     os.FailPath("ReadFile", "C:\\Media\\title.bmp", win::ERROR_ACCESS_DENIED_);
-    EXPECT_EQ(LoadTitleBitmap(env, bmp), 0);
+    EXPECT_EQ(LoadTitleBitmap(os, ui, ctx.TITLE_BMP, bmp), 0);
     EXPECT_EQ(ui.boxes, (std::vector<ShownBox>{
                             AppBox("タイトル画像ファイルがありません。", 48),
                             AppBox("読み込んだファイルの形式が正しくありません。", 48),
@@ -233,7 +233,7 @@ TEST_F(LoadTitleBitmapTest, EachFailureHasItsMessage) {
 
 TEST_F(LoadTitleBitmapTest, AnEmptyNameNamesTheFolderWhichCannotBeOpened) {
     ctx.TITLE_BMP.clear();
-    EXPECT_EQ(LoadTitleBitmap(env, bmp), 0);
+    EXPECT_EQ(LoadTitleBitmap(os, ui, ctx.TITLE_BMP, bmp), 0);
     EXPECT_EQ(
         ui.boxes,
         (std::vector<ShownBox>{AppBox("タイトル画像ファイルのオープンに失敗しました。", 48)}));

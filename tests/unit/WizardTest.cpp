@@ -4,6 +4,7 @@
 
 #include <map>
 
+#include "install/Preparation.h"
 #include "support/SetupFixture.h"
 #include "ui/Wizard.h"
 
@@ -26,20 +27,26 @@ std::string String(int id) {
     return table.at(id);
 }
 
-using WizardTest = SetupFixture;
+class WizardTest : public SetupFixture {
+protected:
+    WizardChoice choice;
+    WizardFolders folders{os};
+};
 
 TEST_F(WizardTest, TheSheetOpensOnTheDefaults) {
     ctx.ProgramDir = "C:\\Program Files";
     ctx.INSTALL_DIR = "ﾃﾞﾓｿﾌﾄ\\星の旅路";
     ctx.BRAND_NAME = "ﾃﾞﾓｿﾌﾄ";
-    ctx.SetupTypeIndex = kSetupFull;
+    ctx.FreeBytes = 42;
+    choice.setupType = kSetupFull;
     std::string directory;
-    EXPECT_EQ("ﾃﾞﾓｿﾌﾄ", OpenInstallSheet(ctx, directory));
-    EXPECT_EQ(kSetupStandard, ctx.SetupTypeIndex);
-    EXPECT_EQ("C:\\Program Files\\ﾃﾞﾓｿﾌﾄ\\星の旅路", ctx.InstallPath);
-    EXPECT_EQ(ctx.InstallPath, directory);
+    EXPECT_EQ("ﾃﾞﾓｿﾌﾄ", OpenInstallSheet(ctx, choice, directory));
+    EXPECT_EQ(kSetupStandard, choice.setupType);
+    EXPECT_EQ("C:\\Program Files\\ﾃﾞﾓｿﾌﾄ\\星の旅路", choice.installPath);
+    EXPECT_EQ(42, choice.freeBytes);
+    EXPECT_EQ(choice.installPath, directory);
     ctx.INSTALL_DIR.clear();
-    OpenInstallSheet(ctx, directory);
+    OpenInstallSheet(ctx, choice, directory);
     EXPECT_EQ("C:\\Program Files\\", directory);
 }
 
@@ -60,8 +67,8 @@ TEST_F(WizardTest, WelcomeAndTypePagesShowTheNameAndEachTypesSize) {
                  {kSetupFull, IDC_TYPE_FULL},
                  {7, 0}};
     for (const auto& c : cases) {
-        ctx.SetupTypeIndex = c.type;
-        const TypePage page = ShowTypePage(ctx, String);
+        choice.setupType = c.type;
+        const TypePage page = ShowTypePage(ctx, choice, String);
         EXPECT_EQ(c.checked, page.checked) << c.type;
         EXPECT_EQ("約 1023 Bytes の空き容量が必要です。", page.minimumSize);
         EXPECT_EQ("約 1023 KB の空き容量が必要です。", page.standardSize);
@@ -69,11 +76,11 @@ TEST_F(WizardTest, WelcomeAndTypePagesShowTheNameAndEachTypesSize) {
         EXPECT_EQ(kWizardBack | kWizardNext, page.buttons);
     }
     for (int control : {IDC_TYPE_MINIMUM, IDC_TYPE_FULL, IDC_TYPE_STANDARD}) {
-        ASSERT_TRUE(ChooseSetupType(ctx, control));
-        EXPECT_EQ(control, ShowTypePage(ctx, String).checked);
+        ASSERT_TRUE(ChooseSetupType(choice, control));
+        EXPECT_EQ(control, ShowTypePage(ctx, choice, String).checked);
     }
-    EXPECT_FALSE(ChooseSetupType(ctx, IDC_TYPE_STANDARD_SIZE));
-    EXPECT_EQ(kSetupStandard, ctx.SetupTypeIndex);
+    EXPECT_FALSE(ChooseSetupType(choice, IDC_TYPE_STANDARD_SIZE));
+    EXPECT_EQ(kSetupStandard, choice.setupType);
 }
 
 // Next is offered only while the free space exceeds what the chosen type
@@ -101,9 +108,9 @@ TEST_F(WizardTest, TheDestinationPageComparesFreeSpaceWithTheChosenType) {
          "約 10 Bytes がｲﾝｽﾄｰﾙには必要です。", "約 10 Bytes がｲﾝｽﾄｰﾙにはたりません。", kWizardBack},
     };
     for (const auto& c : cases) {
-        ctx.SetupTypeIndex = c.type;
-        ctx.FreeBytes = c.freeBytes;
-        const SpaceTexts texts = UpdateSpaceTexts(ctx, String);
+        choice.setupType = c.type;
+        choice.freeBytes = c.freeBytes;
+        const SpaceTexts texts = UpdateSpaceTexts(ctx, choice, String);
         EXPECT_EQ("ｾｯﾄｱｯﾌﾟは次のﾌｫﾙﾀﾞに 星の旅路 をｲﾝｽﾄｰﾙします。", texts.heading);
         EXPECT_EQ(c.freeSpace, texts.freeSpace) << c.freeBytes;
         EXPECT_EQ(c.required, texts.required) << c.freeBytes;
@@ -146,28 +153,30 @@ TEST_F(WizardTest, NextNeedsAnExistingOrANewlyMadeFolder) {
     os.AddFile("C:\\Games\\File", "x");
     for (const auto& c : cases) {  // in order: No leaves nothing for Yes to find
         asked.clear();
-        ctx.InstallPath = c.installPath;
-        EXPECT_EQ(c.result, DestinationWizardNext(env, answering(c.answer))) << c.name;
+        choice.installPath = c.installPath;
+        EXPECT_EQ(c.result, DestinationWizardNext(folders, choice, answering(c.answer))) << c.name;
         EXPECT_EQ(c.asked, asked) << c.name;
         EXPECT_EQ(c.madeFolder, os.IsFolder(c.installPath)) << c.name;
     }
+    // What the wizard made, the installation records as the product's own.
+    EXPECT_EQ(folders.Made(), (std::vector<std::string>{fresh}));
 }
 
 TEST_F(WizardTest, ABrowsedFolderIsTakenAndItsDriveMeasured) {
     os.AddDrive('D');
     os.SetDiskSpace('D', FakeOs::DiskSpace{7LL << 30});
     os.AddFolder("D:\\Spiele");
-    ctx.FreeBytes = 1;
+    choice.freeBytes = 1;
     std::string directory;
-    ApplyBrowsedFolder(env, "D:\\Spiele", directory);
+    ApplyBrowsedFolder(folders, "D:\\Spiele", choice, directory);
     EXPECT_EQ("D:\\Spiele", directory);
-    EXPECT_EQ("D:\\Spiele\\", ctx.InstallPath);
-    EXPECT_EQ(7LL << 30, ctx.FreeBytes);
+    EXPECT_EQ("D:\\Spiele\\", choice.installPath);
+    EXPECT_EQ(7LL << 30, choice.freeBytes);
 
     os.FailNext("GetDiskFreeSpaceEx", ERROR_ACCESS_DENIED_);
-    ApplyBrowsedFolder(env, "D:\\", directory);
-    EXPECT_EQ("D:\\", ctx.InstallPath);
-    EXPECT_EQ(0, ctx.FreeBytes);
+    ApplyBrowsedFolder(folders, "D:\\", choice, directory);
+    EXPECT_EQ("D:\\", choice.installPath);
+    EXPECT_EQ(0, choice.freeBytes);
 }
 
 }  // namespace

@@ -78,9 +78,7 @@ protected:
         ctx.REG_ROOT_KEY_NAME = key;
         ctx.MENU_NAME = "テスト\\ゲーム";
         ctx.UserProgramFolderDir = root.Path("Programs");
-        ctx.InstallPath = install;
         ctx.SourceDir = medium;
-        ctx.SetupTypeIndex = 1;
         ctx.FileCounts[1] = 7;
 
         // Type flags: minimum, standard, full.
@@ -170,7 +168,7 @@ protected:
 };
 
 TEST_F(EngineTest, InstallsFilesRegistryAndLinks) {
-    ASSERT_EQ(1, RunInstallation(env, lists));
+    ASSERT_EQ(1, RunInstallation(env, lists, {kSetupStandard, install}));
 
     EXPECT_EQ("game binary", Copied("Game.exe"));
     EXPECT_EQ("お読みください", Copied("Readme.txt"));
@@ -207,7 +205,8 @@ TEST_F(EngineTest, TreeCopyStepsOncePerFile) {
     progress->SetRange(0, 3);
     progress->SetStep(1);
     progress->SetPos(0);
-    ASSERT_EQ(1, CopySourceTree(env, medium, medium + "\\Save", "Save", install + "\\", *progress));
+    ASSERT_EQ(1, CopySourceTree(env, install, medium, medium + "\\Save", "Save", install + "\\",
+                                *progress));
     EXPECT_EQ(3, progress->SetPos(3));
     HWND window = FindThreadDialog(IDC_PROGRESS_BAR);
     ASSERT_NE(nullptr, window);
@@ -223,7 +222,7 @@ TEST_F(EngineTest, AReadOnlyDestinationStopsTheRun) {
     root.Put("install\\Game.exe", "old", FILE_ATTRIBUTE_READONLY);
     ASSERT_FALSE(HasFailure());
 
-    EXPECT_EQ(0, RunInstallation(env, lists));
+    EXPECT_EQ(0, RunInstallation(env, lists, {kSetupStandard, install}));
 
     // The bar stepped for Game.exe (1 of 7) before its copy was tried.
     const char* copying = "ﾌｧｲﾙのｺﾋﾟｰ中...";

@@ -16,6 +16,8 @@
 #include "core/SetupContext.h"
 #include "core/SetupEnv.h"
 #include "fakes/BmpBuilder.h"
+#include "install/Preparation.h"
+#include "launch/Launch.h"
 #include "resource.h"
 #include "support/ShownBox.h"
 #include "support/TempTree.h"
@@ -168,7 +170,6 @@ protected:
         ctx.GAME_NAME = "テスト・ゲーム";
         ctx.TITLE_BMP = "title.bmp";
         ctx.REG_ROOT_KEY_NAME = "SetupWin32Test\\Launcher";
-        ctx.MenuChoice = 7;
         ForgetInstall();
         ASSERT_NO_FATAL_FAILURE(WriteTitle(PictureBmp(40, 30, false)));
     }
@@ -196,8 +197,8 @@ protected:
         os.RegDeleteKey(HKEY_CURRENT_USER_, "SOFTWARE\\SetupWin32Test");
     }
 
-    // Records, once the launcher is up, its window, caption, MenuChoice and
-    // which buttons are enabled; after the first time only while it is still
+    // Records, once the launcher is up, its window, caption and which
+    // buttons are enabled; after the first time only while it is still
     // the same window.
     Driver::Step Observe() {
         return [this] {
@@ -205,7 +206,6 @@ protected:
             if (h == nullptr || (launcher != nullptr && h != launcher)) return false;
             launcher = h;
             caption = TextOf(h);
-            choiceWhenOpen = ctx.MenuChoice;
             for (int i = 0; i < 4; ++i) {
                 enabled[i] = ::IsWindowEnabled(::GetDlgItem(h, IDC_INSTALL + i)) != FALSE;
             }
@@ -213,27 +213,31 @@ protected:
         };
     }
 
-    // RunLauncher's result while the driver takes `steps`, all of which must run.
+    // RunLauncher's choice while the driver takes `steps`, all of which must
+    // run; the folder it found goes to `installFolder`.
     int Run(std::vector<Driver::Step> steps) {
         launcher = nullptr;
         Driver driver(std::move(steps));
-        const int result = ui.RunLauncher(ctx);
+        SetupEnv env{ctx, os, ui};
+        const LauncherOutcome outcome = ui.RunLauncher(
+            ctx, [&env](std::string& folder) { return ReadInstallFolder(env, folder); });
         EXPECT_TRUE(driver.Finished());
-        return result;
+        installFolder = outcome.installFolder;
+        return outcome.choice;
     }
 
     SetupContext ctx;
     HWND launcher = nullptr;
     std::string caption;
-    int choiceWhenOpen = -1;
+    std::string installFolder;
     std::array<bool, 4> enabled{};  // Install, Run, Uninstall, Exit
     // The medium: a folder of its own, made the current one, with a title bitmap in it.
     TempTree medium{"setup_win32_test_" + std::to_string(::GetCurrentProcessId())};
     CurrentFolder inMedium{medium.WidePath()};
 };
 
-// Every way out of the launcher: the choice it leaves and RunLauncher's result.
-// Escape leaves it open. The buttons and the install folder follow the install
+// Every way out of the launcher and the choice it hands back. Escape leaves
+// it open. The buttons and the install folder follow the install
 // state.
 TEST_F(LauncherTest, WaysOutAndButtonsByInstallState) {
     const Driver::Step closeBox =
@@ -248,28 +252,23 @@ TEST_F(LauncherTest, WaysOutAndButtonsByInstallState) {
         std::vector<Driver::Step> steps;
         const char* installedAt;  // null: not installed
         int choice;
-        int result;
     } cases[] = {
-        {"install", {Observe(), Click(IDC_INSTALL)}, nullptr, 1, mb::IDOK_},
-        {"run", {Observe(), Click(IDC_RUN)}, "C:\\ゲーム", 3, mb::IDOK_},
-        {"exit", {Observe(), Click(IDC_EXIT)}, nullptr, 0, mb::IDCANCEL_},
-        {"exit, installed", {Observe(), Click(IDC_EXIT)}, "C:\\Game", 0, mb::IDCANCEL_},
-        {"close box", {Observe(), closeBox}, nullptr, 0, mb::IDCANCEL_},
-        {"escape", {Observe(), escape, Observe(), Click(IDC_INSTALL)}, "C:\\Game", 1, mb::IDOK_},
+        {"install", {Observe(), Click(IDC_INSTALL)}, nullptr, 1},
+        {"run", {Observe(), Click(IDC_RUN)}, "C:\\ゲーム", 3},
+        {"exit", {Observe(), Click(IDC_EXIT)}, nullptr, 0},
+        {"exit, installed", {Observe(), Click(IDC_EXIT)}, "C:\\Game", 0},
+        {"close box", {Observe(), closeBox}, nullptr, 0},
+        {"escape", {Observe(), escape, Observe(), Click(IDC_INSTALL)}, "C:\\Game", 1},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         const bool installed = c.installedAt != nullptr;
         ForgetInstall();
         if (installed) MarkInstalled(c.installedAt);
-        ctx.MenuChoice = 7;
-        ctx.TargetDir = "stale";
-        EXPECT_EQ(c.result, Run(c.steps));
-        EXPECT_EQ(c.choice, ctx.MenuChoice);
-        EXPECT_EQ(0, choiceWhenOpen);
+        EXPECT_EQ(c.choice, Run(c.steps));
         EXPECT_EQ("テスト・ゲーム", caption);
         EXPECT_EQ((std::array<bool, 4>{!installed, installed, installed, true}), enabled);
-        EXPECT_EQ(installed ? c.installedAt : "", ctx.TargetDir);
+        EXPECT_EQ(installed ? c.installedAt : "", installFolder);
     }
 }
 
@@ -277,11 +276,9 @@ TEST_F(LauncherTest, UninstallAsksFirstAndNoKeepsTheLauncherOpen) {
     MarkInstalled("C:\\Game");
     ShownBox no, yes;
     // After No the same launcher is still open, its choice unchanged.
-    EXPECT_EQ(mb::IDOK_, Run({Observe(), Click(IDC_UNINSTALL), Answer(no, mb::IDNO_),
-                              [] { return FindThreadDialog(0xFFFF) == nullptr; }, Observe(),
-                              Click(IDC_UNINSTALL), Answer(yes, mb::IDYES_)}));
-    EXPECT_EQ(2, ctx.MenuChoice);
-    EXPECT_EQ(0, choiceWhenOpen);
+    EXPECT_EQ(2, Run({Observe(), Click(IDC_UNINSTALL), Answer(no, mb::IDNO_),
+                      [] { return FindThreadDialog(0xFFFF) == nullptr; }, Observe(),
+                      Click(IDC_UNINSTALL), Answer(yes, mb::IDYES_)}));
     for (const ShownBox* shown : {&no, &yes}) {
         EXPECT_EQ("確認", shown->caption);
         EXPECT_EQ("テスト・ゲームのｱﾝｲﾝｽﾄｰﾙを行います。\n\nよろしいですか？", shown->text);
@@ -339,7 +336,7 @@ TEST_F(LauncherTest, OpensCentredAndDrawsTheTitleBitmapAtItsSize) {
     for (bool topDown : {false, true}) {
         SCOPED_TRACE(topDown ? "top-down" : "bottom-up");
         ASSERT_NO_FATAL_FAILURE(WriteTitle(PictureBmp(w, h, topDown)));
-        EXPECT_EQ(mb::IDCANCEL_, Run({Observe(), look, Click(IDC_EXIT)}));
+        EXPECT_EQ(0, Run({Observe(), look, Click(IDC_EXIT)}));
         EXPECT_EQ("テスト・ゲーム", caption);
     }
 }
@@ -360,15 +357,13 @@ TEST_F(LauncherTest, ABitmapThatCannotBeLoadedClosesItAtOnce) {
         SCOPED_TRACE(c.message);
         ctx.TITLE_BMP = c.titleBmp;
         ASSERT_NO_FATAL_FAILURE(WriteTitle(c.content));
-        ctx.MenuChoice = 7;
         ShownBox shown;
         bool launcherVisible = true;
         const Driver::Step look = [&] {
             launcherVisible = FindThreadDialog(IDC_INSTALL) != nullptr;
             return true;
         };
-        EXPECT_EQ(mb::IDCANCEL_, Run({look, Answer(shown, mb::IDOK_)}));
-        EXPECT_EQ(0, ctx.MenuChoice);
+        EXPECT_EQ(0, Run({look, Answer(shown, mb::IDOK_)}));
         EXPECT_EQ(c.message, shown.text);
         EXPECT_EQ("win32_tests", shown.caption);
         EXPECT_FALSE(launcherVisible);
@@ -552,15 +547,17 @@ TEST_F(WindowTest, WizardPagesAsCreatedAndTheirButtons) {
     ctx.INSTALL_DIR = "ゲーム";
     ctx.RequiredBytes[1] = 2048;
     ctx.FreeBytes = 1 << 20;
-    SetupEnv env{ctx, os, ui};
+    WizardFolders folders(os);
+    WizardChoice choice;
     WizardScreen welcome, type, path, ready;
     Driver driver({ReadPage(IDC_WELCOME_TEXT, welcome), PressWizard(PSBTN_NEXT),
                    ReadPage(IDC_TYPE_PROMPT, type), PressWizard(PSBTN_NEXT),
                    ReadPage(IDC_PATH_BROWSE, path), PressWizard(PSBTN_NEXT), ReadPage(-1, ready),
                    PressWizard(PSBTN_FINISH)});
-    EXPECT_EQ(mb::kWizardFinish, ui.RunInstallWizard(env));
+    EXPECT_EQ(mb::kWizardFinish, ui.RunInstallWizard(ctx, folders, choice));
     ASSERT_TRUE(driver.Finished());
-    EXPECT_EQ(programs.Path("ゲーム"), ctx.InstallPath);
+    EXPECT_EQ(programs.Path("ゲーム"), choice.installPath);
+    EXPECT_EQ(kSetupStandard, choice.setupType);
 
     // The title on every page; the buttons each page posted.
     for (const WizardScreen* page : {&welcome, &type, &path, &ready}) {

@@ -1,7 +1,7 @@
 #include "win32/ui/InstallWizard.h"
 
-#include "win32/os/Win32Text.h"
 #include "resource.h"
+#include "win32/os/Win32Text.h"
 
 namespace setup {
 
@@ -41,7 +41,7 @@ bool COpening::OnSetActive() {
 }
 
 bool CSelectType::OnSetActive() {
-    const TypePage page = ShowTypePage(ctx_, strings_);
+    const TypePage page = ShowTypePage(ctx_, choice_, strings_);
     for (int id : {IDC_TYPE_STANDARD, IDC_TYPE_MINIMUM, IDC_TYPE_FULL}) {
         CheckItem(id, id == page.checked);
     }
@@ -56,7 +56,7 @@ bool CSelectType::OnSetActive() {
 }
 
 bool CSelectType::OnCommand(int id, int notifyCode, HWND control) {
-    if (notifyCode == BN_CLICKED && ChooseSetupType(ctx_, id)) return true;
+    if (notifyCode == BN_CLICKED && ChooseSetupType(choice_, id)) return true;
     return PropertyPage::OnCommand(id, notifyCode, control);
 }
 
@@ -66,7 +66,7 @@ bool CSelectPath::OnSetActive() {
 }
 
 void CSelectPath::UpdateSpaceTexts() {
-    const SpaceTexts texts = setup::UpdateSpaceTexts(env_.ctx, strings_);
+    const SpaceTexts texts = setup::UpdateSpaceTexts(ctx_, choice_, strings_);
     m_strHeading = texts.heading;
     m_strFreeSpace = texts.freeSpace;
     m_strRequired = texts.required;
@@ -89,7 +89,7 @@ LRESULT CSelectPath::OnWizardNext() {
                                unsigned style) {
         return ::MessageBoxW(self, Widen(text).c_str(), Widen(caption).c_str(), style);
     };
-    return DestinationWizardNext(env_, ask);
+    return DestinationWizardNext(folders_, choice_, ask);
 }
 
 bool CSelectPath::OnCommand(int id, int notifyCode, HWND control) {
@@ -115,7 +115,7 @@ void CSelectPath::OnBrowse() {
     OleSession ole;
     // A folder the browser's path buffer cannot hold is not offered as the
     // start: cutting it would open the browser somewhere else.
-    const std::wstring start = Widen(env_.ctx.InstallPath);
+    const std::wstring start = Widen(choice_.installPath);
     const bool startFits = start.size() < MAX_PATH;
     const std::wstring title = L"ｲﾝｽﾄｰﾙするﾌｫﾙﾀﾞを指定してください。";
 
@@ -134,7 +134,7 @@ void CSelectPath::OnBrowse() {
     if (!converted) return;  // not a file-system folder: nothing changes
     folder.resize(folder.find(L'\0'));
 
-    ApplyBrowsedFolder(env_, Narrow(folder), m_strDirectory);
+    ApplyBrowsedFolder(folders_, Narrow(folder), choice_, m_strDirectory);
     UpdateData();
     UpdateSpaceTexts();
 }
@@ -144,18 +144,20 @@ bool CFinish::OnSetActive() {
     return true;
 }
 
-CInstallSheet::CInstallSheet(SetupEnv env, HINSTANCE resources)
-    : env_(env),
+CInstallSheet::CInstallSheet(const SetupContext& ctx, InstallFolderAccess& folders,
+                             WizardChoice& choice, HINSTANCE resources)
+    : ctx_(ctx),
+      choice_(choice),
       resources_(resources),
       strings_([resources](int id) { return LoadResourceString(resources, id); }),
-      welcome_(env.ctx, strings_),
-      type_(env.ctx, strings_),
-      path_(env, strings_) {}
+      welcome_(ctx, strings_),
+      type_(ctx, choice, strings_),
+      path_(ctx, folders, choice, strings_) {}
 
 int CInstallSheet::DoModal(HWND parent) {
     // What the sheet does as it opens, done before its window exists: the
     // pages read it when they are first shown.
-    const std::string title = OpenInstallSheet(env_.ctx, path_.m_strDirectory);
+    const std::string title = OpenInstallSheet(ctx_, choice_, path_.m_strDirectory);
 
     // Every page carries the title too: a wizard shows the page's own title
     // in its caption at every page change.

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "core/SetupEnv.h"
+#include "core/SetupContext.h"
 #include "ui/Wizard.h"
 #include "win32/ui/Dialog.h"
 
@@ -28,14 +28,16 @@ private:
 // Template 103.
 class CSelectType final : public PropertyPage {
 public:
-    CSelectType(SetupContext& ctx, const StringLoader& strings) : ctx_(ctx), strings_(strings) {}
+    CSelectType(const SetupContext& ctx, WizardChoice& choice, const StringLoader& strings)
+        : ctx_(ctx), choice_(choice), strings_(strings) {}
 
 protected:
     bool OnSetActive() override;
     bool OnCommand(int id, int notifyCode, HWND control) override;
 
 private:
-    SetupContext& ctx_;
+    const SetupContext& ctx_;
+    WizardChoice& choice_;
     const StringLoader& strings_;
     std::string m_strStandardSize;
     std::string m_strMinimumSize;
@@ -45,7 +47,9 @@ private:
 // Template 104.
 class CSelectPath final : public PropertyPage {
 public:
-    CSelectPath(SetupEnv env, const StringLoader& strings) : env_(env), strings_(strings) {}
+    CSelectPath(const SetupContext& ctx, InstallFolderAccess& folders, WizardChoice& choice,
+                const StringLoader& strings)
+        : ctx_(ctx), folders_(folders), choice_(choice), strings_(strings) {}
 
     // The folder control 1008 shows; the sheet sets it when it opens.
     std::string m_strDirectory;
@@ -57,12 +61,14 @@ protected:
     INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
-    // The figures and the buttons from SetupContext, onto the page.
+    // The figures and the buttons of the choice, onto the page.
     void UpdateSpaceTexts();
     void UpdateData();
     void OnBrowse();
 
-    SetupEnv env_;
+    const SetupContext& ctx_;
+    InstallFolderAccess& folders_;
+    WizardChoice& choice_;
     const StringLoader& strings_;
     std::string m_strFreeSpace;
     std::string m_strRequired;
@@ -79,8 +85,10 @@ protected:
 // The modal wizard: welcome, setup type, destination, ready.
 class CInstallSheet {
 public:
-    // Pages, icon and strings come from `resources`.
-    CInstallSheet(SetupEnv env, HINSTANCE resources);
+    // Pages, icon and strings come from `resources`; what the pages choose
+    // goes to `choice`.
+    CInstallSheet(const SetupContext& ctx, InstallFolderAccess& folders, WizardChoice& choice,
+                  HINSTANCE resources);
     CInstallSheet(const CInstallSheet&) = delete;
     CInstallSheet& operator=(const CInstallSheet&) = delete;
 
@@ -90,7 +98,8 @@ public:
     int DoModal(HWND parent);
 
 private:
-    SetupEnv env_;
+    const SetupContext& ctx_;
+    WizardChoice& choice_;
     HINSTANCE resources_;
     StringLoader strings_;
     COpening welcome_;

@@ -1,25 +1,27 @@
 #include "win32/ui/LauncherWindow.h"
 
-#include "launch/Launch.h"
 #include "resource.h"
 #include "win32/os/Win32Text.h"
 #include "win32/ui/Gdi.h"
 
 namespace setup {
 
-LauncherWindow::LauncherWindow(SetupEnv env, HINSTANCE resources)
-    : env_(env), icon_(::LoadIconW(resources, MAKEINTRESOURCEW(IDI_SETUP))) {
-    ConstructLauncher(env_.ctx);
-}
+LauncherWindow::LauncherWindow(const SetupContext& ctx, Os& os, Ui& ui,
+                               const InstallFolderReader& readInstallFolder, HINSTANCE resources)
+    : ctx_(ctx),
+      os_(os),
+      ui_(ui),
+      readInstallFolder_(readInstallFolder),
+      icon_(::LoadIconW(resources, MAKEINTRESOURCEW(IDI_SETUP))) {}
 
 BOOL LauncherWindow::OnInitDialog() {
     ::SendMessageW(Window(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
     ::SendMessageW(Window(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon_));
 
-    const bool opened = OpenLauncher(env_, state_, ReadInstallFolder);
+    const bool opened = OpenLauncher(os_, ui_, ctx_, state_, readInstallFolder_);
     SetCaption(state_.caption);
     if (!opened) {
-        // The bitmap's own message has been shown; MenuChoice stays 0.
+        // The bitmap's own message has been shown; the choice stays 0.
         Dialog::OnCancel();
         return FALSE;
     }
@@ -53,7 +55,7 @@ void LauncherWindow::Command(int id) {
                                    unsigned style) {
         return ::MessageBoxW(self, Widen(text).c_str(), Widen(caption).c_str(), style);
     };
-    const int result = LauncherCommand(env_, id, ask);
+    const int result = LauncherCommand(ctx_, state_, id, ask);
     if (result != 0) EndDialog(result);
 }
 

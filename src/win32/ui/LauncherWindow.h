@@ -3,7 +3,6 @@
 // this class puts that on the screen.
 #pragma once
 
-#include "core/SetupEnv.h"
 #include "ui/Launcher.h"
 #include "win32/ui/Dialog.h"
 
@@ -11,11 +10,13 @@ namespace setup {
 
 class LauncherWindow final : public Dialog {
 public:
-    // A new launcher: MenuChoice back to 0 and the icon loaded from
-    // `resources`. Run it with DoModal on its template.
-    LauncherWindow(SetupEnv env, HINSTANCE resources);
+    // A new launcher, its choice 0 and its icon loaded from `resources`.
+    // Run it with DoModal on its template.
+    LauncherWindow(const SetupContext& ctx, Os& os, Ui& ui,
+                   const InstallFolderReader& readInstallFolder, HINSTANCE resources);
 
     HICON Icon() const { return icon_; }
+    const LauncherOutcome& Outcome() const { return state_.outcome; }
 
 protected:
     BOOL OnInitDialog() override;
@@ -30,7 +31,10 @@ private:
     void PaintIconic();
     void DrawTitleBitmap();
 
-    SetupEnv env_;
+    const SetupContext& ctx_;
+    Os& os_;
+    Ui& ui_;
+    const InstallFolderReader& readInstallFolder_;
     HICON icon_ = nullptr;  // shared resource icon: never destroyed
     LauncherState state_;
 };

@@ -1,10 +1,9 @@
 #include "win32/ui/Win32Ui.h"
 
 #include "core/SetupContext.h"
-#include "core/SetupEnv.h"
+#include "resource.h"
 #include "win32/os/Win32Support.h"
 #include "win32/os/Win32Text.h"
-#include "resource.h"
 #include "win32/ui/InstallWizard.h"
 #include "win32/ui/LauncherWindow.h"
 #include "win32/ui/ProgressWindows.h"
@@ -57,20 +56,20 @@ int Win32Ui::DesktopMessageBox(const std::string& text, const std::string& capti
     return ::MessageBoxW(::GetDesktopWindow(), wideText.c_str(), wideCaption.c_str(), style);
 }
 
-int Win32Ui::RunLauncher(SetupContext& ctx) {
-    LauncherWindow launcher(SetupEnv{ctx, os_, *this}, resources_);
+LauncherOutcome Win32Ui::RunLauncher(const SetupContext& ctx,
+                                     const InstallFolderReader& readInstallFolder) {
+    LauncherWindow launcher(ctx, os_, *this, readInstallFolder, resources_);
     const INT_PTR result = launcher.DoModal(resources_, IDD_LAUNCHER, nullptr);
+    LauncherOutcome outcome = launcher.Outcome();
     // A launcher that could not open is the same as one closed at once.
-    if (result != mb::IDOK_) {
-        ctx.MenuChoice = kMenuExit;
-        return mb::IDCANCEL_;
-    }
-    return mb::IDOK_;
+    if (result != mb::IDOK_) outcome.choice = kMenuExit;
+    return outcome;
 }
 
-int Win32Ui::RunInstallWizard(SetupEnv& env) {
+int Win32Ui::RunInstallWizard(const SetupContext& ctx, InstallFolderAccess& folders,
+                              WizardChoice& choice) {
     // The launcher has closed by now: the wizard has no owner.
-    CInstallSheet sheet(env, resources_);
+    CInstallSheet sheet(ctx, folders, choice, resources_);
     return sheet.DoModal(nullptr);
 }
 

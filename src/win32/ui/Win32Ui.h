@@ -6,8 +6,8 @@
 #include <string_view>
 
 #include "seams/Os.h"
-#include "win32/os/Win32Undef.h"
 #include "seams/Ui.h"
+#include "win32/os/Win32Undef.h"
 
 namespace setup {
 
@@ -29,8 +29,10 @@ public:
     int AppMessageBox(const std::string& text, unsigned style) override;
     int DesktopMessageBox(const std::string& text, const std::string& caption,
                           unsigned style) override;
-    int RunLauncher(SetupContext& ctx) override;
-    int RunInstallWizard(SetupEnv& env) override;
+    LauncherOutcome RunLauncher(const SetupContext& ctx,
+                                const InstallFolderReader& readInstallFolder) override;
+    int RunInstallWizard(const SetupContext& ctx, InstallFolderAccess& folders,
+                         WizardChoice& choice) override;
     void PumpMessages() override;
     std::unique_ptr<ProgressWindow> NewProgressWindow(int titleStringId) override;
     std::unique_ptr<PreparingWindow> NewPreparingWindow() override;
