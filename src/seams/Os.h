@@ -145,11 +145,11 @@ public:
     virtual bool CreateDirectory(const std::string& path) = 0;
     virtual bool RemoveDirectory(const std::string& path) = 0;
     virtual bool DeleteFile(const std::string& path) = 0;
-    // CopyFile. Refuses a read-only destination with ERROR_ACCESS_DENIED, as
-    // Windows does, also where the platform underneath would not.
-    virtual bool CopyFile(const std::string& from, const std::string& to, bool failIfExists) = 0;
-    // A copy that reports progress: the same results and rules as CopyFile
-    // (attributes and write time kept, no partial file left on failure);
+    // A copy that reports progress, with the results and rules of the
+    // system's CopyFile: a read-only destination refused with
+    // ERROR_ACCESS_DENIED as Windows does (also where the platform underneath
+    // would not), attributes and write time kept, no partial file left on
+    // failure;
     // `progress` is called after each chunk and while a large copy is being
     // closed, so windows can be kept alive.
     virtual bool CopyFileWithProgress(const std::string& from, const std::string& to,
@@ -172,7 +172,6 @@ public:
     virtual bool GetFinalPathName(const std::string& path, std::string& out) = 0;
     // GetCurrentDirectory. false: out untouched.
     virtual bool GetCurrentDirectory(std::string& out) = 0;
-    virtual bool SetCurrentDirectory(const std::string& path) = 0;
 
     // --- find ---
     // FindFirstFile + FindNextFile to the end, in the order the file system

@@ -162,28 +162,6 @@ TEST_P(OsContract, LinksAreRemovedThemselves) {
     EXPECT_TRUE(Exists(At("empty")));
 }
 
-TEST_P(OsContract, CopyFile) {
-    const std::string from = At("source.txt");
-    const std::string to = At("コピー.txt");
-    Write(from, "new content");
-    Write(to, "old");
-
-    EXPECT_TRUE(FailedWith(os().CopyFile(from, to, true), ERROR_FILE_EXISTS_));
-    EXPECT_EQ("old", Read(to));
-
-    EXPECT_TRUE(os().CopyFile(from, to, false)) << os().GetLastError();
-    EXPECT_EQ("new content", Read(to));
-    EXPECT_TRUE(os().CopyFile(from, At("fresh.txt"), true)) << os().GetLastError();
-    EXPECT_EQ("new content", Read(At("fresh.txt")));
-    EXPECT_EQ("new content", Read(from));
-
-    EXPECT_TRUE(
-        FailedWith(os().CopyFile(At("missing.txt"), At("x.txt"), false), ERROR_FILE_NOT_FOUND_));
-    EXPECT_FALSE(Exists(At("x.txt")));
-    EXPECT_TRUE(
-        FailedWith(os().CopyFile(from, At("missing\\x.txt"), false), ERROR_PATH_NOT_FOUND_));
-}
-
 TEST_P(OsContract, CopyFileRespectsReadOnly) {
     const std::string from = At("source.txt");
     const std::string locked = At("locked.txt");
@@ -191,7 +169,8 @@ TEST_P(OsContract, CopyFileRespectsReadOnly) {
     Write(locked, "old");
     ASSERT_TRUE(os().SetFileAttributes(locked, FILE_ATTRIBUTE_READONLY_));
 
-    EXPECT_TRUE(FailedWith(os().CopyFile(from, locked, false), ERROR_ACCESS_DENIED_));
+    EXPECT_TRUE(
+        FailedWith(os().CopyFileWithProgress(from, locked, false, {}), ERROR_ACCESS_DENIED_));
     EXPECT_EQ("old", Read(locked));
     EXPECT_EQ(FILE_ATTRIBUTE_READONLY_, os().GetFileAttributes(locked) & FILE_ATTRIBUTE_READONLY_);
 
@@ -201,7 +180,7 @@ TEST_P(OsContract, CopyFileRespectsReadOnly) {
         ASSERT_TRUE(os().SetFileAttributes(from, source));
         const std::string plain = At("plain" + std::to_string(source));
         const std::string chunked = At("chunked" + std::to_string(source));
-        ASSERT_TRUE(os().CopyFile(from, plain, true)) << os().GetLastError();
+        ASSERT_TRUE(env().SystemCopy(from, plain));
         ASSERT_TRUE(os().CopyFileWithProgress(from, chunked, true, nullptr)) << os().GetLastError();
         const uint32_t expected = (source & FILE_ATTRIBUTE_READONLY_) | FILE_ATTRIBUTE_ARCHIVE_;
         for (const std::string& copy : {plain, chunked}) {
@@ -250,6 +229,9 @@ TEST_P(OsContract, CopyFileWithProgressKeepsCopyFileResults) {
     EXPECT_TRUE(FailedWith(os().CopyFileWithProgress(At("missing.txt"), At("x.txt"), false, count),
                            ERROR_FILE_NOT_FOUND_));
     EXPECT_FALSE(Exists(At("x.txt")));
+    EXPECT_TRUE(FailedWith(os().CopyFileWithProgress(from, At("missing\\x.txt"), false, count),
+                           ERROR_PATH_NOT_FOUND_));
+    EXPECT_EQ("new content", Read(from));
 
     ASSERT_TRUE(os().SetFileAttributes(to, FILE_ATTRIBUTE_READONLY_));
     EXPECT_TRUE(
@@ -259,7 +241,7 @@ TEST_P(OsContract, CopyFileWithProgressKeepsCopyFileResults) {
 
     // The copy's attributes are those CopyFile gives, read-only included.
     ASSERT_TRUE(os().SetFileAttributes(from, FILE_ATTRIBUTE_READONLY_ | FILE_ATTRIBUTE_HIDDEN_));
-    ASSERT_TRUE(os().CopyFile(from, At("plain.txt"), true));
+    ASSERT_TRUE(env().SystemCopy(from, At("plain.txt")));
     ASSERT_TRUE(os().CopyFileWithProgress(from, At("ro.txt"), true, count));
     const uint32_t attributes = os().GetFileAttributes(At("ro.txt"));
     EXPECT_EQ(os().GetFileAttributes(At("plain.txt")), attributes) << std::hex << attributes;
@@ -325,12 +307,12 @@ TEST_P(OsContract, CurrentDirectory) {
     ASSERT_TRUE(os().GetCurrentDirectory(saved));
     ASSERT_FALSE(saved.empty());
     struct Restore {
-        Os& os;
+        ContractEnv& env;
         std::string path;
-        ~Restore() { os.SetCurrentDirectory(path); }
-    } restore{os(), saved};
+        ~Restore() { env.SetCurrentFolder(path); }
+    } restore{env(), saved};
 
-    ASSERT_TRUE(os().SetCurrentDirectory(env().Folder())) << os().GetLastError();
+    ASSERT_TRUE(env().SetCurrentFolder(env().Folder())) << os().GetLastError();
     std::string current = "sentinel";
     ASSERT_TRUE(os().GetCurrentDirectory(current));
     EXPECT_EQ(env().Folder(), current);
@@ -339,20 +321,20 @@ TEST_P(OsContract, CurrentDirectory) {
     Write("relative.txt", "here");
     EXPECT_EQ("here", Read(At("relative.txt")));
     ASSERT_TRUE(os().CreateDirectory("sub"));
-    EXPECT_TRUE(os().SetCurrentDirectory("sub"));
+    EXPECT_TRUE(env().SetCurrentFolder("sub"));
     EXPECT_EQ("here", Read("..\\relative.txt"));
     // The current folder is held open: it cannot be removed.
     EXPECT_TRUE(FailedWith(os().RemoveDirectory(At("sub")), 32u));
     EXPECT_TRUE(Exists(At("sub")));
-    ASSERT_TRUE(os().SetCurrentDirectory(env().Folder()));
+    ASSERT_TRUE(env().SetCurrentFolder(env().Folder()));
     EXPECT_TRUE(os().RemoveDirectory(At("sub"))) << os().GetLastError();
 
-    EXPECT_TRUE(FailedWith(os().SetCurrentDirectory(At("missing")), ERROR_FILE_NOT_FOUND_));
-    EXPECT_TRUE(FailedWith(os().SetCurrentDirectory(At("missing\\deeper")), ERROR_PATH_NOT_FOUND_));
+    EXPECT_TRUE(FailedWith(env().SetCurrentFolder(At("missing")), ERROR_FILE_NOT_FOUND_));
+    EXPECT_TRUE(FailedWith(env().SetCurrentFolder(At("missing\\deeper")), ERROR_PATH_NOT_FOUND_));
     ASSERT_TRUE(os().GetCurrentDirectory(current));
     EXPECT_EQ(env().Folder(), current);
 
-    ASSERT_TRUE(os().SetCurrentDirectory(saved));
+    ASSERT_TRUE(env().SetCurrentFolder(saved));
     ASSERT_TRUE(os().GetCurrentDirectory(current));
     EXPECT_EQ(saved, current);
 }
@@ -480,7 +462,7 @@ TEST_P(OsContract, LongFormKeepsTheExactName) {
     EXPECT_EQ("d.", found[0].name);
     EXPECT_EQ(dot, found[0].fullPath);
 
-    EXPECT_TRUE(os().CopyFile(dot + "\\in-dot.txt", dot + "\\copy.txt", true));
+    EXPECT_TRUE(os().CopyFileWithProgress(dot + "\\in-dot.txt", dot + "\\copy.txt", true, {}));
     EXPECT_TRUE(os().CopyFileWithProgress(dot + "\\copy.txt", dot + "\\chunked.txt", true, {}));
     EXPECT_EQ("dot", Read(dot + "\\chunked.txt"));
     ASSERT_TRUE(os().SetFileAttributes(dot + "\\copy.txt", FILE_ATTRIBUTE_READONLY_));

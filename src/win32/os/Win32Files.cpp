@@ -70,8 +70,8 @@ constexpr uint64_t kCloseAside = 4u << 20;
 // target is looked at only when it exists already.
 HANDLE CreateTarget(const std::wstring& source, const std::wstring& target, DWORD attributes,
                     bool failIfExists) {
-    const HANDLE made = ::CreateFileW(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                      attributes, nullptr);
+    const HANDLE made =
+        ::CreateFileW(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, attributes, nullptr);
     if (made != INVALID_HANDLE_VALUE || failIfExists || ::GetLastError() != ERROR_FILE_EXISTS ||
         RefuseReadOnlyTarget(source, target, failIfExists)) {
         return made;
@@ -188,25 +188,13 @@ bool Win32Os::DeleteFile(const std::string& path) {
     return RemoveEntry(path, ::DeleteFileW, false, ERROR_ACCESS_DENIED);
 }
 
-bool Win32Os::CopyFile(const std::string& from, const std::string& to, bool failIfExists) {
-    LastErrorKeeper keep;
-    const std::wstring source = WidePath(from);
-    const std::wstring target = WidePath(to);
-    if (RefuseReadOnlyTarget(source, target, failIfExists)) {
-        keep.Take();
-        return false;
-    }
-    const BOOL ok = ::CopyFileW(source.c_str(), target.c_str(), failIfExists ? TRUE : FALSE);
-    keep.Take();
-    return ok != FALSE;
-}
-
-uint32_t Win32Os::AfterCopyChunk(uint64_t) {
-    return ERROR_SUCCESS;
-}
-
 bool Win32Os::CopyFileWithProgress(const std::string& from, const std::string& to,
                                    bool failIfExists, const std::function<void()>& progress) {
+    return CopyFileInChunks(from, to, failIfExists, progress, nullptr);
+}
+
+bool CopyFileInChunks(const std::string& from, const std::string& to, bool failIfExists,
+                      const std::function<void()>& progress, const ChunkCheck& afterChunk) {
     // Wine's CopyFileExW never calls its progress routine, so the copy is
     // made here in chunks, with what CopyFile keeps: the source's attributes
     // (and the archive bit every copy gets), its last-write time,
@@ -237,14 +225,16 @@ bool Win32Os::CopyFileWithProgress(const std::string& from, const std::string& t
     bool ok = false;
     {
         // Read-only only once written; the rest of the attributes from the start.
-        Handle out(
-            CreateTarget(source, target, attributes & ~DWORD{FILE_ATTRIBUTE_READONLY}, failIfExists));
+        Handle out(CreateTarget(source, target, attributes & ~DWORD{FILE_ATTRIBUTE_READONLY},
+                                failIfExists));
         if (!out.Valid()) {
             keep.Take();
             return false;
         }
-        const auto afterChunk = [this](uint64_t copied) { return AfterCopyChunk(copied); };
-        ok = CopyChunks(in.Get(), out.Get(), size, afterChunk, progress) &&
+        const auto check = [&afterChunk](uint64_t copied) {
+            return afterChunk ? afterChunk(copied) : uint32_t{ERROR_SUCCESS};
+        };
+        ok = CopyChunks(in.Get(), out.Get(), size, check, progress) &&
              ::SetFileTime(out.Get(), nullptr, nullptr, &lastWrite) &&
              CloseWritten(out.Release(), size, progress);
         keep.Take();
@@ -358,10 +348,6 @@ std::unique_ptr<TextSink> Win32Os::CreateTextFile(const std::string& path) {
 bool Win32Os::GetCurrentDirectory(std::string& out) {
     return FetchUtf8([](wchar_t* buf, DWORD size) { return ::GetCurrentDirectoryW(size, buf); },
                      out);
-}
-
-bool Win32Os::SetCurrentDirectory(const std::string& path) {
-    return OnPath(path, ::SetCurrentDirectoryW) != FALSE;
 }
 
 bool Win32Os::FindFiles(const std::string& pattern, std::vector<FindData>& out) {

@@ -28,7 +28,6 @@ public:
     bool CreateDirectory(const std::string& path) override;
     bool RemoveDirectory(const std::string& path) override;
     bool DeleteFile(const std::string& path) override;
-    bool CopyFile(const std::string& from, const std::string& to, bool failIfExists) override;
     bool CopyFileWithProgress(const std::string& from, const std::string& to, bool failIfExists,
                               const std::function<void()>& progress) override;
     uint32_t GetFileAttributes(const std::string& path) override;
@@ -38,7 +37,6 @@ public:
     bool GetFileIdentity(const std::string& path, FileIdentity& out) override;
     bool GetFinalPathName(const std::string& path, std::string& out) override;
     bool GetCurrentDirectory(std::string& out) override;
-    bool SetCurrentDirectory(const std::string& path) override;
     bool FindFiles(const std::string& pattern, std::vector<FindData>& out) override;
     bool HasGetDiskFreeSpaceEx() override;
     bool GetDiskFreeSpaceEx(const std::string& path, uint64_t& freeBytesAvailable,
@@ -67,12 +65,14 @@ public:
     int32_t CoInitialize() override;
     void CoUninitialize() override;
     int32_t SaveShellLink(const std::string& linkPath, const ShellLinkData& link) override;
-
-protected:
-    // Called by CopyFileWithProgress after each chunk is written, with the
-    // bytes written so far; a non-zero result fails the copy with that last
-    // error. Only tests override it, to fail a copy half-way.
-    virtual uint32_t AfterCopyChunk(uint64_t bytesCopied);
 };
+
+// The copy behind CopyFileWithProgress. `afterChunk`, when there is one, is
+// asked after each chunk is written with the bytes written so far; a
+// non-zero answer fails the copy with that last error (a way to fail a copy
+// half-way that only tests take).
+using ChunkCheck = std::function<uint32_t(uint64_t bytesCopied)>;
+bool CopyFileInChunks(const std::string& from, const std::string& to, bool failIfExists,
+                      const std::function<void()>& progress, const ChunkCheck& afterChunk);
 
 }  // namespace setup

@@ -2,13 +2,13 @@
 // user's temp folder, scratch keys under HKCU\Software\SetupContractTests;
 // both are removed with everything in them after each test.
 #include "OsContract.h"
+#include "support/ShellLinkReader.h"
+#include "support/TempTree.h"
+#include "support/WineLinks.h"
 #include "win32/os/Win32Links.h"
 #include "win32/os/Win32Os.h"
 #include "win32/os/Win32Text.h"
 #include "win32/os/Win32Undef.h"
-#include "support/ShellLinkReader.h"
-#include "support/TempTree.h"
-#include "support/WineLinks.h"
 
 namespace setup::contract {
 namespace {
@@ -20,11 +20,13 @@ class FailingCopyOs final : public Win32Os {
 public:
     uint32_t failAfterChunk = 0;
 
-protected:
-    uint32_t AfterCopyChunk(uint64_t) override {
+    bool CopyFileWithProgress(const std::string& from, const std::string& to, bool failIfExists,
+                              const std::function<void()>& progress) override {
         const uint32_t error = failAfterChunk;
         failAfterChunk = 0;
-        return error;
+        if (error == 0) return Win32Os::CopyFileWithProgress(from, to, failIfExists, progress);
+        return CopyFileInChunks(from, to, failIfExists, progress,
+                                [error](uint64_t) { return error; });
     }
 };
 
@@ -73,6 +75,12 @@ public:
         return "Q:";
     }
     void FailNextCopyAfterFirstChunk(uint32_t error) override { m_os.failAfterChunk = error; }
+    bool SystemCopy(const std::string& from, const std::string& to) override {
+        return ::CopyFileW(Widen(from).c_str(), Widen(to).c_str(), TRUE) != FALSE;
+    }
+    bool SetCurrentFolder(const std::string& path) override {
+        return ::SetCurrentDirectoryW(Widen(path).c_str()) != FALSE;
+    }
     int32_t LoadShellLinkTarget(const std::string& linkPath, std::string& target) override {
         return setup::LoadShellLinkTarget(linkPath, target);
     }
