@@ -23,12 +23,10 @@ void SetupContext::Reset() {
 }
 
 void SetupContext::Trace(const char* format, ...) {
-    if (!TraceStream) return;
     va_list args;
     va_start(args, format);
-    const std::string line = FormatV(format, args);
+    TraceV(TraceStream.get(), format, args);
     va_end(args);
-    if (!line.empty()) TraceStream->Write(line);
 }
 
 }  // namespace setup

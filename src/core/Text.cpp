@@ -139,13 +139,17 @@ size_t Utf16Length(std::string_view text) {
     return Utf8ToUtf16(text).size();
 }
 
-void Trace(TextSink* sink, const char* format, ...) {
+void TraceV(TextSink* sink, const char* format, va_list args) {
     if (!sink) return;
+    const std::string piece = FormatV(format, args);
+    if (!piece.empty()) sink->Write(piece);
+}
+
+void Trace(TextSink* sink, const char* format, ...) {
     va_list args;
     va_start(args, format);
-    const std::string piece = FormatV(format, args);
+    TraceV(sink, format, args);
     va_end(args);
-    if (!piece.empty()) sink->Write(piece);
 }
 
 }  // namespace setup

@@ -37,5 +37,6 @@ void Trace(TextSink* sink, const char* format, ...)
     __attribute__((format(printf, 2, 3)))
 #endif
     ;
+void TraceV(TextSink* sink, const char* format, va_list args);
 
 }  // namespace setup

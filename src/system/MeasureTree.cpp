@@ -23,9 +23,10 @@ public:
         // Whole 64-bit sizes: a file of 4 GiB or more counts in full.
         size_.bytes += static_cast<int64_t>(match.size);
         ++size_.files;
+        // The display path is worked out only for a trace.
         if (trace_) {
-            trace_->Write(
-                Format("%s : %" PRIu64 " byte\n", DisplayPath(match.fullPath).c_str(), match.size));
+            Trace(trace_, "%s : %" PRIu64 " byte\n", DisplayPath(match.fullPath).c_str(),
+                  match.size);
         }
         return true;
     }

@@ -89,10 +89,6 @@ void Dialog::EnableItem(int id, bool enable) {
     ::EnableWindow(Item(id), enable ? TRUE : FALSE);
 }
 
-bool Dialog::IsItemChecked(int id) const {
-    return ::IsDlgButtonChecked(hwnd_, id) == BST_CHECKED;
-}
-
 void Dialog::CheckItem(int id, bool checked) {
     ::CheckDlgButton(hwnd_, id, checked ? BST_CHECKED : BST_UNCHECKED);
 }

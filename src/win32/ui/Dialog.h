@@ -39,7 +39,6 @@ public:
     static bool PumpModelessMessage(MSG& msg);
 
     HWND Window() const { return hwnd_; }
-    HINSTANCE Resources() const { return resources_; }
     bool IsModal() const { return modal_; }
 
     // --- controls (UTF-8 texts) ---
@@ -47,7 +46,6 @@ public:
     std::string ItemText(int id) const;
     void SetItemText(int id, const std::string& text);
     void EnableItem(int id, bool enable);
-    bool IsItemChecked(int id) const;
     void CheckItem(int id, bool checked);
     LRESULT SendItemMessage(int id, UINT message, WPARAM wParam, LPARAM lParam);
     std::string Caption() const;

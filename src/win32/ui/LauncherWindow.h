@@ -15,7 +15,6 @@ public:
     LauncherWindow(const SetupContext& ctx, Os& os, Ui& ui,
                    const InstallFolderReader& readInstallFolder, HINSTANCE resources);
 
-    HICON Icon() const { return icon_; }
     const LauncherOutcome& Outcome() const { return state_.outcome; }
 
 protected:

@@ -1,7 +1,7 @@
 #include "win32/ui/ProgressWindows.h"
 
-#include "win32/os/Win32Text.h"
 #include "resource.h"
+#include "win32/os/Win32Text.h"
 
 namespace setup {
 

@@ -2,8 +2,8 @@
 // a parent, kept alive by the engine's message pumping.
 #pragma once
 
-#include "ui/Progress.h"
 #include "seams/Ui.h"
+#include "ui/Progress.h"
 #include "win32/ui/Dialog.h"
 
 namespace setup {
@@ -24,9 +24,6 @@ public:
     int32_t StepIt() override;
     void SetStatusText(const std::string& text) override;
     void DestroyWindow() override;
-
-    // The window this one disabled and will enable again; null when none.
-    HWND Owner() const { return ownerDisabled_ ? owner_ : nullptr; }
 
 protected:
     BOOL OnInitDialog() override;

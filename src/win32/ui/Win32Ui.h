@@ -40,8 +40,6 @@ public:
     // This program's application name (the caption of AppMessageBox).
     static std::string AppName();
 
-    HINSTANCE Resources() const { return resources_; }
-
 private:
     Os& os_;
     HINSTANCE resources_;
