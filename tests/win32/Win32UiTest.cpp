@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <functional>
 #include <iterator>
+#include <map>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -508,6 +509,7 @@ struct WizardScreen {
     Buttons buttons{};
     std::vector<int> ids;
     std::vector<LONG_PTR> styles;
+    std::map<int, std::string> texts;  // by control id
 };
 
 // Waits for the page holding `control` and reads it (the buttons it posted
@@ -525,6 +527,7 @@ Driver::Step ReadPage(int control, WizardScreen& screen) {
         for (HWND c = ::GetWindow(page, GW_CHILD); c != nullptr; c = ::GetWindow(c, GW_HWNDNEXT)) {
             screen.ids.push_back(::GetDlgCtrlID(c));
             screen.styles.push_back(::GetWindowLongPtrW(c, GWL_STYLE));
+            screen.texts[::GetDlgCtrlID(c)] = TextOf(c);
         }
         return true;
     };
@@ -559,6 +562,13 @@ TEST_F(WindowTest, WizardPagesAsCreatedAndTheirButtons) {
     EXPECT_EQ(programs.Path("ゲーム"), choice.installPath);
     EXPECT_EQ(kSetupStandard, choice.setupType);
 
+    // The program's own strings, with the product's figures in them.
+    EXPECT_EQ("テスト ｾｯﾄｱｯﾌﾟﾌﾟﾛｸﾞﾗﾑへようこそ。\nこのﾌﾟﾛｸﾞﾗﾑはｺﾝﾋﾟｭｰﾀに テスト をｲﾝｽﾄｰﾙします。",
+              welcome.texts[IDC_WELCOME_TEXT]);
+    EXPECT_EQ("約 2 KB の空き容量が必要です。", type.texts[IDC_TYPE_STANDARD_SIZE]);
+    EXPECT_EQ("ｾｯﾄｱｯﾌﾟは次のﾌｫﾙﾀﾞに テスト をｲﾝｽﾄｰﾙします。", path.texts[IDC_PATH_HEADING]);
+    EXPECT_EQ("約 1 MB の空き容量があります。", path.texts[IDC_PATH_FREE]);
+    EXPECT_EQ("約 2 KB がｲﾝｽﾄｰﾙには必要です。", path.texts[IDC_PATH_REQUIRED]);
     // The title on every page; the buttons each page posted.
     for (const WizardScreen* page : {&welcome, &type, &path, &ready}) {
         EXPECT_EQ("テスト社", page->caption);
