@@ -14,13 +14,6 @@ int ReadInstallFolder(SetupEnv& env, std::string& folder) {
     return 0;
 }
 
-std::string InstalledProgramPath(const std::string& folder, const std::string& exeName) {
-    const bool folderEnds = !folder.empty() && folder.back() == '\\';
-    const bool nameStarts = !exeName.empty() && exeName.front() == '\\';
-    if (folderEnds || nameStarts) return folder + exeName;
-    return folder + "\\" + exeName;
-}
-
 int LaunchInstalledProgram(SetupEnv& env) {
     SetupContext& ctx = env.ctx;
     if (ctx.TargetDir.empty()) {

@@ -200,4 +200,11 @@ std::string FormatSizeText(int64_t bytes) {
     return Format("%" PRIu64 " Bytes", static_cast<uint64_t>(bytes));
 }
 
+std::string InstalledProgramPath(const std::string& folder, const std::string& exeName) {
+    const bool folderEnds = !folder.empty() && folder.back() == '\\';
+    const bool nameStarts = !exeName.empty() && exeName.front() == '\\';
+    if (folderEnds || nameStarts) return folder + exeName;
+    return folder + "\\" + exeName;
+}
+
 }  // namespace setup

@@ -40,6 +40,10 @@ using FolderCache = std::unordered_set<std::string>;
 int CreateDirectoryPath(Os& os, const std::string& path, FolderCache& made,
                         std::vector<std::string>* created = nullptr);
 
+// The installed program's path: the folder and the file name joined with
+// exactly one backslash when neither brings one.
+std::string InstalledProgramPath(const std::string& folder, const std::string& exeName);
+
 // Removes every trailing backslash; "C:\" becomes "C:". Returns text.
 std::string& TrimTrailingBackslashes(std::string& text);
 // The same on a copy.
