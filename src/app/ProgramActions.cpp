@@ -14,6 +14,10 @@ int ProgramActions::RunUninstallation() {
     return setup::RunUninstallation(app_.Env(), app_.Lists());
 }
 
+ActionOutcome ProgramActions::InstallWithoutWizard(int32_t type, const std::string& folder) {
+    return setup::InstallWithoutWizard(app_.Env(), app_.Lists(), type, folder);
+}
+
 int ProgramActions::LaunchInstalledProgram() {
     return setup::LaunchInstalledProgram(app_.Env());
 }

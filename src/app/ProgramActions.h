@@ -12,6 +12,7 @@ public:
     int PrepareInstallation() override;
     int RunUninstallation() override;
     int LaunchInstalledProgram() override;
+    ActionOutcome InstallWithoutWizard(int32_t type, const std::string& folder) override;
 
 private:
     SetupApp& app_;

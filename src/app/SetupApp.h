@@ -2,7 +2,10 @@
 #pragma once
 
 #include <optional>
+#include <string>
 
+#include "app/CommandUi.h"
+#include "core/CommandLine.h"
 #include "core/OsOwners.h"
 #include "core/ScriptReader.h"
 #include "core/SetupEnv.h"
@@ -17,6 +20,8 @@ public:
     virtual int PrepareInstallation() = 0;
     virtual int RunUninstallation() = 0;
     virtual int LaunchInstalledProgram() = 0;
+    // The install of /S: no launcher and no wizard.
+    virtual ActionOutcome InstallWithoutWizard(int32_t type, const std::string& folder) = 0;
 };
 
 class SetupApp {
@@ -27,8 +32,11 @@ public:
     SetupApp& operator=(const SetupApp&) = delete;
 
     void SetActions(SetupActions* actions) { actions_ = actions; }
+    // The command line the program was started with; none by default.
+    void SetCommandLine(const CommandLine& line) { line_ = line; }
 
-    // Runs the whole program; returns 0 on every path.
+    // Runs the whole program. Returns the exit code: 0 without a command
+    // line, whatever happened; with one, an ActionOutcome.
     int InitInstance();
     int ExitInstance();
     void FreeScriptLists();
@@ -38,8 +46,13 @@ public:
     SetupEnv& Env() { return env_; }
 
 private:
+    int Start();
     void RunActionLoop();
+    ActionOutcome UninstallByCommand();
+    ActionOutcome CleanUp();
 
+    CommandLine line_;
+    CommandUi ui_;
     SetupEnv env_;
     ScriptLists lists_;
     SetupActions* actions_ = nullptr;

@@ -76,6 +76,8 @@ CommandLine ParseCommandLine(std::string_view arguments) {
             line.setupType = SetupTypeNamed(std::string_view(argument).substr(6));
         } else if (StartsWithNoCase(argument, "/LOG=") && argument.size() > 5) {
             line.logPath = argument.substr(5);
+        } else if (StartsWithNoCase(argument, "/CLEANUP=") && argument.size() > 9) {
+            line.cleanupFolder = argument.substr(9);
         } else if (line.unknown.empty()) {
             line.unknown = argument.empty() ? "\"\"" : argument;
         }

@@ -15,12 +15,15 @@ struct CommandLine {
     int32_t setupType = -1;  // /TYPE=minimum|standard|full: a SetupType; -1 when not given
     std::string folder;      // /D=: the install folder instead of the wizard's default
     std::string logPath;     // /LOG=: where the trace lines go
+    // /CLEANUP=: the uninstaller's folder, to be removed once the uninstaller
+    // that started this copy has ended. The program's own use, not the user's.
+    std::string cleanupFolder;
     // The first argument not understood, as written; empty when every one was.
     std::string unknown;
 
     bool Empty() const {
         return !silent && !uninstall && !help && setupType < 0 && folder.empty() &&
-               logPath.empty() && unknown.empty();
+               logPath.empty() && cleanupFolder.empty() && unknown.empty();
     }
 };
 

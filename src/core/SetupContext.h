@@ -18,6 +18,14 @@ enum MenuChoiceValue : int32_t {
     kMenuRun = 3,
 };
 
+// What an action started from the command line came to: the program's exit
+// code there.
+enum ActionOutcome : int {
+    kActionDone = 0,
+    kActionRefused = 1,  // cancelled by the user, or refused before anything was made
+    kActionFailed = 2,   // stopped by an error, after its message
+};
+
 // The values of OsPlatform.
 enum OsPlatformValue : int32_t {
     kPlatformUnknown = 0,

@@ -9,6 +9,7 @@
 #include "core/ShownWindow.h"
 #include "core/Text.h"
 #include "install/CopySourceTree.h"
+#include "install/ProgramsEntry.h"
 #include "install/SetupNames.h"
 #include "resource.h"
 #include "system/CopyPaths.h"
@@ -23,6 +24,7 @@ namespace setup {
 namespace {
 
 constexpr char kCaption[] = "ｲﾝｽﾄｰﾙ";
+constexpr char kUninstallerName[] = "Setup.exe";
 
 class InstallationRun {
 public:
@@ -31,7 +33,7 @@ public:
 
     // Installs into installPath; the wizard made madeFolders for it.
     int Run(const std::string& installPath, const std::vector<std::string>& madeFolders) {
-        if (!PassesGuards()) return 0;
+        if (!PassesGuards()) return -1;
         StartRecord(installPath, madeFolders);
         progress_ = ShownWindow<ProgressWindow>(env_.ui.NewProgressWindow(IDS_INSTALLING));
         progress_->SetRange(0, 100);
@@ -43,6 +45,7 @@ public:
         if (!CopyFiles(installPath) || !WriteRegistry(installPath) || !MakeShortcuts(installPath)) {
             return 0;
         }
+        RegisterUninstaller(installPath);
         env_.ui.DesktopMessageBox("ｲﾝｽﾄｰﾙが正常に完了しました。", kCaption, mb::ICONINFORMATION);
         return 1;
     }
@@ -235,6 +238,57 @@ private:
         progress_->StepIt();
         env_.os.Sleep(500);
         return true;
+    }
+
+    // A copy of this program and of the script beside the record, and the
+    // product's entry in the list of installed programs that starts it: the
+    // product can then be removed without the medium. Neither is needed for
+    // the product to run, so a failure is traced and the installation stands.
+    void RegisterUninstaller(const std::string& installPath) {
+        const std::string folder = UninstallerFolder(record_->Path());
+        const std::string base = BaseDirectory();
+        std::string program;
+        std::vector<std::string> names = {"Setup.inf"};
+        // The title bitmap, for a launcher started there; only one named
+        // plainly in the medium's own folder.
+        if (IsPlainFileName(ctx_.TITLE_BMP)) names.push_back(ctx_.TITLE_BMP);
+        bool copied =
+            !folder.empty() && env_.os.GetModuleFileName(program) &&
+            CreateDirectoryPath(env_.os, folder) &&
+            env_.os.CopyFileWithProgress(program, folder + "\\" + kUninstallerName, false, nullptr);
+        for (const std::string& name : names) {
+            copied = copied && env_.os.CopyFileWithProgress(base + "\\" + name,
+                                                            folder + "\\" + name, false, nullptr);
+        }
+        if (!copied) {
+            ctx_.Trace("**Failed to keep the uninstaller in %s\n", folder.c_str());
+            return;
+        }
+        const std::string name = ProgramsEntryName(ctx_.REG_ROOT_KEY_NAME);
+        const std::string key = Format("%s\\%s", kProgramsEntries, name.c_str());
+        const ProgramsEntry entry = DescribeProgramsEntry(
+            ctx_, installPath, ctx_.RequiredBytes[type_], folder + "\\" + kUninstallerName);
+        record_->ProgramsEntry(name);
+        Os& os = env_.os;
+        TextSink* trace = env_.trace();
+        const auto text = [&](const char* value, const std::string& data) {
+            const std::string path = key + "\\" + value;
+            return WriteRegistryString(os, trace, HKEY_CURRENT_USER_, path, data, data.size() + 1);
+        };
+        const auto number = [&](const char* value, uint32_t data) {
+            return WriteRegistryDword(os, trace, HKEY_CURRENT_USER_, key + "\\" + value,
+                                      static_cast<int32_t>(data));
+        };
+        // The keys it makes are recorded: an Uninstall key made here goes too.
+        const bool written = CreateKey(key) && text("DisplayName", entry.displayName) &&
+                             text("Publisher", entry.publisher) &&
+                             text("DisplayIcon", entry.displayIcon) &&
+                             text("InstallLocation", entry.installLocation) &&
+                             text("UninstallString", entry.uninstallString) &&
+                             text("QuietUninstallString", entry.quietUninstallString) &&
+                             number("EstimatedSize", entry.estimatedSizeKiB) &&
+                             number("NoModify", 1) && number("NoRepair", 1);
+        if (!written) ctx_.Trace("**Failed to write the entry %s\n", key.c_str());
     }
 
     SetupEnv& env_;

@@ -14,7 +14,8 @@ namespace setup {
 // Installs the chosen setup type into the chosen folder; `madeFolders` are
 // the folders the wizard made for it, outermost first, recorded as the
 // product's own. 1 when everything was done, 0 when the run stopped at an
-// error (after its messages; nothing done before the error is undone).
+// error (after its messages; nothing done before the error is undone), -1
+// when a script line was refused before anything was made.
 int RunInstallation(SetupEnv& env, const ScriptLists& lists, const WizardChoice& choice,
                     const std::vector<std::string>& madeFolders = {});
 

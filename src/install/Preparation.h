@@ -35,6 +35,13 @@ private:
 // has been shown).
 int PrepareInstallation(SetupEnv& env, ScriptLists& lists);
 
+// The same preparation and installation without the wizard: setup type
+// `type` (standard when negative) into `folder` (the wizard's default when
+// empty), made when missing, if its drive has more free space than the type
+// needs. What the screen would have asked is taken as given.
+ActionOutcome InstallWithoutWizard(SetupEnv& env, ScriptLists& lists, int32_t type,
+                                   const std::string& folder);
+
 // Bytes every [Files] entry of setup type `type` reaches below the current
 // folder, each file counted into FileCounts[type]; -1 when a source is
 // missing.

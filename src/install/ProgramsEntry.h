@@ -1,5 +1,5 @@
 // The product's entry in the system's list of installed programs, per user:
-// a key of its own below HKEY_CURRENT_USER's Uninstall key.
+// a key of its own below kProgramsEntries.
 #pragma once
 
 #include <cstdint>
@@ -8,8 +8,6 @@
 #include "core/SetupContext.h"
 
 namespace setup {
-
-constexpr char kProgramsEntries[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 
 // The entry's key name, from the branded REG_ROOT_KEY_NAME: "Setup_" and its
 // parts joined by '_' (a key name holds no backslash).

@@ -68,6 +68,7 @@ constexpr int32_t CO_E_NOTINITIALIZED_ = static_cast<int32_t>(0x800401F0u);
 constexpr int32_t HRESULT_PATH_NOT_FOUND_ = static_cast<int32_t>(0x80070003u);
 constexpr int32_t HRESULT_ACCESS_DENIED_ = static_cast<int32_t>(0x80070005u);
 
+constexpr int SW_HIDE_ = 0;
 constexpr int SW_SHOWNORMAL_ = 1;
 constexpr int SW_SHOW_ = 5;
 }  // namespace win
@@ -172,6 +173,8 @@ public:
     virtual bool GetFinalPathName(const std::string& path, std::string& out) = 0;
     // GetCurrentDirectory. false: out untouched.
     virtual bool GetCurrentDirectory(std::string& out) = 0;
+    // SetCurrentDirectory. false: the last error says why.
+    virtual bool SetCurrentDirectory(const std::string& path) = 0;
 
     // --- find ---
     // FindFirstFile + FindNextFile to the end, in the order the file system
@@ -226,6 +229,9 @@ public:
     virtual bool GetVersionEx(OsVersion& out) = 0;
     virtual bool GetWindowsDirectory(std::string& out) = 0;
     virtual bool GetSystemDirectory(std::string& out) = 0;
+    // The full path of this program's own file (GetModuleFileName of the
+    // process's module), however long.
+    virtual bool GetModuleFileName(std::string& out) = 0;
 
     // --- process ---
     // CreateMutex (no security, not owned). The last error tells whether it
@@ -234,6 +240,11 @@ public:
     virtual bool ReleaseMutex(MutexHandle mutex) = 0;
     virtual void CloseMutex(MutexHandle mutex) = 0;
     virtual void Sleep(uint32_t milliseconds) = 0;
+    // Starts the program `path` with `parameters` in `directory`, the file
+    // to be deleted by the system once that process has ended (it holds the
+    // only handle, opened delete-on-close). false: last error, nothing started.
+    virtual bool StartDeletedOnExit(const std::string& path, const std::string& parameters,
+                                    const std::string& directory) = 0;
     // ShellExecute on the desktop window; the result as an integer (> 32 ok).
     virtual intptr_t ShellExecute(const std::string& verb, const std::string& file,
                                   const std::string& parameters, const std::string& directory,

@@ -121,12 +121,53 @@ bool LoadInstallRecord(Os& os, const std::string& path, InstallRecord& out) {
             record.keys.push_back(rest);
         } else if (kind == "VALUE" && !rest.empty()) {
             record.values.push_back(rest);
+        } else if (kind == "ENTRY" && !rest.empty()) {
+            record.programsEntry = rest;
         }
         // A line cut short by a crash, or of a later kind, is passed over.
     }
     if (!header || record.key.empty() || record.folder.empty()) return false;
     out = std::move(record);
     return true;
+}
+
+std::string UninstallerFolder(const std::string& recordPath) {
+    const size_t dot = recordPath.rfind(".txt");
+    return dot == std::string::npos ? std::string() : recordPath.substr(0, dot);
+}
+
+bool RemoveUninstallerFolder(Os& os, const std::string& folder) {
+    const std::string records = InstallRecordsFolder(os);
+    const size_t slash = folder.find_last_of('\\');
+    const std::string name = slash == std::string::npos ? std::string() : folder.substr(slash + 1);
+    unsigned long long hash = 0;
+    int n = 0;
+    char end = 0;
+    const bool ours = !records.empty() && slash != std::string::npos &&
+                      os.CompareStringOrdinal(folder.substr(0, slash), records, true) == 0 &&
+                      std::sscanf(name.c_str(), "%16llx-%d%c", &hash, &n, &end) == 2 &&
+                      name == Format("%016llx-%d", hash, n);
+    const uint32_t attributes = os.GetFileAttributes(folder);
+    if (!ours || attributes == win::INVALID_FILE_ATTRIBUTES_ ||
+        (attributes & win::FILE_ATTRIBUTE_DIRECTORY_) == 0 ||
+        (attributes & win::FILE_ATTRIBUTE_REPARSE_POINT_) != 0 ||
+        os.GetFileAttributes(folder + ".txt") != win::INVALID_FILE_ATTRIBUTES_) {
+        return false;
+    }
+    std::vector<FindData> found;
+    if (os.FindFiles(folder + "\\*", found)) {
+        for (const FindData& file : found) {
+            if (file.attributes & win::FILE_ATTRIBUTE_DIRECTORY_) continue;
+            // A link goes as the link; a file's read-only bit first.
+            if ((file.attributes & win::FILE_ATTRIBUTE_REPARSE_POINT_) == 0) {
+                os.SetFileAttributes(file.fullPath, win::FILE_ATTRIBUTE_NORMAL_);
+            }
+            os.DeleteFile(file.fullPath);
+        }
+    }
+    const bool removed = os.RemoveDirectory(folder);
+    os.RemoveDirectory(records);  // when it is empty now
+    return removed;
 }
 
 void RemoveInstallRecord(Os& os, const std::string& path) {
@@ -158,6 +199,7 @@ InstallRecordWriter::InstallRecordWriter(Os& os, const std::string& key, const s
         }
         for (const std::string& made : earlier.keys) lines.push_back("REGKEY\t" + made);
         for (const std::string& value : earlier.values) lines.push_back("VALUE\t" + value);
+        if (!earlier.programsEntry.empty()) lines.push_back("ENTRY\t" + earlier.programsEntry);
         for (const std::string& line : lines) {
             if (written_.insert(line).second) kept += line + "\n";
         }
@@ -173,6 +215,7 @@ InstallRecordWriter::InstallRecordWriter(Os& os, const std::string& key, const s
     }
     sink_ = os.CreateTextFile(path);
     if (!sink_) return;
+    path_ = path;
     sink_->Write(Format("%s\nKEY\t%s\nFOLDER\t%s\nEXISTED\t%d\n", kHeader, key.c_str(),
                         folder.c_str(), folderExisted ? 1 : 0) +
                  kept);
@@ -209,6 +252,9 @@ void InstallRecordWriter::Key(const std::string& key) {
 }
 void InstallRecordWriter::Value(const std::string& valuePath) {
     Line("VALUE\t" + valuePath);
+}
+void InstallRecordWriter::ProgramsEntry(const std::string& name) {
+    Line("ENTRY\t" + name);
 }
 
 }  // namespace setup

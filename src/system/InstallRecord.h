@@ -30,7 +30,23 @@ struct InstallRecord {
     std::vector<Place> files;         // written into a folder that existed before
     std::vector<std::string> keys;    // registry keys made, "SOFTWARE\..."
     std::vector<std::string> values;  // values written, "SOFTWARE\...\name"
+    // The entry in the list of installed programs, a key name below
+    // HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall; empty for none.
+    std::string programsEntry;
 };
+
+// Where the entries of the list of installed programs live, below
+// HKEY_CURRENT_USER; a record's entry is a key directly below it.
+constexpr char kProgramsEntries[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+
+// The folder beside a record that holds the product's uninstaller: the
+// record's path without its ".txt".
+std::string UninstallerFolder(const std::string& recordPath);
+
+// Removes an uninstaller's folder and the files in it, once its record is
+// gone: only a real folder (no link) directly in the records folder, named
+// as a record is, whose record no longer exists. true when the folder is gone.
+bool RemoveUninstallerFolder(Os& os, const std::string& folder);
 
 // Where the records live; empty when the user has no application data folder.
 std::string InstallRecordsFolder(Os& os);
@@ -65,12 +81,17 @@ public:
     void File(const std::string& path);
     void Key(const std::string& key);
     void Value(const std::string& valuePath);
+    void ProgramsEntry(const std::string& name);
+
+    // The record's file; empty when it could not be opened.
+    const std::string& Path() const { return path_; }
 
 private:
     void Place(const char* kind, const std::string& path);
     void Line(const std::string& line);
 
     Os& os_;
+    std::string path_;
     std::unique_ptr<TextSink> sink_;
     std::unordered_set<std::string> written_;
     std::unordered_set<std::string> folders_;  // on record, as written

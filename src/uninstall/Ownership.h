@@ -21,6 +21,9 @@ public:
     // Whether a record bound to this installation was found.
     bool HasRecord() const { return hasRecord_; }
     const std::string& RecordPath() const { return recordPath_; }
+    // The record's entry in the list of installed programs; empty for none.
+    const std::string& EntryName() const { return record_.programsEntry; }
+    const std::vector<std::string>& MadeKeys() const { return record_.keys; }
 
     // Whether `path` lies in a folder the installation made (or, without a
     // record, in the install folder recognised by its files): everything in

@@ -112,14 +112,60 @@ public:
 
         if (!DeleteFiles(files) || !DeleteRegistry()) return 0;
         DeleteMenus();
-        // What the record described is gone now, and so is the record.
-        if (ownership_->HasRecord()) RemoveInstallRecord(env_.os, ownership_->RecordPath());
+        // What the record described is gone now, and so are the record, the
+        // entry in the list of installed programs and the uninstaller.
+        if (ownership_->HasRecord()) {
+            RemoveProgramsEntry(ownership_->EntryName(), ownership_->MadeKeys());
+            RemoveInstallRecord(env_.os, ownership_->RecordPath());
+            RemoveUninstaller(UninstallerFolder(ownership_->RecordPath()));
+        }
         // Every way out shows its boxes while the progress window is up.
         env_.ui.DesktopMessageBox("ｱﾝｲﾝｽﾄｰﾙが正常に完了しました。", kCaption, mb::ICONINFORMATION);
         return 1;
     }
 
 private:
+    // Only a name of the program's own making, directly below the entries.
+    // The key of the entries itself only when the installation made it and
+    // nothing else is in it now.
+    void RemoveProgramsEntry(const std::string& name, const std::vector<std::string>& madeKeys) {
+        if (name.rfind("Setup_", 0) != 0 || name.find('\\') != std::string::npos) return;
+        DeleteRegistryKey(env_.os, env_.trace(), HKEY_CURRENT_USER_,
+                          Format("%s\\%s", kProgramsEntries, name.c_str()));
+        for (const std::string& made : madeKeys) {
+            if (env_.os.CompareStringOrdinal(made, kProgramsEntries, true) == 0) {
+                DeleteEmptyRegistryKey(env_.os, HKEY_CURRENT_USER_, kProgramsEntries);
+            }
+        }
+    }
+
+    // A program cannot remove its own file while it runs: the uninstaller
+    // started from that folder leaves the folder to a copy of itself in the
+    // temporary folder, which waits for it to end and is deleted by the
+    // system when it ends itself.
+    void RemoveUninstaller(const std::string& folder) {
+        Os& os = env_.os;
+        std::string program, temp;
+        FileIdentity running, kept;
+        const bool fromThere =
+            os.GetModuleFileName(program) &&
+            os.GetFileIdentity(program.substr(0, program.find_last_of('\\')), running) &&
+            os.GetFileIdentity(folder, kept) && running == kept;
+        if (!fromThere) {
+            RemoveUninstallerFolder(os, folder);
+            return;
+        }
+        if (!os.GetEnvironmentVariable("TEMP", temp) || temp.empty()) return;
+        const std::string copy = WithoutTrailingBackslashes(temp) + "\\" +
+                                 folder.substr(folder.find_last_of('\\') + 1) + "-cleanup.exe";
+        if (!os.CopyFileWithProgress(program, copy, false, nullptr) ||
+            !os.StartDeletedOnExit(copy, "/CLEANUP=\"" + folder + "\"", temp)) {
+            ctx_.Trace("**Failed to start the removal of %s\n", folder.c_str());
+            return;
+        }
+        ctx_.Trace("CLEANUP %s\n", folder.c_str());
+    }
+
     // Targets are used whole, never cut; the guards refuse what is too long.
     static std::string Expand(const std::string& text, const char* placeholder,
                               const std::string& value) {

@@ -307,12 +307,12 @@ TEST_P(OsContract, CurrentDirectory) {
     ASSERT_TRUE(os().GetCurrentDirectory(saved));
     ASSERT_FALSE(saved.empty());
     struct Restore {
-        ContractEnv& env;
+        Os& os;
         std::string path;
-        ~Restore() { env.SetCurrentFolder(path); }
-    } restore{env(), saved};
+        ~Restore() { os.SetCurrentDirectory(path); }
+    } restore{os(), saved};
 
-    ASSERT_TRUE(env().SetCurrentFolder(env().Folder())) << os().GetLastError();
+    ASSERT_TRUE(os().SetCurrentDirectory(env().Folder())) << os().GetLastError();
     std::string current = "sentinel";
     ASSERT_TRUE(os().GetCurrentDirectory(current));
     EXPECT_EQ(env().Folder(), current);
@@ -321,22 +321,30 @@ TEST_P(OsContract, CurrentDirectory) {
     Write("relative.txt", "here");
     EXPECT_EQ("here", Read(At("relative.txt")));
     ASSERT_TRUE(os().CreateDirectory("sub"));
-    EXPECT_TRUE(env().SetCurrentFolder("sub"));
+    EXPECT_TRUE(os().SetCurrentDirectory("sub"));
     EXPECT_EQ("here", Read("..\\relative.txt"));
     // The current folder is held open: it cannot be removed.
     EXPECT_TRUE(FailedWith(os().RemoveDirectory(At("sub")), 32u));
     EXPECT_TRUE(Exists(At("sub")));
-    ASSERT_TRUE(env().SetCurrentFolder(env().Folder()));
+    ASSERT_TRUE(os().SetCurrentDirectory(env().Folder()));
     EXPECT_TRUE(os().RemoveDirectory(At("sub"))) << os().GetLastError();
 
-    EXPECT_TRUE(FailedWith(env().SetCurrentFolder(At("missing")), ERROR_FILE_NOT_FOUND_));
-    EXPECT_TRUE(FailedWith(env().SetCurrentFolder(At("missing\\deeper")), ERROR_PATH_NOT_FOUND_));
+    EXPECT_TRUE(FailedWith(os().SetCurrentDirectory(At("missing")), ERROR_FILE_NOT_FOUND_));
+    EXPECT_TRUE(FailedWith(os().SetCurrentDirectory(At("missing\\deeper")), ERROR_PATH_NOT_FOUND_));
     ASSERT_TRUE(os().GetCurrentDirectory(current));
     EXPECT_EQ(env().Folder(), current);
 
-    ASSERT_TRUE(env().SetCurrentFolder(saved));
+    ASSERT_TRUE(os().SetCurrentDirectory(saved));
     ASSERT_TRUE(os().GetCurrentDirectory(current));
     EXPECT_EQ(saved, current);
+}
+
+// The program's own file: a whole path to an .exe.
+TEST_P(OsContract, ModuleFileName) {
+    std::string path;
+    ASSERT_TRUE(os().GetModuleFileName(path)) << os().GetLastError();
+    EXPECT_TRUE(path.size() > 7 && (path[1] == ':' || path.rfind("\\\\", 0) == 0)) << path;
+    EXPECT_EQ(0, os().CompareStringOrdinal(path.substr(path.size() - 4), ".EXE", true)) << path;
 }
 
 TEST_P(OsContract, PathForms) {

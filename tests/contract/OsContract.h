@@ -38,8 +38,6 @@ public:
     // The system's own CopyFile (failIfExists), which CopyFileWithProgress
     // must match.
     virtual bool SystemCopy(const std::string& from, const std::string& to) = 0;
-    // Makes `path` the current folder; false with the Os's last error set.
-    virtual bool SetCurrentFolder(const std::string& path) = 0;
     // Reads a shortcut back through the shell (COM initialised); `target`
     // untouched on failure.
     virtual int32_t LoadShellLinkTarget(const std::string& linkPath, std::string& target) = 0;

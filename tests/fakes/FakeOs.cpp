@@ -897,6 +897,15 @@ bool FakeOs::ReleaseMutex(MutexHandle mutex) {
     return Fail(ERROR_NOT_OWNER);
 }
 
+bool FakeOs::StartDeletedOnExit(const std::string& path, const std::string& parameters,
+                                const std::string&) {
+    if (auto error = TakeFailure("StartDeletedOnExit", path)) return Fail(*error);
+    if (!Exists(path)) return Fail(win::ERROR_FILE_NOT_FOUND_);
+    startedDeletedOnExit.push_back(path + " " + parameters);
+    DeleteFile(path);
+    return true;
+}
+
 intptr_t FakeOs::ShellExecute(const std::string& verb, const std::string& file,
                               const std::string& parameters, const std::string& directory,
                               int showCommand) {

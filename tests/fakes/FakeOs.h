@@ -74,8 +74,7 @@ public:
     bool GetCurrentDirectory(std::string& out) override {
         return Give("GetCurrentDirectory", m_currentDirectory, out);
     }
-    // Test set-up: the program never changes its current folder.
-    bool SetCurrentDirectory(const std::string& path);
+    bool SetCurrentDirectory(const std::string& path) override;
     bool FindFiles(const std::string& pattern, std::vector<FindData>& out) override;
     bool HasGetDiskFreeSpaceEx() override { return m_hasFreeSpaceEx; }
     bool GetDiskFreeSpaceEx(const std::string& path, uint64_t& freeBytesAvailable,
@@ -103,10 +102,16 @@ public:
     bool GetSystemDirectory(std::string& out) override {
         return Give("GetSystemDirectory", m_systemDirectory, out);
     }
+    bool GetModuleFileName(std::string& out) override {
+        return Give("GetModuleFileName", modulePath, out);
+    }
     MutexHandle CreateMutex(const std::string& name) override;
     bool ReleaseMutex(MutexHandle mutex) override;
     void CloseMutex(MutexHandle mutex) override { m_mutexes.erase(mutex); }
     void Sleep(uint32_t milliseconds) override { sleeps.push_back(milliseconds); }
+    // Records the start; the file goes at once, as the ended process's would.
+    bool StartDeletedOnExit(const std::string& path, const std::string& parameters,
+                            const std::string& directory) override;
     intptr_t ShellExecute(const std::string& verb, const std::string& file,
                           const std::string& parameters, const std::string& directory,
                           int showCommand) override;
@@ -218,6 +223,7 @@ public:
     void SetEnv(const std::string& name, const std::string& value);
     void SetVersion(const OsVersion& version) { m_version = version; }
     void SetWindowsDirectoryPath(const std::string& path) { m_windowsDirectory = path; }
+    std::string modulePath = "C:\\Media\\Setup.exe";  // what GetModuleFileName gives
     void SetSystemDirectoryPath(const std::string& path) { m_systemDirectory = path; }
 
     // --- mutexes ---
@@ -240,6 +246,7 @@ public:
     std::vector<uint32_t> sleeps;  // every Sleep, in milliseconds
     int copyProgressReports = 0;   // progress calls made by CopyFileWithProgress
     std::vector<ShellExecuteCall> shellExecuteCalls;
+    std::vector<std::string> startedDeletedOnExit;  // "path parameters"
     intptr_t shellExecuteResult = 42;
 
 private:

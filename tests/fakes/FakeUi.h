@@ -74,6 +74,7 @@ public:
 
     std::vector<ShownBox> boxes;
     std::vector<std::string> events;  // boxes and windows in the order shown
+    std::deque<int> answers;          // to the boxes in turn; OK when none is left
     std::deque<int> launcherChoices;
     int launcherRuns = 0;
     std::deque<int> wizardResults;
@@ -88,7 +89,10 @@ private:
     int Show(const ShownBox& box) {
         boxes.push_back(box);
         events.push_back("box: " + box.text);
-        return mb::IDOK_;
+        if (answers.empty()) return mb::IDOK_;
+        const int answer = answers.front();
+        answers.pop_front();
+        return answer;
     }
 };
 

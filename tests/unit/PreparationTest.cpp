@@ -176,5 +176,18 @@ TEST_F(PreparationTest, EachFailureStopsBeforeTheWizardWithItsMessage) {
     EXPECT_EQ(ui.wizardRuns, 0);
 }
 
+// Without the wizard, its rule still holds: the drive must have more free
+// space than the type needs, or nothing is made.
+TEST_F(PreparationTest, WithoutTheWizardTheFreeSpaceMustExceedTheNeed) {
+    os.SetDiskSpace('C', FakeOs::DiskSpace{1 << 20});
+    EXPECT_EQ(InstallWithoutWizard(env, lists, kSetupFull, ""), kActionFailed);
+    EXPECT_EQ(ui.boxes, (std::vector<ShownBox>{AppBox("約 5119 MB がｲﾝｽﾄｰﾙにはたりません。", 48)}));
+    EXPECT_FALSE(os.Exists("C:\\Program Files\\Hoshi"));
+    ctx.UserProgramFolderDir = "C:\\Programs";
+    ctx.MENU_NAME = "Hoshi";
+    EXPECT_EQ(InstallWithoutWizard(env, lists, kSetupMinimum, "C:\\Games\\星"), kActionDone);
+    EXPECT_EQ(os.FileContent("C:\\Games\\星\\Game.exe"), "game");
+}
+
 }  // namespace
 }  // namespace setup

@@ -18,6 +18,10 @@ public:
     int PrepareInstallation() override { return Take("install"); }
     int RunUninstallation() override { return Take("uninstall"); }
     int LaunchInstalledProgram() override { return Take("run"); }
+    ActionOutcome InstallWithoutWizard(int32_t type, const std::string& folder) override {
+        return static_cast<ActionOutcome>(
+            Take(("install " + std::to_string(type) + " " + folder).c_str()) == 1 ? 0 : 2);
+    }
 
     std::vector<std::string> calls;
     std::deque<int> results;
@@ -225,6 +229,71 @@ TEST_F(SetupAppTest, FreeScriptListsEmptiesAllThreeLists) {
     EXPECT_TRUE(app.Lists().Files.empty());
     EXPECT_TRUE(app.Lists().Registry.empty());
     EXPECT_TRUE(app.Lists().Uninstall.empty());
+}
+
+// Each way a command line can go, with its exit code; with no arguments the
+// program ends with 0 whatever happened.
+TEST_F(SetupAppTest, ACommandLineEndsWithWhatItCameTo) {
+    const ShownBox question =
+        DesktopBox("星の旅路のｱﾝｲﾝｽﾄｰﾙを行います。\n\nよろしいですか？", "確認", 292);
+    const struct {
+        const char* arguments;
+        int exitCode;
+        std::vector<int> answers, results;  // of the boxes; of the actions
+        std::vector<std::string> calls;
+        size_t boxes;
+    } rows[] = {
+        {"/?", 0, {}, {}, {}, 1},
+        {"/X", 1, {}, {}, {}, 1},
+        {"/TYPE=full", 1, {}, {}, {}, 1},  // belongs to /S
+        {"/S /TYPE=full /D=C:\\G 1", 0, {}, {}, {"install 2 C:\\G 1"}, 0},
+        {"/S", 2, {}, {0}, {"install -1 "}, 0},
+        {"/UNINSTALL", 1, {mb::IDNO_}, {}, {}, 1},
+        {"/UNINSTALL", 0, {mb::IDYES_}, {}, {"uninstall"}, 1},
+        {"/UNINSTALL /S", 2, {}, {0}, {"uninstall"}, 0},
+        {"", 0, {}, {}, {}, 0},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.arguments);
+        FakeUi screen;
+        screen.answers.assign(r.answers.begin(), r.answers.end());
+        FakeActions acts;
+        acts.results.assign(r.results.begin(), r.results.end());
+        SetupContext context;
+        SetupApp run(context, os, screen);
+        run.SetActions(&acts);
+        run.SetCommandLine(ParseCommandLine(r.arguments));
+        EXPECT_EQ(run.InitInstance(), r.exitCode);
+        run.ExitInstance();
+        EXPECT_EQ(acts.calls, r.calls);
+        ASSERT_EQ(screen.boxes.size(), r.boxes);
+        if (std::string(r.arguments) == "/UNINSTALL") EXPECT_EQ(screen.boxes[0], question);
+    }
+}
+
+// A silent run shows nothing: what it would have shown is in the log, and a
+// second copy, a missing script, each end with their code.
+TEST_F(SetupAppTest, ASilentRunWritesItsBoxesToTheLog) {
+    const auto run = [this](const char* arguments) {
+        SetupContext context;
+        SetupApp app2(context, os, ui);
+        app2.SetActions(&actions);
+        app2.SetCommandLine(ParseCommandLine(arguments));
+        const int code = app2.InitInstance();
+        app2.ExitInstance();
+        return code;
+    };
+    actions.results = {0};
+    EXPECT_EQ(run("/UNINSTALL /S /LOG=C:\\u.log"), 2);
+    EXPECT_NE(os.FileContent("C:\\u.log").find("BOX ｱﾝｲﾝｽﾄｰﾙに失敗しました。\n"),
+              std::string::npos);
+    os.DeleteFile("C:\\Media\\Setup.inf");
+    EXPECT_EQ(run("/S"), 2);
+    os.HoldMutexElsewhere("VIVADU");
+    EXPECT_EQ(run("/S /LOG=C:\\second.log"), 1);
+    EXPECT_NE(os.FileContent("C:\\second.log").find("BOX セットアップは既に起動中です。"),
+              std::string::npos);
+    EXPECT_TRUE(ui.boxes.empty());
 }
 
 }  // namespace

@@ -2,8 +2,10 @@
 // the actions it dispatches to.
 #include "app/ProgramActions.h"
 #include "app/SetupApp.h"
+#include "core/CommandLine.h"
 #include "core/SetupContext.h"
 #include "win32/os/Win32Os.h"
+#include "win32/os/Win32Text.h"
 #include "win32/os/Win32Undef.h"
 #include "win32/ui/Win32Ui.h"
 
@@ -15,7 +17,9 @@ setup::Win32Ui g_ui{g_os};
 
 }  // namespace
 
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+// The exit code: 0 without arguments; with them, what the command came to
+// (0 done, 1 cancelled or refused, 2 failed).
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR arguments, int) {
     INITCOMMONCONTROLSEX controls{};
     controls.dwSize = sizeof(controls);
     controls.dwICC = ICC_PROGRESS_CLASS | ICC_STANDARD_CLASSES;
@@ -24,7 +28,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     setup::SetupApp app(g_context, g_os, g_ui);
     setup::ProgramActions actions(app);
     app.SetActions(&actions);
-    app.InitInstance();
+    app.SetCommandLine(setup::ParseCommandLine(setup::Narrow(arguments ? arguments : L"")));
+    const int exitCode = app.InitInstance();
     app.ExitInstance();
-    return 0;
+    return exitCode;
 }

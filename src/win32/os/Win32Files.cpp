@@ -350,6 +350,10 @@ bool Win32Os::GetCurrentDirectory(std::string& out) {
                      out);
 }
 
+bool Win32Os::SetCurrentDirectory(const std::string& path) {
+    return OnPath(path, ::SetCurrentDirectoryW) != FALSE;
+}
+
 bool Win32Os::FindFiles(const std::string& pattern, std::vector<FindData>& out) {
     out.clear();
     LastErrorKeeper keep;

@@ -17,6 +17,7 @@ public:
     bool GetVersionEx(OsVersion& out) override;
     bool GetWindowsDirectory(std::string& out) override;
     bool GetSystemDirectory(std::string& out) override;
+    bool GetModuleFileName(std::string& out) override;
     MutexHandle CreateMutex(const std::string& name) override;
     bool ReleaseMutex(MutexHandle mutex) override;
     void CloseMutex(MutexHandle mutex) override;
@@ -37,6 +38,7 @@ public:
     bool GetFileIdentity(const std::string& path, FileIdentity& out) override;
     bool GetFinalPathName(const std::string& path, std::string& out) override;
     bool GetCurrentDirectory(std::string& out) override;
+    bool SetCurrentDirectory(const std::string& path) override;
     bool FindFiles(const std::string& pattern, std::vector<FindData>& out) override;
     bool HasGetDiskFreeSpaceEx() override;
     bool GetDiskFreeSpaceEx(const std::string& path, uint64_t& freeBytesAvailable,
@@ -59,6 +61,8 @@ public:
     long RegCloseKey(RegKey key) override;
 
     // Win32Shell.cpp
+    bool StartDeletedOnExit(const std::string& path, const std::string& parameters,
+                            const std::string& directory) override;
     intptr_t ShellExecute(const std::string& verb, const std::string& file,
                           const std::string& parameters, const std::string& directory,
                           int showCommand) override;

@@ -51,6 +51,13 @@ bool Win32Os::GetSystemDirectory(std::string& out) {
     return FetchUtf8([](wchar_t* buf, UINT size) { return ::GetSystemDirectoryW(buf, size); }, out);
 }
 
+bool Win32Os::GetModuleFileName(std::string& out) {
+    // A path that does not fit comes back cut, with the buffer's size.
+    return FetchUtf8(
+        [](wchar_t* buf, DWORD size) { return ::GetModuleFileNameW(nullptr, buf, size); }, out,
+        TextCount::LengthOrCut);
+}
+
 MutexHandle Win32Os::CreateMutex(const std::string& name) {
     // The caller reads ERROR_ALREADY_EXISTS next: nothing may touch it.
     LastErrorKeeper keep;

@@ -18,6 +18,30 @@ intptr_t Win32Os::ShellExecute(const std::string& verb, const std::string& file,
     return reinterpret_cast<intptr_t>(result);
 }
 
+bool Win32Os::StartDeletedOnExit(const std::string& path, const std::string& parameters,
+                                 const std::string& directory) {
+    const std::wstring file = Widen(path);
+    const std::wstring folder = Widen(directory);
+    // The child inherits the delete-on-close handle; once this process has
+    // closed its own, the child's is the last, and its end deletes the file.
+    SECURITY_ATTRIBUTES inherited{sizeof(inherited), nullptr, TRUE};
+    Handle held(::CreateFileW(file.c_str(), GENERIC_READ | DELETE,
+                              FILE_SHARE_READ | FILE_SHARE_DELETE, &inherited, OPEN_EXISTING,
+                              FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+    if (!held.Valid()) return false;
+    std::wstring command = L"\"" + file + L"\" " + Widen(parameters);
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION started{};
+    if (!::CreateProcessW(file.c_str(), &command[0], nullptr, nullptr, TRUE, 0, nullptr,
+                          OrNull(folder), &startup, &started)) {
+        return false;
+    }
+    ::CloseHandle(started.hThread);
+    ::CloseHandle(started.hProcess);
+    return true;
+}
+
 int32_t Win32Os::CoInitialize() {
     return ::CoInitialize(nullptr);
 }

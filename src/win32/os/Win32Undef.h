@@ -23,6 +23,7 @@
 #undef GetDiskFreeSpaceEx
 #undef GetEnvironmentVariable
 #undef GetFileAttributes
+#undef GetModuleFileName
 #undef GetSystemDirectory
 #undef GetVersionEx
 #undef GetWindowsDirectory

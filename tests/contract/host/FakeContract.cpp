@@ -37,9 +37,6 @@ public:
     bool SystemCopy(const std::string& from, const std::string& to) override {
         return m_fake.CopyFile(from, to, true);
     }
-    bool SetCurrentFolder(const std::string& path) override {
-        return m_fake.SetCurrentDirectory(path);
-    }
     int32_t LoadShellLinkTarget(const std::string& linkPath, std::string& target) override {
         return m_fake.LoadShellLinkTarget(linkPath, target);
     }

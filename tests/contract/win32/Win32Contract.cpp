@@ -78,9 +78,6 @@ public:
     bool SystemCopy(const std::string& from, const std::string& to) override {
         return ::CopyFileW(Widen(from).c_str(), Widen(to).c_str(), TRUE) != FALSE;
     }
-    bool SetCurrentFolder(const std::string& path) override {
-        return ::SetCurrentDirectoryW(Widen(path).c_str()) != FALSE;
-    }
     int32_t LoadShellLinkTarget(const std::string& linkPath, std::string& target) override {
         return setup::LoadShellLinkTarget(linkPath, target);
     }

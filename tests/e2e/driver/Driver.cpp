@@ -265,6 +265,38 @@ void Launch(Session& s, const Words& w) {
     process = Process{pid, handle};
 }
 
+// run PROC "COMMAND LINE", or run PROC reg "HKCU\KEY" "VALUE": the command
+// line a registry value holds, as the list of installed programs starts it.
+// The process starts in C:\, away from the medium.
+void Run(Session& s, const Words& w) {
+    std::wstring command = Widen(w[2]);
+    if (w.size() == 5) {
+        if (w[2] != "reg") throw BadUsage{};
+        std::wstring data(32768, L'\0');
+        DWORD size = static_cast<DWORD>(data.size() * sizeof(wchar_t));
+        if (::RegGetValueW(HKEY_CURRENT_USER, UserKey(w[3]).c_str(), Widen(w[4]).c_str(),
+                           RRF_RT_REG_SZ, nullptr, &data[0], &size) != ERROR_SUCCESS) {
+            Fail("no string value " + w[4] + " in " + w[3]);
+        }
+        data.resize(wcslen(data.c_str()));
+        command = data;
+    } else if (w.size() != 3) {
+        throw BadUsage{};
+    }
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION started{};
+    if (!::CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, L"C:\\",
+                          &startup, &started)) {
+        Fail("cannot start " + Narrow(command) + " (error " + std::to_string(::GetLastError()) +
+             ")");
+    }
+    ::CloseHandle(started.hThread);
+    Process& process = s.processes[w[1]];
+    if (process.handle != nullptr) ::CloseHandle(process.handle);
+    process = Process{started.dwProcessId, started.hProcess};
+}
+
 void WaitWindow(Session& s, const Words& w) {
     if (w[2] != "caption" && w[2] != "control") throw BadUsage{};
     const DWORD pid = s.NamedProcess(w.size() == 5 ? w[4] : "setup").pid;
@@ -424,6 +456,19 @@ void ExpectStates(Session& s, const Words& w) {
     }
 }
 
+// exitcode PROC N: the process ends within the timeout with exit code N.
+void ExpectExitCode(Session& s, const Words& w) {
+    const HANDLE process = s.NamedProcess(w[2]).handle;
+    if (::WaitForSingleObject(process, s.timeoutMs) != WAIT_OBJECT_0) {
+        Fail("the process " + w[2] + " still runs" + s.After());
+    }
+    DWORD code = 0;
+    ::GetExitCodeProcess(process, &code);
+    if (std::to_string(code) != w[3]) {
+        Fail("the process " + w[2] + " ended with exit code " + std::to_string(code));
+    }
+}
+
 // ended [PROC]: within the timeout; running [PROC] [MS]: still, for MS more.
 void ExpectProcess(Session& s, const Words& w) {
     std::string alias = "setup";
@@ -482,15 +527,20 @@ void ExpectRegistry(Session& s, const Words& w) {
 }
 
 void ExpectFile(Session& s, const Words& w) {
-    if (w.size() == 4 || (w.size() == 5 && w[3] != "contains")) throw BadUsage{};
+    if (w.size() == 4 || (w.size() == 5 && w[3] != "contains" && w[3] != "lacks")) {
+        throw BadUsage{};
+    }
     const std::wstring path = Widen(w[2]);
     if (!s.Poll([&] { return Exists(path); })) Fail("no such file" + s.After());
     if (w.size() == 3) return;
     const std::string wanted = Unescape(w[4]);
+    const bool contains = w[3] == "contains";
     std::string bytes;
-    if (!s.Poll(
-            [&] { return ReadBytes(path, bytes) && bytes.find(wanted) != std::string::npos; })) {
-        Fail("the file does not contain " + Quote(wanted) + "; it holds " + Quote(bytes));
+    if (!s.Poll([&] {
+            return ReadBytes(path, bytes) && (bytes.find(wanted) != std::string::npos) == contains;
+        })) {
+        Fail("the file " + std::string(contains ? "does not contain " : "contains ") +
+             Quote(wanted) + "; it holds " + Quote(bytes));
     }
 }
 
@@ -541,6 +591,7 @@ void Execute(Session& s, const Words& words) {
     } kForms[] = {
         {"timeout", 2, 2, &Timeout, "MS"},
         {"launch", 1, 2, &Launch, "[PROC]"},
+        {"run", 3, 5, &Run, "PROC \"COMMAND LINE\" | run PROC reg \"HKCU\\KEY\" \"VALUE\""},
         {"window", 4, 5, &WaitWindow,
          "NAME caption \"TEXT\" [PROC] | window NAME control ID [PROC]"},
         {"click", 3, 3, &Click, "NAME ID"},
@@ -568,10 +619,11 @@ void Execute(Session& s, const Words& words) {
         {"expect link", 4, 4, &ExpectLink, "\"PATH\" \"TARGET\""},
         {"expect gone", 3, 3, &ExpectGone, "NAME"},
         {"expect ended", 2, 3, &ExpectProcess, "[PROC]"},
+        {"expect exitcode", 4, 4, &ExpectExitCode, "PROC N"},
         {"expect running", 2, 4, &ExpectProcess, "[PROC] [MS]"},
         {"expect reg", 5, 5, &ExpectRegistry, "\"HKCU\\KEY\" \"VALUE\" \"DATA\""},
         {"expect noreg", 3, 4, &ExpectRegistry, "\"HKCU\\KEY\" [\"VALUE\"]"},
-        {"expect file", 3, 5, &ExpectFile, "\"PATH\" [contains \"TEXT\"]"},
+        {"expect file", 3, 5, &ExpectFile, "\"PATH\" [contains|lacks \"TEXT\"]"},
         {"expect nofile", 3, 3, &ExpectNoFile, "\"PATH\""},
         {"expect same", 4, 4, &AskRunner, "SNAPSHOT SNAPSHOT"},
     };

@@ -11,6 +11,8 @@
 //   timeout MS                          wait limit of the steps that follow (default 10000)
 //   launch [PROC]                       the runner starts Setup.exe in the medium folder; the
 //                                       new process is named PROC (default "setup")
+//   run PROC "COMMAND LINE"             the driver starts a process in C:\ (any program)
+//   run PROC reg "HKCU\KEY" "VALUE"      the same with the command line a string value holds
 //   window NAME caption "TEXT" [PROC]   wait for a visible dialog with that caption
 //   window NAME control ID [PROC]       wait for a visible dialog holding control ID
 //   click NAME ID                       post BM_CLICK to an enabled button
@@ -40,9 +42,10 @@
 //   expect gone NAME                    the window is destroyed or hidden
 //   expect ended [PROC]                 the process ends within the timeout
 //   expect running [PROC] [MS]          the process still runs, for MS more (default 0)
+//   expect exitcode PROC N              the process ends within the timeout with exit code N
 //   expect reg "HKCU\KEY" "VALUE" "DATA"   a string value (a DWORD compares as decimal)
 //   expect noreg "HKCU\KEY" ["VALUE"]   the key (or the value) does not exist
-//   expect file "PATH" [contains "TEXT"]
+//   expect file "PATH" [contains|lacks "TEXT"]
 //   expect nofile "PATH"
 //   expect same NAME NAME               two snapshots are equal
 //
