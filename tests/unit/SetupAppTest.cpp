@@ -267,7 +267,9 @@ TEST_F(SetupAppTest, ACommandLineEndsWithWhatItCameTo) {
         run.ExitInstance();
         EXPECT_EQ(acts.calls, r.calls);
         ASSERT_EQ(screen.boxes.size(), r.boxes);
-        if (std::string(r.arguments) == "/UNINSTALL") EXPECT_EQ(screen.boxes[0], question);
+        if (std::string(r.arguments) == "/UNINSTALL") {
+            EXPECT_EQ(screen.boxes[0], question);
+        }
     }
 }
 
