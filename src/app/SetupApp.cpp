@@ -43,14 +43,15 @@ int SetupApp::Start() {
     ui_.silent = line_.silent;
     ui_.logBoxes = line_.silent || !line_.logPath.empty();
 
+    // The copy that removes an uninstaller runs beside it, before it has
+    // ended, and leaves that one's trace file alone.
+    if (!line_.cleanupFolder.empty()) return CleanUp();
+
     // Tracing goes to the file /LOG names, else to the one SETUP_TRACE names;
     // it is off unless one of them does.
     std::string tracePath = line_.logPath;
     if (tracePath.empty()) os.GetEnvironmentVariable(kTraceVariable, tracePath);
     if (!tracePath.empty()) ctx.TraceStream = os.CreateTextFile(tracePath);
-
-    // The copy that removes an uninstaller runs beside it, before it has ended.
-    if (!line_.cleanupFolder.empty()) return CleanUp();
 
     mutex_.emplace(os, kMutexName);
     if (os.GetLastError() == win::ERROR_ALREADY_EXISTS_) {
