@@ -240,6 +240,19 @@ private:
         return true;
     }
 
+    // A copy in the uninstaller's folder: what has the name now (an earlier
+    // copy, or a link or a hard link to another's file) goes as the name only.
+    bool CopyAnew(const std::string& from, const std::string& to) {
+        const uint32_t attributes = env_.os.GetFileAttributes(to);
+        if (attributes != win::INVALID_FILE_ATTRIBUTES_) {
+            if (!IsLink(attributes) && (attributes & win::FILE_ATTRIBUTE_READONLY_)) {
+                env_.os.SetFileAttributes(to, attributes & ~win::FILE_ATTRIBUTE_READONLY_);
+            }
+            if (!env_.os.DeleteFile(to)) return false;
+        }
+        return env_.os.CopyFileWithProgress(from, to, true, nullptr);
+    }
+
     // A copy of this program and of the script beside the record, and the
     // product's entry in the list of installed programs that starts it: the
     // product can then be removed without the medium. Neither is needed for
@@ -252,13 +265,14 @@ private:
         // The title bitmap, for a launcher started there; only one named
         // plainly in the medium's own folder.
         if (IsPlainFileName(ctx_.TITLE_BMP)) names.push_back(ctx_.TITLE_BMP);
-        bool copied =
-            !folder.empty() && env_.os.GetModuleFileName(program) &&
-            CreateDirectoryPath(env_.os, folder) &&
-            env_.os.CopyFileWithProgress(program, folder + "\\" + kUninstallerName, false, nullptr);
+        // The folder is a real one (a link made of it leads elsewhere), and
+        // each file is made anew, never written through what is there.
+        bool copied = !folder.empty() && env_.os.GetModuleFileName(program) &&
+                      CreateDirectoryPath(env_.os, folder) &&
+                      !IsLink(env_.os.GetFileAttributes(folder)) &&
+                      CopyAnew(program, folder + "\\" + kUninstallerName);
         for (const std::string& name : names) {
-            copied = copied && env_.os.CopyFileWithProgress(base + "\\" + name,
-                                                            folder + "\\" + name, false, nullptr);
+            copied = copied && CopyAnew(base + "\\" + name, folder + "\\" + name);
         }
         if (!copied) {
             ctx_.Trace("**Failed to keep the uninstaller in %s\n", folder.c_str());

@@ -6,6 +6,7 @@
 #include "core/ProgressPhase.h"
 #include "core/ShownWindow.h"
 #include "core/Text.h"
+#include "install/ProgramsEntry.h"
 #include "resource.h"
 #include "system/FileUtil.h"
 #include "system/InstallRecord.h"
@@ -125,11 +126,15 @@ public:
     }
 
 private:
-    // Only a name of the program's own making, directly below the entries.
-    // The key of the entries itself only when the installation made it and
-    // nothing else is in it now.
+    // Only the product's own entry, the one its installation names, directly
+    // below the entries: a record naming another is not believed. The key of
+    // the entries itself only when the installation made it and nothing else
+    // is in it now.
     void RemoveProgramsEntry(const std::string& name, const std::vector<std::string>& madeKeys) {
-        if (name.rfind("Setup_", 0) != 0 || name.find('\\') != std::string::npos) return;
+        if (name != ProgramsEntryName(ctx_.REG_ROOT_KEY_NAME) ||
+            name.find('\\') != std::string::npos) {
+            return;
+        }
         DeleteRegistryKey(env_.os, env_.trace(), HKEY_CURRENT_USER_,
                           Format("%s\\%s", kProgramsEntries, name.c_str()));
         for (const std::string& made : madeKeys) {
@@ -156,10 +161,21 @@ private:
             return;
         }
         if (!os.GetEnvironmentVariable("TEMP", temp) || temp.empty()) return;
-        const std::string copy = WithoutTrailingBackslashes(temp) + "\\" +
-                                 folder.substr(folder.find_last_of('\\') + 1) + "-cleanup.exe";
-        if (!os.CopyFileWithProgress(program, copy, false, nullptr) ||
-            !os.StartDeletedOnExit(copy, "/CLEANUP=\"" + folder + "\"", temp)) {
+        // A name of its own: a file already there, whoever's, is neither
+        // written over nor deleted with the copy.
+        const std::string stem = WithoutTrailingBackslashes(temp) + "\\" +
+                                 folder.substr(folder.find_last_of('\\') + 1) + "-cleanup";
+        std::string copy;
+        bool copied = false;
+        for (int n = 0; n < 100 && !copied; ++n) {
+            copy = n == 0 ? stem + ".exe" : Format("%s-%d.exe", stem.c_str(), n);
+            copied = os.CopyFileWithProgress(program, copy, true, nullptr);
+            if (!copied && os.GetLastError() != win::ERROR_FILE_EXISTS_ &&
+                os.GetLastError() != win::ERROR_ALREADY_EXISTS_) {
+                break;
+            }
+        }
+        if (!copied || !os.StartDeletedOnExit(copy, "/CLEANUP=\"" + folder + "\"", temp)) {
             ctx_.Trace("**Failed to start the removal of %s\n", folder.c_str());
             return;
         }

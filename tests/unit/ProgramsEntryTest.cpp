@@ -104,5 +104,37 @@ TEST_F(Uninstaller, ItsRemovalTouchesNoOtherFolder) {
     EXPECT_TRUE(os.Exists(folder + "\\Setup.exe"));
 }
 
+// What is already where the uninstaller goes is not written over: a file of
+// the same name in the temporary folder, a link made of its folder.
+TEST_F(Uninstaller, OverwritesNothingOfAnother) {
+    const std::string name = folder.substr(folder.rfind('\\') + 1) + "-cleanup.exe";
+    os.AddFile(kLocal + "\\Temp\\" + name, "mine");
+    os.modulePath = folder + "\\Setup.exe";
+    EXPECT_EQ(RunUninstallation(env, lists), 1);
+    EXPECT_EQ(os.FileContent(kLocal + "\\Temp\\" + name), "mine");
+    ASSERT_EQ(os.startedDeletedOnExit.size(), 1u);
+    EXPECT_EQ(os.startedDeletedOnExit[0].find(name + " "), std::string::npos);
+
+    EXPECT_TRUE(RemoveUninstallerFolder(os, folder));
+    os.AddFile("C:\\Users\\p\\Documents\\Setup.inf", "mine");
+    os.AddLink(folder, "C:\\Users\\p\\Documents");
+    os.modulePath = std::string(kMedium) + "\\Setup.exe";
+    ASSERT_EQ(InstallWithoutWizard(env, lists, kSetupStandard, ""), kActionDone);
+    EXPECT_EQ(os.List("C:\\Users\\p\\Documents"), std::vector<std::string>{"Setup.inf"});
+    EXPECT_EQ(os.FileContent("C:\\Users\\p\\Documents\\Setup.inf"), "mine");
+}
+
+// A record altered to name another program's entry removes only the product's.
+TEST_F(Uninstaller, RemovesNoOtherEntry) {
+    const std::string other = std::string(kProgramsEntries) + "\\Setup_ｱｻﾞﾐ_Yoru";
+    os.SetString(HKEY_CURRENT_USER_, other, "DisplayName", "夜");
+    std::string text = os.FileContent(path);
+    const size_t at = text.find(record.programsEntry);
+    text.replace(at, record.programsEntry.size(), "Setup_ｱｻﾞﾐ_Yoru");
+    os.AddFile(path, text);
+    EXPECT_EQ(RunUninstallation(env, lists), 1);
+    EXPECT_TRUE(os.KeyExists(HKEY_CURRENT_USER_, other));
+}
+
 }  // namespace
 }  // namespace setup

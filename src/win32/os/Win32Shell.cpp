@@ -24,10 +24,11 @@ bool Win32Os::StartDeletedOnExit(const std::string& path, const std::string& par
     const std::wstring folder = Widen(directory);
     // The child inherits the delete-on-close handle; once this process has
     // closed its own, the child's is the last, and its end deletes the file.
+    // Opened as the name itself: should a link be there, only the link goes.
     SECURITY_ATTRIBUTES inherited{sizeof(inherited), nullptr, TRUE};
     Handle held(::CreateFileW(file.c_str(), GENERIC_READ | DELETE,
                               FILE_SHARE_READ | FILE_SHARE_DELETE, &inherited, OPEN_EXISTING,
-                              FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+                              FILE_FLAG_DELETE_ON_CLOSE | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
     if (!held.Valid()) return false;
     std::wstring command = L"\"" + file + L"\" " + Widen(parameters);
     STARTUPINFOW startup{};
