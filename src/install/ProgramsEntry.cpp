@@ -4,14 +4,6 @@
 
 namespace setup {
 
-std::string ProgramsEntryName(const std::string& regRootKeyName) {
-    std::string name = "Setup_" + regRootKeyName;
-    for (char& c : name) {
-        if (c == '\\') c = '_';
-    }
-    return name;
-}
-
 ProgramsEntry DescribeProgramsEntry(const SetupContext& ctx, const std::string& installPath,
                                     int64_t bytes, const std::string& uninstaller) {
     ProgramsEntry entry;

@@ -6,12 +6,9 @@
 #include <string>
 
 #include "core/SetupContext.h"
+#include "system/InstallRecord.h"
 
 namespace setup {
-
-// The entry's key name, from the branded REG_ROOT_KEY_NAME: "Setup_" and its
-// parts joined by '_' (a key name holds no backslash).
-std::string ProgramsEntryName(const std::string& regRootKeyName);
 
 struct ProgramsEntry {
     std::string displayName;      // GAME_NAME

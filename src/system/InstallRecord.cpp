@@ -131,6 +131,14 @@ bool LoadInstallRecord(Os& os, const std::string& path, InstallRecord& out) {
     return true;
 }
 
+std::string ProgramsEntryName(const std::string& regRootKeyName) {
+    std::string name = "Setup_" + regRootKeyName;
+    for (char& c : name) {
+        if (c == '\\') c = '_';
+    }
+    return name;
+}
+
 std::string UninstallerFolder(const std::string& recordPath) {
     const size_t dot = recordPath.rfind(".txt");
     return dot == std::string::npos ? std::string() : recordPath.substr(0, dot);

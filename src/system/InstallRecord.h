@@ -39,6 +39,11 @@ struct InstallRecord {
 // HKEY_CURRENT_USER; a record's entry is a key directly below it.
 constexpr char kProgramsEntries[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 
+// The product's entry name below kProgramsEntries, from the branded
+// REG_ROOT_KEY_NAME: "Setup_" and its parts joined by '_' (a key name holds
+// no backslash).
+std::string ProgramsEntryName(const std::string& regRootKeyName);
+
 // The folder beside a record that holds the product's uninstaller: the
 // record's path without its ".txt".
 std::string UninstallerFolder(const std::string& recordPath);

@@ -6,7 +6,6 @@
 #include "core/ProgressPhase.h"
 #include "core/ShownWindow.h"
 #include "core/Text.h"
-#include "install/ProgramsEntry.h"
 #include "resource.h"
 #include "system/FileUtil.h"
 #include "system/InstallRecord.h"

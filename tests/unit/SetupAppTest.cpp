@@ -289,6 +289,10 @@ TEST_F(SetupAppTest, ASilentRunWritesItsBoxesToTheLog) {
     EXPECT_EQ(run("/UNINSTALL /S /LOG=C:\\u.log"), 2);
     EXPECT_NE(os.FileContent("C:\\u.log").find("BOX ｱﾝｲﾝｽﾄｰﾙに失敗しました。\n"),
               std::string::npos);
+    // The copy that removes an uninstaller leaves the uninstaller's trace alone.
+    os.SetEnv("SETUP_TRACE", "C:\\u.log");
+    EXPECT_EQ(run("/CLEANUP=\"C:\\none\""), 2);
+    EXPECT_NE(os.FileContent("C:\\u.log").find("BOX ｱﾝｲﾝｽﾄｰﾙに失敗しました。"), std::string::npos);
     os.DeleteFile("C:\\Media\\Setup.inf");
     EXPECT_EQ(run("/S"), 2);
     os.HoldMutexElsewhere("VIVADU");
