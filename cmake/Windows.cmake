@@ -1,5 +1,7 @@
 # Windows build (MinGW-w64): Setup.exe and the Windows-side tests, which ctest
 # runs through Wine (CMAKE_CROSSCOMPILING_EMULATOR of the toolchain file).
+# The system DLLs the Win32 layer calls. The test and benchmark programs link
+# them directly; Setup.exe delay-loads them (below).
 set(SETUP_WIN32_LIBS comctl32 shell32 shlwapi ole32 oleaut32 uuid gdi32 user32 kernel32)
 add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
 add_link_options(-static -static-libgcc -static-libstdc++)
@@ -8,13 +10,33 @@ file(GLOB_RECURSE SETUP_WIN32_SOURCES CONFIGURE_DEPENDS src/win32/os/*.cpp src/w
 list(FILTER SETUP_WIN32_SOURCES EXCLUDE REGEX "/WinMain\\.cpp$")
 add_library(setup_win32 STATIC ${SETUP_WIN32_SOURCES})
 target_include_directories(setup_win32 PUBLIC src)
-target_link_libraries(setup_win32 PUBLIC setup_core ${SETUP_WIN32_LIBS})
+target_link_libraries(setup_win32 PUBLIC setup_core)
 target_compile_options(setup_win32 PRIVATE ${SETUP_WARNINGS})
 
 enable_language(RC)
 add_executable(Setup WIN32 src/app/win32/WinMain.cpp res/Setup.rc)
 set_target_properties(Setup PROPERTIES OUTPUT_NAME Setup)
-target_link_libraries(Setup PRIVATE setup_win32)
+# Setup.exe may be started from a Downloads folder that holds a DLL named
+# like one of the system's. It imports directly only kernel32 and the C
+# runtime; every other DLL is delay-loaded, so that it is loaded at its first
+# call, after the start-up has limited the search to the system folder (a
+# DLL's own imports are resolved by the search order in force when it loads).
+# The delay-load libraries are made from MinGW-w64's import libraries.
+find_program(SETUP_DLLTOOL NAMES ${CMAKE_SYSTEM_PROCESSOR}-w64-mingw32-dlltool REQUIRED)
+find_program(SETUP_NM NAMES ${CMAKE_SYSTEM_PROCESSOR}-w64-mingw32-nm REQUIRED)
+set(SETUP_DELAY_LIBS)
+foreach(dll advapi32 comctl32 gdi32 ole32 shell32 user32)
+  set(delay_lib ${CMAKE_BINARY_DIR}/delay/lib${dll}.a)
+  add_custom_command(OUTPUT ${delay_lib}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/delay
+    COMMAND bash ${CMAKE_SOURCE_DIR}/cmake/delay-import.sh ${SETUP_DLLTOOL} ${SETUP_NM}
+            ${CMAKE_FIND_ROOT_PATH}/lib/lib${dll}.a ${dll}.dll ${delay_lib}
+    DEPENDS ${CMAKE_SOURCE_DIR}/cmake/delay-import.sh)
+  list(APPEND SETUP_DELAY_LIBS ${delay_lib})
+endforeach()
+add_custom_target(delay_imports DEPENDS ${SETUP_DELAY_LIBS})
+add_dependencies(Setup delay_imports)
+target_link_libraries(Setup PRIVATE setup_win32 ${SETUP_DELAY_LIBS} uuid delayimp)
 target_compile_options(Setup PRIVATE ${SETUP_WARNINGS} -municode)
 target_link_options(Setup PRIVATE -municode -mwindows)
 
@@ -29,7 +51,7 @@ if(NOT SETUP_NO_TESTS)
   if(SETUP_CONTRACT_WIN_SOURCES)
     add_executable(contract_win32_tests ${SETUP_CONTRACT_WIN_SOURCES})
     target_include_directories(contract_win32_tests PRIVATE tests tests/contract)
-    target_link_libraries(contract_win32_tests PRIVATE setup_win32 gtest gtest_main)
+    target_link_libraries(contract_win32_tests PRIVATE setup_win32 ${SETUP_WIN32_LIBS} gtest gtest_main)
     target_compile_options(contract_win32_tests PRIVATE ${SETUP_WARNINGS})
     add_test(NAME contract_win32_tests COMMAND contract_win32_tests)
   endif()
@@ -40,7 +62,7 @@ if(NOT SETUP_NO_TESTS)
     # The dialog templates are linked in so window tests need no Setup.exe.
     add_executable(win32_tests ${SETUP_WIN_TEST_SOURCES} res/Setup.rc)
     target_include_directories(win32_tests PRIVATE tests)
-    target_link_libraries(win32_tests PRIVATE setup_win32 gtest gtest_main)
+    target_link_libraries(win32_tests PRIVATE setup_win32 ${SETUP_WIN32_LIBS} gtest gtest_main)
     target_compile_options(win32_tests PRIVATE ${SETUP_WARNINGS})
     add_test(NAME win32_tests COMMAND win32_tests)
   endif()
@@ -62,6 +84,12 @@ if(NOT SETUP_NO_TESTS)
   target_compile_options(e2e_game PRIVATE ${SETUP_WARNINGS} -municode)
   target_link_options(e2e_game PRIVATE -municode -mwindows)
 
+  # Planted beside Setup.exe under the names of system DLLs; records any load.
+  add_library(e2e_planted SHARED tests/e2e/planted/Planted.cpp)
+  set_target_properties(e2e_planted PROPERTIES PREFIX "")
+  target_link_options(e2e_planted PRIVATE -static-libstdc++ -static-libgcc)
+  target_compile_options(e2e_planted PRIVATE ${SETUP_WARNINGS})
+
   add_test(NAME e2e_launcher
     COMMAND bash ${CMAKE_SOURCE_DIR}/tests/e2e/run.sh ${CMAKE_BINARY_DIR})
   set_tests_properties(e2e_launcher PROPERTIES TIMEOUT 900)
@@ -69,7 +97,7 @@ endif()
 
 # ---- Benchmarks: not tests; bench/run.sh builds the trees and runs them ------
 add_executable(bench_engine bench/bench_engine.cpp)
-target_link_libraries(bench_engine PRIVATE setup_win32 psapi)
+target_link_libraries(bench_engine PRIVATE setup_win32 ${SETUP_WIN32_LIBS} psapi)
 target_compile_options(bench_engine PRIVATE ${SETUP_WARNINGS} -municode)
 target_link_options(bench_engine PRIVATE -municode)
 add_executable(bench_startup bench/bench_startup.cpp)

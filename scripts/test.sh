@@ -42,10 +42,12 @@ ctest --test-dir build/fuzz --output-on-failure -R '^fuzz_'
 step "i686 Setup.exe (built, not run: no 32-bit support here)"
 configure mingw32
 cmake --build build/mingw32 -j "$jobs" --target Setup
+bash scripts/check-imports.sh build/mingw32/Setup.exe
 
 step "x86_64 Setup.exe and the Windows-side tests under Wine"
 configure mingw64
 cmake --build build/mingw64 -j "$jobs"
+bash scripts/check-imports.sh build/mingw64/Setup.exe
 # Set before anything is started, so a failure on the way leaves neither the
 # prefix's server nor the X server behind.
 trap 'bash "$root/scripts/wine-env.sh" stop test || true; bash "$root/scripts/xvfb.sh" stop || true' EXIT

@@ -4,7 +4,7 @@
 #
 #   tests/e2e/run.sh [BUILD_DIR] [SCENARIO...]
 #
-# BUILD_DIR holds Setup.exe, e2e_driver.exe and e2e_game.exe (default
+# BUILD_DIR holds Setup.exe, e2e_driver.exe, e2e_game.exe and e2e_planted.dll (default
 # $SETUP_E2E_BUILD, else build/mingw64); this script builds nothing. SCENARIO
 # is a name from tests/e2e/scenarios (without .txt) or a path; default: all.
 # Each scenario gets a fresh copy of a template Wine prefix and its own Xvfb;
@@ -23,9 +23,9 @@ if [ $# -gt 0 ] && [ -d "$1" ]; then
     shift
 fi
 build="$(cd "$build" 2>/dev/null && pwd)" || { echo "e2e: no build folder $build" >&2; exit 2; }
-for exe in Setup.exe e2e_driver.exe e2e_game.exe; do
+for exe in Setup.exe e2e_driver.exe e2e_game.exe e2e_planted.dll; do
     if [ ! -f "$build/$exe" ]; then
-        echo "e2e: $build/$exe is missing (build the Setup, e2e_driver and e2e_game targets)" >&2
+        echo "e2e: $build/$exe is missing (build the Setup, e2e_driver, e2e_game and e2e_planted targets)" >&2
         exit 2
     fi
 done
@@ -171,7 +171,7 @@ run_scenario() {  # scenario file
     chmod a-w "$medium/Save/save.dat"
     # A scenario that needs a medium of its own changes it here.
     local stage="${file%.txt}.stage.sh"
-    if [ -f "$stage" ] && ! bash "$stage" "$medium" >>"$out/runner.log" 2>&1; then
+    if [ -f "$stage" ] && ! bash "$stage" "$medium" "$build" >>"$out/runner.log" 2>&1; then
         echo "e2e: $stage failed" >"$out/driver.log"
         return 1
     fi
