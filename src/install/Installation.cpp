@@ -51,9 +51,12 @@ public:
     }
 
 private:
+    // A type no slot stands for installs nothing and measures nothing.
+    bool KnownType() const { return type_ >= kSetupMinimum && type_ < kSetupTypeCount; }
+
     template <typename Entry>
     bool TakesPart(const Entry& entry) const {
-        return type_ >= kSetupMinimum && type_ < kSetupTypeCount && entry.TypeFlags[type_] != 0;
+        return KnownType() && entry.TypeFlags[type_] != 0;
     }
 
     std::string BaseDirectory() {
@@ -117,8 +120,7 @@ private:
     }
 
     bool CopyFiles(const std::string& installPath) {
-        StartPhase("ﾌｧｲﾙのｺﾋﾟｰ中...",
-                   type_ >= kSetupMinimum && type_ < kSetupTypeCount ? ctx_.FileCounts[type_] : 0);
+        StartPhase("ﾌｧｲﾙのｺﾋﾟｰ中...", KnownType() ? ctx_.FileCounts[type_] : 0);
         const std::string base = BaseDirectory();
 
         for (const FileEntry& entry : lists_.Files) {
@@ -280,8 +282,9 @@ private:
         }
         const std::string name = ProgramsEntryName(ctx_.REG_ROOT_KEY_NAME);
         const std::string key = Format("%s\\%s", kProgramsEntries, name.c_str());
-        const ProgramsEntry entry = DescribeProgramsEntry(
-            ctx_, installPath, ctx_.RequiredBytes[type_], folder + "\\" + kUninstallerName);
+        const ProgramsEntry entry =
+            DescribeProgramsEntry(ctx_, installPath, KnownType() ? ctx_.RequiredBytes[type_] : 0,
+                                  folder + "\\" + kUninstallerName);
         record_->ProgramsEntry(name);
         Os& os = env_.os;
         TextSink* trace = env_.trace();

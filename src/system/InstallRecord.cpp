@@ -14,12 +14,17 @@ namespace {
 constexpr char kHeader[] = "SETUP RECORD 1";
 constexpr char kRecordsFolder[] = "SetupRecords";
 
+// A record's name without ".txt", which also names its uninstaller's folder.
+std::string RecordStem(uint64_t hash, int n) {
+    return Format("%016" PRIx64 "-%d", hash, n);
+}
+
 // A name for a new record of the key; records are found by what they say,
 // never by their names.
 std::string RecordName(const std::string& key, int n) {
     uint64_t hash = 14695981039346656037ull;
     for (char c : key) hash = (hash ^ static_cast<unsigned char>(c)) * 1099511628211ull;
-    return Format("%016" PRIx64 "-%d.txt", hash, n);
+    return RecordStem(hash, n) + ".txt";
 }
 
 // Whether two texts name one folder: by identity where both are there, else
@@ -148,13 +153,12 @@ bool RemoveUninstallerFolder(Os& os, const std::string& folder) {
     const std::string records = InstallRecordsFolder(os);
     const size_t slash = folder.find_last_of('\\');
     const std::string name = slash == std::string::npos ? std::string() : folder.substr(slash + 1);
-    unsigned long long hash = 0;
+    uint64_t hash = 0;
     int n = 0;
-    char end = 0;
     const bool ours = !records.empty() && slash != std::string::npos &&
                       os.CompareStringOrdinal(folder.substr(0, slash), records, true) == 0 &&
-                      std::sscanf(name.c_str(), "%16llx-%d%c", &hash, &n, &end) == 2 &&
-                      name == Format("%016llx-%d", hash, n);
+                      std::sscanf(name.c_str(), "%16" SCNx64 "-%d", &hash, &n) == 2 &&
+                      name == RecordStem(hash, n);
     const uint32_t attributes = os.GetFileAttributes(folder);
     if (!ours || attributes == win::INVALID_FILE_ATTRIBUTES_ ||
         (attributes & win::FILE_ATTRIBUTE_DIRECTORY_) == 0 ||

@@ -1,5 +1,6 @@
 #include "uninstall/Uninstallation.h"
 
+#include <algorithm>
 #include <memory>
 #include <vector>
 
@@ -130,17 +131,14 @@ private:
     // the entries itself only when the installation made it and nothing else
     // is in it now.
     void RemoveProgramsEntry(const std::string& name, const std::vector<std::string>& madeKeys) {
-        if (name != ProgramsEntryName(ctx_.REG_ROOT_KEY_NAME) ||
-            name.find('\\') != std::string::npos) {
-            return;
-        }
+        if (name != ProgramsEntryName(ctx_.REG_ROOT_KEY_NAME)) return;
         DeleteRegistryKey(env_.os, env_.trace(), HKEY_CURRENT_USER_,
                           Format("%s\\%s", kProgramsEntries, name.c_str()));
-        for (const std::string& made : madeKeys) {
-            if (env_.os.CompareStringOrdinal(made, kProgramsEntries, true) == 0) {
-                DeleteEmptyRegistryKey(env_.os, HKEY_CURRENT_USER_, kProgramsEntries);
-            }
-        }
+        const bool madeEntries =
+            std::any_of(madeKeys.begin(), madeKeys.end(), [this](const std::string& made) {
+                return env_.os.CompareStringOrdinal(made, kProgramsEntries, true) == 0;
+            });
+        if (madeEntries) DeleteEmptyRegistryKey(env_.os, HKEY_CURRENT_USER_, kProgramsEntries);
     }
 
     // A program cannot remove its own file while it runs: the uninstaller
