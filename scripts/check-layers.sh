@@ -19,6 +19,7 @@ layers=(
   "launch     3 src/launch/"
   "ui         3 src/ui/"
   "os-win32   4 src/win32/os/"
+  "os-sim     4 src/sim/"
   "ui-win32   5 src/win32/ui/"
   "app        6 src/app/"
   "app-win32  7 src/app/win32/"

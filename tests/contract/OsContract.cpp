@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-#include "support/Utf16.h"
+#include "core/Utf16.h"
 
 namespace setup {
 

@@ -4,7 +4,7 @@
 #include "fakes/BmpBuilder.h"
 #include "launch/Launch.h"
 #include "support/SetupFixture.h"
-#include "support/Utf16.h"
+#include "core/Utf16.h"
 #include "ui/Launcher.h"
 
 namespace setup {

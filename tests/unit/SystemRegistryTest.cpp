@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "support/SetupFixture.h"
-#include "support/Utf16.h"
+#include "core/Utf16.h"
 #include "system/Registry.h"
 
 namespace setup {

@@ -20,7 +20,7 @@
 #include "support/ShellLinkReader.h"
 #include "support/ShownBox.h"
 #include "support/TempTree.h"
-#include "support/Utf16.h"
+#include "core/Utf16.h"
 
 namespace setup {
 namespace {

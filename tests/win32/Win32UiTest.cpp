@@ -22,7 +22,7 @@
 #include "resource.h"
 #include "support/ShownBox.h"
 #include "support/TempTree.h"
-#include "support/Utf16.h"
+#include "core/Utf16.h"
 #include "win32/ui/Dialog.h"
 
 namespace setup {

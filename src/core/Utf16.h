@@ -1,5 +1,6 @@
-// UTF-16LE bytes as the registry stores REG_SZ data, for the tests on both
-// sides (the product converts at the W-function boundary; see core/Text.h).
+// UTF-16LE bytes as the registry stores REG_SZ data: for the simulated
+// machine's registry and the tests on both sides (the real Os converts at the
+// W-function boundary; see core/Text.h).
 #pragma once
 
 #include <cstdint>
