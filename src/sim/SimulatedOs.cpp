@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <list>
 #include <stdexcept>
+#include <unordered_map>
 
 #include "core/Text.h"
 
@@ -65,21 +67,49 @@ bool SameName(std::string_view a, std::string_view b) {
     return Fold16(a) == Fold16(b);
 }
 
-// The entry of a folder or key with that name.
-template <typename T>
-T* Named(const std::vector<std::unique_ptr<T>>& entries, std::string_view name) {
-    for (const auto& entry : entries) {
-        if (SameName(entry->name, name)) return entry.get();
+// A name as the machine looks it up: its uppercase.
+std::string NameKey(std::string_view name) {
+    if (IsAscii(name)) {
+        std::string key(name);
+        for (char& c : key) {
+            if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+        }
+        return key;
     }
-    return nullptr;
+    return Fold(name);
 }
 
+// The entries of a folder or key, in the order they were made, each found by
+// its name in constant time, so a folder of a hundred thousand files is
+// filled and emptied in linear time.
 template <typename T>
-void Erase(std::vector<std::unique_ptr<T>>& entries, const T* entry) {
-    entries.erase(std::remove_if(entries.begin(), entries.end(),
-                                 [entry](const auto& e) { return e.get() == entry; }),
-                  entries.end());
-}
+class Entries {
+public:
+    T* Named(std::string_view name) const {
+        const auto it = index_.find(NameKey(name));
+        return it == index_.end() ? nullptr : it->second->get();
+    }
+    T* Add(std::unique_ptr<T> entry) {
+        T* added = entry.get();
+        list_.push_back(std::move(entry));
+        index_[NameKey(added->name)] = std::prev(list_.end());
+        return added;
+    }
+    void Erase(const T* entry) {
+        const auto it = index_.find(NameKey(entry->name));
+        if (it == index_.end() || it->second->get() != entry) return;
+        list_.erase(it->second);
+        index_.erase(it);
+    }
+    bool empty() const { return list_.empty(); }
+    size_t size() const { return list_.size(); }
+    auto begin() const { return list_.begin(); }
+    auto end() const { return list_.end(); }
+
+private:
+    std::list<std::unique_ptr<T>> list_;
+    std::unordered_map<std::string, typename std::list<std::unique_ptr<T>>::iterator> index_;
+};
 
 // '*' any run; '?' one UTF-16 unit other than '.', or none at a '.' or at
 // the end of the name; both already folded.
@@ -181,17 +211,16 @@ struct SimulatedOs::Node {
     std::string content;
     std::optional<uint64_t> size;
     Node* parent = nullptr;
-    std::vector<std::unique_ptr<Node>> children;
+    Entries<Node> children;
     std::string linkTarget;  // a junction or symbolic link: the absolute path it points to
     std::optional<ShellLinkData> shortcut;  // saved by SaveShellLink; dropped when rewritten
     uint32_t volumeSerial = 0;              // the drive's
     uint64_t index = 0;                     // unique on the drive, kept for the node's life
     uint64_t indexesGiven = 0;              // a drive root: the last index it gave out
 
-    Node* Child(std::string_view childName) const { return Named(children, childName); }
+    Node* Child(std::string_view childName) const { return children.Named(childName); }
     Node* AddChild(const std::string& childName, bool isFolder, uint32_t attrs) {
-        children.push_back(std::make_unique<Node>(childName, isFolder, attrs, this));
-        Node* child = children.back().get();
+        Node* child = children.Add(std::make_unique<Node>(childName, isFolder, attrs, this));
         Node* root = this;
         while (root->parent) root = root->parent;
         child->volumeSerial = root->volumeSerial;
@@ -203,10 +232,10 @@ struct SimulatedOs::Node {
 
 struct SimulatedOs::Key {
     std::string name;
-    std::vector<std::unique_ptr<Key>> subkeys;
+    Entries<Key> subkeys;
     std::vector<std::pair<std::string, RegValue>> values;
 
-    Key* Sub(std::string_view subName) const { return Named(subkeys, subName); }
+    Key* Sub(std::string_view subName) const { return subkeys.Named(subName); }
     RegValue* Value(std::string_view valueName) {
         for (auto& value : values) {
             if (SameName(value.first, valueName)) return &value.second;
@@ -228,8 +257,9 @@ struct SimulatedOs::Key {
             Key* next = key->Sub(part);
             if (!next && !created) return nullptr;
             if (!next) {
-                key->subkeys.push_back(std::make_unique<Key>(Key{part, {}, {}}));
-                next = key->subkeys.back().get();
+                auto made = std::make_unique<Key>();
+                made->name = part;
+                next = key->subkeys.Add(std::move(made));
                 *created = true;
             }
             key = next;
@@ -470,7 +500,7 @@ bool SimulatedOs::Remove(const char* method, const std::string& path, bool folde
     if (folder && Canonical(m_currentDirectory) == Canonical(path)) {
         return Fail(ERROR_SHARING_VIOLATION);
     }
-    Erase(found.parent->children, found.node);
+    found.parent->children.Erase(found.node);
     return true;
 }
 
@@ -499,7 +529,7 @@ bool SimulatedOs::CopyFileWithProgress(const std::string& from, const std::strin
     if (auto error = TakeFailure("CopyFileWithProgress", from, to)) {
         // A chunk failed: the half-written target is deleted.
         Lookup written = Find(to);
-        Erase(written.parent->children, written.node);
+        written.parent->children.Erase(written.node);
         return Fail(*error);
     }
     // One report per started mebibyte, as a chunked copy gives them.
@@ -793,7 +823,7 @@ long SimulatedOs::RegDeleteKey(RegKey root, const std::string& subKey) {
     if (!victim->subkeys.empty() && m_version.platformId != win::VER_PLATFORM_WIN32_WINDOWS_) {
         return static_cast<long>(win::ERROR_ACCESS_DENIED_);
     }
-    Erase(parent->subkeys, victim);
+    parent->subkeys.Erase(victim);
     return 0;
 }
 
