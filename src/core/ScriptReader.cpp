@@ -31,12 +31,11 @@ int SectionNumber(const std::string& name) {
     return kSectionNone;
 }
 
-void StoreSetupValue(SetupContext& ctx, const std::string& key, const std::string& value) {
-    struct Field {
-        const char* key;
-        std::string SetupContext::*member;
-    };
-    static const Field kFields[] = {
+struct SetupField {
+    const char* key;
+    std::string SetupContext::*member;
+};
+const SetupField kSetupFields[] = {
         {"TITLE_BMP", &SetupContext::TITLE_BMP},
         {"BRAND_NAME", &SetupContext::BRAND_NAME},
         {"GAME_NAME", &SetupContext::GAME_NAME},
@@ -44,8 +43,10 @@ void StoreSetupValue(SetupContext& ctx, const std::string& key, const std::strin
         {"INSTALL_DIR", &SetupContext::INSTALL_DIR},
         {"REG_ROOT_KEY_NAME", &SetupContext::REG_ROOT_KEY_NAME},
         {"GAME_EXE_NAME", &SetupContext::GAME_EXE_NAME},
-    };
-    for (const Field& field : kFields) {
+};
+
+void StoreSetupValue(SetupContext& ctx, const std::string& key, const std::string& value) {
+    for (const SetupField& field : kSetupFields) {
         if (key == field.key) {
             ctx.*field.member = value;
             return;
@@ -55,11 +56,20 @@ void StoreSetupValue(SetupContext& ctx, const std::string& key, const std::strin
 
 }  // namespace
 
+bool IsSetupKey(const std::string& key) {
+    for (const SetupField& field : kSetupFields) {
+        if (key == field.key) return true;
+    }
+    return false;
+}
+
 int ScanLine(std::string_view line, std::string_view format,
-             const std::vector<ScanTarget>& targets) {
+             const std::vector<ScanTarget>& targets, ScanResult* result) {
     size_t pos = 0;
     size_t next = 0;
     bool quoted = false;  // spans fields: a quote left open runs on to the end of the line
+    bool lost = false;    // a separator was not found: the fields after it are not given
+    ScanResult scan;
     const auto nextTarget = [&]() -> const ScanTarget* {
         return next < targets.size() ? &targets[next++] : nullptr;
     };
@@ -67,11 +77,16 @@ int ScanLine(std::string_view line, std::string_view format,
     for (size_t f = 0; f < format.size(); ++f) {
         if (format[f] != '%') {
             const size_t at = line.find(format[f], pos);
+            lost = lost || at == std::string_view::npos;
             pos = at == std::string_view::npos ? line.size() : at + 1;
             continue;
         }
         if (f + 1 >= format.size()) break;
         const char conversion = format[++f];
+        if (conversion == 's' || conversion == 'd') {
+            ++scan.wanted;
+            if (!lost) ++scan.fields;
+        }
         if (conversion == 's') {
             const ScanTarget* target = nextTarget();
             const bool hasStop = f + 1 < format.size();
@@ -95,6 +110,8 @@ int ScanLine(std::string_view line, std::string_view format,
         }
         // Any other conversion takes no destination and consumes nothing.
     }
+    scan.openQuote = quoted;
+    if (result) *result = scan;
     return 0;
 }
 
@@ -138,7 +155,8 @@ EntryAction ParseEntryAction(int section, const std::string& word) {
     return section == kSectionFiles ? EntryAction::kCopy : EntryAction::kUnknown;
 }
 
-int ReadSetupScript(SetupEnv& env, ScriptLists& lists, int section) {
+int ReadSetupScript(SetupEnv& env, ScriptLists& lists, int section,
+                    std::vector<ScriptLine>* lines) {
     SetupContext& ctx = env.ctx;
     std::string bytes;
     if (!env.os.ReadFile("Setup.inf", bytes)) {
@@ -148,7 +166,10 @@ int ReadSetupScript(SetupEnv& env, ScriptLists& lists, int section) {
     ctx.Trace("\n");
 
     int current = kSectionNone;
+    int number = 1;
     for (const std::string& raw : SplitScriptLines(bytes)) {
+        const int lineNumber = number;
+        if (!raw.empty() && raw.back() == '\n') ++number;
         // Lines are cut on the raw bytes; only then is the text decoded, so
         // every rule below sees characters, never half of one. A NUL byte
         // ends the line: past it no path or name could reach the system as
@@ -156,18 +177,36 @@ int ReadSetupScript(SetupEnv& env, ScriptLists& lists, int section) {
         const std::string line =
             env.os.DecodeCp932(std::string_view(raw).substr(0, raw.find('\0')));
         if (line.empty() || line[0] == '\n' || line[0] == ';') continue;
+        ScriptLine* note = nullptr;
+        if (lines) {
+            lines->push_back(ScriptLine{});
+            note = &lines->back();
+            note->number = lineNumber;
+            note->text = line.substr(0, line.find('\n'));
+            note->section = current;
+        }
         if (line[0] == '[') {
             std::string name;
-            ScanLine(line, "[%s]\n", {name});
+            ScanLine(line, "[%s]\n", {name}, note ? &note->scan : nullptr);
             current = SectionNumber(name);
+            if (note) {
+                note->kind = ScriptLineKind::kHeader;
+                note->section = current;
+                note->name = name;
+            }
             continue;
         }
-        if (current == kSectionNone || (section != kSectionAll && current != section)) continue;
+        if (current == kSectionNone || (section != kSectionAll && current != section)) {
+            if (note) note->kind = ScriptLineKind::kOutside;
+            continue;
+        }
+        ScanResult* scan = note ? &note->scan : nullptr;
 
         switch (current) {
         case kSectionSetup: {
             std::string key, value;
-            ScanLine(line, "%s=%s\n", {key, value});
+            ScanLine(line, "%s=%s\n", {key, value}, scan);
+            if (note) note->name = key;
             ctx.Trace("%s: %s\n", key.c_str(), value.c_str());
             StoreSetupValue(ctx, key, value);
             break;
@@ -176,7 +215,9 @@ int ReadSetupScript(SetupEnv& env, ScriptLists& lists, int section) {
             FileEntry e;
             ScanLine(line, "%s:%s:%d:%d:%d:%s:%s\n",
                      {e.Action, e.Source, e.TypeFlags[0], e.TypeFlags[1], e.TypeFlags[2], e.Target,
-                      e.LinkName});
+                      e.LinkName},
+                     scan);
+            if (note) note->entry = static_cast<int>(lists.Files.size());
             ctx.Trace("FILES : %s:%s:%d:%d:%d:%s:%s\n", e.Action.c_str(), e.Source.c_str(),
                       e.TypeFlags[0], e.TypeFlags[1], e.TypeFlags[2], e.Target.c_str(),
                       e.LinkName.c_str());
@@ -188,7 +229,9 @@ int ReadSetupScript(SetupEnv& env, ScriptLists& lists, int section) {
             RegistryEntry e;
             ScanLine(line, "%s:%s:%d:%d:%d:%d:%s\n",
                      {e.Action, e.KeyPath, e.TypeFlags[0], e.TypeFlags[1], e.TypeFlags[2], e.Number,
-                      e.Text});
+                      e.Text},
+                     scan);
+            if (note) note->entry = static_cast<int>(lists.Registry.size());
             ctx.Trace("REG : %s:%s:%d:%d:%d:%d:%s\n", e.Action.c_str(), e.KeyPath.c_str(),
                       e.TypeFlags[0], e.TypeFlags[1], e.TypeFlags[2], e.Number, e.Text.c_str());
             e.Kind = ParseEntryAction(kSectionRegistory, e.Action);
@@ -197,7 +240,8 @@ int ReadSetupScript(SetupEnv& env, ScriptLists& lists, int section) {
         }
         case kSectionUninstall: {
             UninstallEntry e;
-            ScanLine(line, "%s:%s\n", {e.Action, e.Target});
+            ScanLine(line, "%s:%s\n", {e.Action, e.Target}, scan);
+            if (note) note->entry = static_cast<int>(lists.Uninstall.size());
             ctx.Trace("UNINST : %s:%s\n", e.Action.c_str(), e.Target.c_str());
             e.Kind = ParseEntryAction(kSectionUninstall, e.Action);
             lists.Uninstall.push_back(std::move(e));

@@ -22,8 +22,25 @@ namespace setup {
 namespace {
 
 constexpr char kCaption[] = "ｱﾝｲﾝｽﾄｰﾙ";
-constexpr char kMenuDirPlaceholder[] = "<MENU DIR>";
-constexpr char kRegRootPlaceholder[] = "<REG ROOT>";
+
+// Targets are used whole, never cut; the guards refuse what is too long.
+std::string Expand(const std::string& text, const char* placeholder, const std::string& value) {
+    std::string expanded = ReplaceAll(text, placeholder, value);
+    return TrimTrailingBackslashes(expanded);
+}
+std::string InstallTargetOf(const SetupContext& ctx, const UninstallEntry& entry) {
+    return Expand(entry.Target, kInstallDirPlaceholder, ctx.TargetDir);
+}
+std::string RegistryKeyOf(const SetupContext& ctx, const UninstallEntry& entry) {
+    return Expand(Format("SOFTWARE\\%s", entry.Target.c_str()), kRegRootPlaceholder,
+                  ctx.REG_ROOT_KEY_NAME);
+}
+std::string MenuFolderOf(const SetupContext& ctx) {
+    return Format("%s\\%s", ctx.UserProgramFolderDir.c_str(), ctx.MENU_NAME.c_str());
+}
+std::string MenuTargetOf(const SetupContext& ctx, const UninstallEntry& entry) {
+    return Expand(entry.Target, kMenuDirPlaceholder, MenuFolderOf(ctx));
+}
 
 // A junction or symbolic link goes as the link itself; what it points to is
 // not ours. Its attributes are left alone: setting them could reach the target.
@@ -179,25 +196,14 @@ private:
         ctx_.Trace("CLEANUP %s\n", folder.c_str());
     }
 
-    // Targets are used whole, never cut; the guards refuse what is too long.
-    static std::string Expand(const std::string& text, const char* placeholder,
-                              const std::string& value) {
-        std::string expanded = ReplaceAll(text, placeholder, value);
-        return TrimTrailingBackslashes(expanded);
-    }
     std::string InstallTarget(const UninstallEntry& entry) const {
-        return Expand(entry.Target, kInstallDirPlaceholder, ctx_.TargetDir);
+        return InstallTargetOf(ctx_, entry);
     }
     std::string RegistryKey(const UninstallEntry& entry) const {
-        return Expand(Format("SOFTWARE\\%s", entry.Target.c_str()), kRegRootPlaceholder,
-                      ctx_.REG_ROOT_KEY_NAME);
+        return RegistryKeyOf(ctx_, entry);
     }
-    std::string MenuFolder() const {
-        return Format("%s\\%s", ctx_.UserProgramFolderDir.c_str(), ctx_.MENU_NAME.c_str());
-    }
-    std::string MenuTarget(const UninstallEntry& entry) const {
-        return Expand(entry.Target, kMenuDirPlaceholder, MenuFolder());
-    }
+    std::string MenuFolder() const { return MenuFolderOf(ctx_); }
+    std::string MenuTarget(const UninstallEntry& entry) const { return MenuTargetOf(ctx_, entry); }
     // A target written from a placeholder stays within the folder the
     // placeholder names: "<INSTALL DIR>\..\月の庭" or "<INSTALL DIR>2" would
     // reach another product.
@@ -461,6 +467,20 @@ int DeleteTree(SetupEnv& env, const std::string& folder, ProgressWindow& progres
     if (!WalkTree(env.os, longPath + "\\*.*", removal)) return 0;
     removal.RemoveFolder(longPath);
     return 1;
+}
+
+std::string UninstallTarget(const SetupContext& ctx, const UninstallEntry& entry) {
+    switch (entry.Kind) {
+    case EntryAction::kDeleteFile:
+    case EntryAction::kDeleteDir:
+        return InstallTargetOf(ctx, entry);
+    case EntryAction::kDeleteMenu:
+        return MenuTargetOf(ctx, entry);
+    case EntryAction::kDeleteReg:
+        return RegistryKeyOf(ctx, entry);
+    default:
+        return std::string();
+    }
 }
 
 }  // namespace setup

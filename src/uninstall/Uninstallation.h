@@ -15,6 +15,11 @@ namespace setup {
 // has been shown; the caller adds its own and ends the program).
 int RunUninstallation(SetupEnv& env, ScriptLists& lists);
 
+// What an [Uninstall] entry acts on, as the run expands it: a path (DELETE
+// FILE, DELETE DIR, DELETE MENU) or a key below HKEY_CURRENT_USER (DELETE
+// REG); empty for an entry the run passes over.
+std::string UninstallTarget(const SetupContext& ctx, const UninstallEntry& entry);
+
 // Removes `folder` with everything in it, stepping `progress` once for each
 // file it tries to delete. Read-only attributes are cleared; a junction or
 // symbolic link inside is removed as a link, never followed. 1 when the
