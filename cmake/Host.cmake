@@ -3,6 +3,10 @@
 find_package(GTest REQUIRED)
 include(GoogleTest)
 
+add_executable(setup-check src/check/host/main.cpp)
+target_link_libraries(setup-check PRIVATE setup_check)
+target_compile_options(setup-check PRIVATE ${SETUP_WARNINGS})
+
 file(GLOB SETUP_FAKE_SOURCES CONFIGURE_DEPENDS tests/fakes/*.cpp)
 add_library(setup_fakes STATIC ${SETUP_FAKE_SOURCES})
 target_include_directories(setup_fakes PUBLIC tests src)

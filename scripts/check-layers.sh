@@ -23,6 +23,7 @@ layers=(
   "ui-win32   5 src/win32/ui/"
   "app        6 src/app/"
   "app-win32  7 src/app/win32/"
+  "check      7 src/check/"
 )
 
 # Sets `layer` and `rank` for a path; returns 1 for a path in no layer.

@@ -1102,6 +1102,14 @@ std::vector<std::string> SimulatedOs::SubKeys(RegKey root, const std::string& ke
     return names;
 }
 
+std::vector<std::string> SimulatedOs::ValueNames(RegKey root, const std::string& keyPath) const {
+    std::vector<std::string> names;
+    if (const Key* key = KeyAt(root, keyPath)) {
+        for (const auto& value : key->values) names.push_back(value.first);
+    }
+    return names;
+}
+
 void SimulatedOs::SetEnv(const std::string& name, const std::string& value) {
     m_env[Fold(name)] = value;
 }

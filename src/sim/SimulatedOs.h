@@ -210,6 +210,8 @@ public:
                                         const std::string& name) const;
     // Subkey names of a key, in creation order.
     std::vector<std::string> SubKeys(RegKey root, const std::string& keyPath) const;
+    // Value names of a key, in creation order.
+    std::vector<std::string> ValueNames(RegKey root, const std::string& keyPath) const;
     // Handles opened or created and not closed yet.
     int OpenKeyCount() const { return static_cast<int>(m_openKeys.size()); }
 

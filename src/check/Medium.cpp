@@ -1,0 +1,200 @@
+#include "check/Medium.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <system_error>
+
+#include "core/Text.h"
+
+namespace fs = std::filesystem;
+
+namespace setup {
+
+namespace {
+
+std::string Utf8Of(const fs::path& path) {
+    const auto text = path.u8string();
+    return std::string(text.begin(), text.end());
+}
+
+bool ValidUtf8(const std::string& text) {
+    return Utf16ToUtf8(Utf8ToUtf16(text)) == text;
+}
+
+bool IsReservedDeviceName(const std::string& name) {
+    std::string stem = name.substr(0, name.find('.'));
+    while (!stem.empty() && stem.back() == ' ') stem.pop_back();
+    std::transform(stem.begin(), stem.end(), stem.begin(),
+                   [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c; });
+    if (stem == "CON" || stem == "PRN" || stem == "AUX" || stem == "NUL") return true;
+    return stem.size() == 4 && (stem.compare(0, 3, "COM") == 0 || stem.compare(0, 3, "LPT") == 0) &&
+           stem[3] >= '1' && stem[3] <= '9';
+}
+
+// The characters no Windows name holds.
+bool HasForbiddenCharacter(const std::string& name) {
+    return std::any_of(name.begin(), name.end(), [](char c) {
+        return static_cast<unsigned char>(c) < 0x20 ||
+               std::string_view("<>:\"|?*\\/").find(c) != std::string_view::npos;
+    });
+}
+
+std::string Forward(std::string path) {
+    std::replace(path.begin(), path.end(), '\\', '/');
+    return path;
+}
+
+}  // namespace
+
+bool ReadMediumFolder(const std::string& folder, const SimulatedText& text, Medium& out,
+                      std::string& error) {
+    std::error_code ec;
+    const fs::path root = fs::u8path(folder);
+    if (!fs::is_directory(root, ec)) {
+        error = "no such folder: " + folder;
+        return false;
+    }
+    out.folder = folder;
+    fs::recursive_directory_iterator it(root, fs::directory_options::none, ec);
+    if (ec) {
+        error = "cannot read " + folder + ": " + ec.message();
+        return false;
+    }
+    const fs::path canonicalRoot = fs::weakly_canonical(root, ec);
+    std::map<std::u16string, std::string> byUpperPath;  // the system's uppercase -> as named
+    const std::u16string& upper = text.UpperTable();
+    for (; it != fs::recursive_directory_iterator(); it.increment(ec)) {
+        if (ec) {
+            error = "cannot read " + folder + ": " + ec.message();
+            return false;
+        }
+        const fs::directory_entry& entry = *it;
+        const std::string relative = Utf8Of(entry.path().lexically_relative(root));
+        const std::string name = Utf8Of(entry.path().filename());
+        MediumEntry made;
+        made.path = relative;
+        std::replace(made.path.begin(), made.path.end(), '/', '\\');
+        made.hostPath = Utf8Of(entry.path());
+        const bool isLink = entry.is_symlink(ec);
+        made.folder = !isLink && entry.is_directory(ec);
+        const auto leaveOut = [&](const std::string& why) {
+            Add(out.findings, Severity::kError, "medium-name", Forward(relative), 0, why);
+            if (made.folder) it.disable_recursion_pending();
+        };
+        if (!ValidUtf8(name)) {
+            leaveOut("a name that is no valid text: left out of the check, and no Windows "
+                     "file system can hold it as it is");
+            continue;
+        }
+        if (HasForbiddenCharacter(name)) {
+            leaveOut("\"" + name + "\" holds a character no Windows name may hold (< > : \" | ? * \\ "
+                     "/ or a control character): left out of the check");
+            continue;
+        }
+        if (!name.empty() && (name.back() == '.' || name.back() == ' ')) {
+            Add(out.findings, Severity::kError, "medium-name", Forward(relative), 0,
+                "\"" + name + "\" ends in a dot or a blank, which Windows drops: the copy "
+                "would look for or make a file of another name");
+        }
+        if (IsReservedDeviceName(name)) {
+            Add(out.findings, Severity::kError, "medium-name", Forward(relative), 0,
+                "\"" + name + "\" is the name of a device on Windows: no file or folder can "
+                "have it");
+        }
+        if (!SpellsInCp932(text, name)) {
+            Add(out.findings, Severity::kWarning, "medium-cp932", Forward(relative), 0,
+                "\"" + name + "\" has a character code page 932 cannot spell: Setup.inf cannot "
+                "name it, and a Japanese Windows 9x cannot copy it");
+        }
+        std::u16string key = Utf8ToUtf16(made.path);
+        for (char16_t& c : key) c = upper[c];
+        const auto [known, added] = byUpperPath.emplace(key, relative);
+        if (!added) {
+            leaveOut("\"" + relative + "\" and \"" + known->second +
+                     "\" differ only in case: a Windows file system holds only one of them");
+            continue;
+        }
+        if (isLink) {
+            const fs::path target = fs::weakly_canonical(entry.path(), ec);
+            const std::string inside = Utf8Of(target.lexically_relative(canonicalRoot));
+            if (ec || inside.empty() || inside.compare(0, 2, "..") == 0 || !fs::exists(target)) {
+                Add(out.findings, Severity::kWarning, "medium-link", Forward(relative), 0,
+                    "a symbolic link that leads out of the medium or nowhere: left out of the "
+                    "check; a copied medium would not hold it");
+                continue;
+            }
+            made.linkTarget = inside;
+            std::replace(made.linkTarget.begin(), made.linkTarget.end(), '/', '\\');
+        } else if (!made.folder) {
+            made.size = entry.file_size(ec);
+        }
+        out.entries.push_back(std::move(made));
+    }
+    // Links last: their targets exist on the machine before they do.
+    std::stable_partition(out.entries.begin(), out.entries.end(),
+                          [](const MediumEntry& e) { return e.linkTarget.empty(); });
+    return true;
+}
+
+void LoadMedium(const Medium& medium, SimulatedOs& os) {
+    os.AddDrive(kMediumDrive[0]);
+    const std::string longRoot = std::string("\\\\?\\") + kMediumDrive + "\\";
+    for (const MediumEntry& entry : medium.entries) {
+        // The long form keeps a trailing dot or blank, as the medium's own
+        // file system does.
+        const std::string path = longRoot + entry.path;
+        try {
+            if (!entry.linkTarget.empty()) {
+                os.AddLink(path, longRoot + entry.linkTarget);
+            } else if (entry.folder) {
+                os.AddFolder(path);
+            } else {
+                os.AddFile(path);
+                os.SetFileSize(path, entry.size);
+            }
+        } catch (const std::invalid_argument&) {
+            // A name the machine cannot hold was reported when it was read.
+        }
+    }
+}
+
+bool ReadMediumContent(const Medium& medium, SimulatedOs& os, const std::string& path) {
+    std::string final;
+    if (!os.GetFinalPathName(path, final)) return false;
+    const std::string prefix = std::string("\\\\?\\") + kMediumDrive + "\\";
+    if (final.compare(0, prefix.size(), prefix) != 0) return false;
+    const std::string relative = final.substr(prefix.size());
+    for (const MediumEntry& entry : medium.entries) {
+        if (entry.folder || !entry.linkTarget.empty() || entry.path != relative) continue;
+        std::ifstream in(fs::u8path(entry.hostPath), std::ios::binary);
+        std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        os.AddFile(final, bytes);
+        return true;
+    }
+    return false;
+}
+
+bool SpellsInCp932(const SimulatedText& text, const std::string& utf8) {
+    static const std::u16string spelt = [&text] {
+        std::u16string units(0x10000, u'\0');
+        for (char16_t c = 0; c < 0x80; ++c) units[c] = 1;
+        for (char16_t c = 0xFF61; c <= 0xFF9F; ++c) units[c] = 1;
+        for (int lead = 0x81; lead <= 0xFC; ++lead) {
+            if (lead >= 0xA0 && lead <= 0xDF) continue;
+            for (int trail = 0x40; trail <= 0xFC; ++trail) {
+                const char16_t c =
+                    text.DoubleByte(static_cast<uint8_t>(lead), static_cast<uint8_t>(trail));
+                if (c != 0) units[c] = 1;
+            }
+        }
+        return units;
+    }();
+    for (const char16_t c : Utf8ToUtf16(utf8)) {
+        if (!spelt[c]) return false;
+    }
+    return true;
+}
+
+}  // namespace setup
