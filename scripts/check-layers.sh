@@ -64,6 +64,8 @@ while IFS= read -r -d '' file; do
   while IFS=: read -r line text; do
     if [[ $text =~ ^[[:space:]]*#[[:space:]]*include[[:space:]]*\"([^\"]+)\" ]]; then
       name=${BASH_REMATCH[1]}
+      # A table the build generates (from res/) is no layer's.
+      [[ $name == *.inc ]] && ! resolve "$file" "$name" >/dev/null && continue
       target=$(resolve "$file" "$name") || { fail "$file:$line: \"$name\" not found"; continue; }
       classify "$target" || { fail "$file:$line: \"$name\" is in no layer"; continue; }
       if [ "$layer" != "$own_layer" ] && ((rank >= own_rank)); then
