@@ -40,6 +40,12 @@ target_link_libraries(Setup PRIVATE setup_win32 ${SETUP_DELAY_LIBS} uuid delayim
 target_compile_options(Setup PRIVATE ${SETUP_WARNINGS} -municode)
 target_link_options(Setup PRIVATE -municode -mwindows)
 
+# The author's checker as a Windows console program.
+add_executable(SetupCheck src/check/win32/main.cpp)
+target_link_libraries(SetupCheck PRIVATE setup_check user32 kernel32)
+target_compile_options(SetupCheck PRIVATE ${SETUP_WARNINGS} -municode)
+target_link_options(SetupCheck PRIVATE -municode)
+
 if(NOT SETUP_NO_TESTS)
   set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
   set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)

@@ -750,9 +750,9 @@ void CheckInstalled(SimulatedOs& os, SetupContext& ctx, const ScriptView& script
         if (item.compare(0, 7, "folder ") != 0 && Utf16Length(path) > 259 &&
             ++longPaths <= kListed) {
             found.Note(Severity::kWarning, "medium-path-length", 0,
-                       Format("%s has %zu characters, more than the classic limit of 259 under "
+                       Format("%s has %u characters, more than the classic limit of 259 under "
                               "the default install folder: programs that keep it cannot open it",
-                              path.c_str(), Utf16Length(path)),
+                              path.c_str(), static_cast<unsigned>(Utf16Length(path))),
                        type);
         }
     }
@@ -839,8 +839,8 @@ void RoundTrip(const Medium& medium, const SimulatedText& text, const ScriptView
     }
     if (check.leftovers.size() > shown) {
         found.Note(Severity::kWarning, "round-trip-leftover", 0,
-                   Format("and %zu more left behind by the uninstall",
-                          check.leftovers.size() - shown),
+                   Format("and %u more left behind by the uninstall",
+                          static_cast<unsigned>(check.leftovers.size() - shown)),
                    type);
     }
 }

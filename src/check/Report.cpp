@@ -58,8 +58,9 @@ std::string FormatReport(const std::string& medium, const CheckReport& report) {
         std::string trip = type.Clean() ? "clean round trip"
                            : !type.installed ? "not installed"
                            : !type.uninstalled ? "uninstall failed"
-                                               : Format("%zu left behind, %zu never made",
-                                                        type.leftovers.size(), type.neverMade.size());
+                                               : Format("%u left behind, %u never made",
+                                                        static_cast<unsigned>(type.leftovers.size()),
+                                                        static_cast<unsigned>(type.neverMade.size()));
         if (type.bytes < 0) {
             out += Format("%-8s  not measured: a source is missing  %s\n", kTypeNames[t],
                           trip.c_str());
