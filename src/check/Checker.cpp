@@ -711,17 +711,18 @@ void CheckInstalled(SimulatedOs& os, SetupContext& ctx, const ScriptView& script
                           "as the install folder; write <INSTALL DIR> as its text",
                           folder.c_str()),
                    type);
-    } else {
-        const std::string game = InstalledProgramPath(folder, ctx.GAME_EXE_NAME);
-        const uint32_t attributes = os.GetFileAttributes(game);
-        if (attributes == win::INVALID_FILE_ATTRIBUTES_ ||
-            (attributes & win::FILE_ATTRIBUTE_DIRECTORY_)) {
-            found.Note(Severity::kError, "product-game", SetupKeyLine(script.lines, "GAME_EXE_NAME"),
-                       Format("GAME_EXE_NAME \"%s\" is not installed: Run fails with %s",
-                              ctx.GAME_EXE_NAME.c_str(),
-                              Quoted(Format("%s\nを実行できませんでした。", game.c_str())).c_str()),
-                       type);
-        }
+    }
+    // The program the launcher would start, from the folder it would read.
+    const std::string game = InstalledProgramPath(folder.empty() ? ctx.InstallPath : folder,
+                                                  ctx.GAME_EXE_NAME);
+    const uint32_t attributes = os.GetFileAttributes(game);
+    if (attributes == win::INVALID_FILE_ATTRIBUTES_ ||
+        (attributes & win::FILE_ATTRIBUTE_DIRECTORY_)) {
+        found.Note(Severity::kError, "product-game", SetupKeyLine(script.lines, "GAME_EXE_NAME"),
+                   Format("GAME_EXE_NAME \"%s\" is not installed: Run fails with %s",
+                          ctx.GAME_EXE_NAME.c_str(),
+                          Quoted(Format("%s\nを実行できませんでした。", game.c_str())).c_str()),
+                   type);
     }
     size_t longPaths = 0;
     for (const std::string& item : made) {
@@ -778,13 +779,10 @@ void RoundTrip(const Medium& medium, const SimulatedText& text, const ScriptView
     check.files = ctx.FileCounts[type];
     check.bytes = ctx.RequiredBytes[type];
     if (install.exitCode != kActionDone) {
-        {
-            found.Note(Severity::kError, "round-trip-install", 0,
-                       Format("the install stops with %s",
-                              install.boxes.empty() ? "no message"
-                                                    : Quoted(install.boxes.back()).c_str()),
-                       type);
-        }
+        std::string message = "the install stops";
+        for (const std::string& box : install.boxes) message += " with " + Quoted(box);
+        if (install.boxes.empty()) message += " without a message";
+        found.Note(Severity::kError, "round-trip-install", 0, message, type);
         return;
     }
     check.installed = true;
