@@ -6,6 +6,8 @@ include(GoogleTest)
 add_executable(setup-check src/check/host/main.cpp)
 target_link_libraries(setup-check PRIVATE setup_check)
 target_compile_options(setup-check PRIVATE ${SETUP_WARNINGS})
+add_test(NAME setup_check_samples
+  COMMAND bash ${CMAKE_SOURCE_DIR}/tests/check/run.sh $<TARGET_FILE:setup-check>)
 
 file(GLOB SETUP_FAKE_SOURCES CONFIGURE_DEPENDS tests/fakes/*.cpp)
 add_library(setup_fakes STATIC ${SETUP_FAKE_SOURCES})
@@ -15,7 +17,7 @@ target_compile_options(setup_fakes PRIVATE ${SETUP_WARNINGS})
 
 file(GLOB SETUP_UNIT_SOURCES CONFIGURE_DEPENDS tests/unit/*.cpp)
 add_executable(unit_tests ${SETUP_UNIT_SOURCES})
-target_link_libraries(unit_tests PRIVATE setup_fakes GTest::gtest GTest::gtest_main)
+target_link_libraries(unit_tests PRIVATE setup_check setup_fakes GTest::gtest GTest::gtest_main)
 target_compile_options(unit_tests PRIVATE ${SETUP_WARNINGS})
 gtest_discover_tests(unit_tests DISCOVERY_MODE PRE_TEST)
 

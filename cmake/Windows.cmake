@@ -45,6 +45,11 @@ add_executable(SetupCheck src/check/win32/main.cpp)
 target_link_libraries(SetupCheck PRIVATE setup_check user32 kernel32)
 target_compile_options(SetupCheck PRIVATE ${SETUP_WARNINGS} -municode)
 target_link_options(SetupCheck PRIVATE -municode)
+if(NOT SETUP_NO_TESTS)
+  add_test(NAME setup_check_samples
+    COMMAND bash ${CMAKE_SOURCE_DIR}/tests/check/run.sh ${CMAKE_CROSSCOMPILING_EMULATOR}
+            $<TARGET_FILE:SetupCheck>)
+endif()
 
 if(NOT SETUP_NO_TESTS)
   set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)

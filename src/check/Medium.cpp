@@ -41,11 +41,6 @@ bool HasForbiddenCharacter(const std::string& name) {
     });
 }
 
-std::string Forward(std::string path) {
-    std::replace(path.begin(), path.end(), '\\', '/');
-    return path;
-}
-
 }  // namespace
 
 bool ReadMediumFolder(const std::string& folder, const SimulatedText& text, Medium& out,
@@ -63,72 +58,111 @@ bool ReadMediumFolder(const std::string& folder, const SimulatedText& text, Medi
         return false;
     }
     const fs::path canonicalRoot = fs::weakly_canonical(root, ec);
-    std::map<std::u16string, std::string> byUpperPath;  // the system's uppercase -> as named
-    const std::u16string& upper = text.UpperTable();
+    // What the listing gives, in a fixed order, so that every machine reports
+    // the same. A name no Windows can hold is not looked at further: on
+    // Windows itself a device name or a trailing dot reaches something else.
+    struct Found {
+        std::string relative, name, hostPath, linkTarget;
+        bool refused = false, link = false, folder = false, linkOut = false;
+        uint64_t size = 0;
+    };
+    std::vector<Found> found;
     for (; it != fs::recursive_directory_iterator(); it.increment(ec)) {
         if (ec) {
             error = "cannot read " + folder + ": " + ec.message();
             return false;
         }
         const fs::directory_entry& entry = *it;
-        const std::string relative = Utf8Of(entry.path().lexically_relative(root));
-        const std::string name = Utf8Of(entry.path().filename());
-        MediumEntry made;
-        made.path = relative;
-        std::replace(made.path.begin(), made.path.end(), '/', '\\');
-        made.hostPath = Utf8Of(entry.path());
-        const bool isLink = entry.is_symlink(ec);
-        made.folder = !isLink && entry.is_directory(ec);
+        Found f;
+        f.relative = Utf8Of(entry.path().lexically_relative(root));
+        std::replace(f.relative.begin(), f.relative.end(), '\\', '/');
+        f.name = Utf8Of(entry.path().filename());
+        f.hostPath = Utf8Of(entry.path());
+        f.refused = !ValidUtf8(f.name) || HasForbiddenCharacter(f.name) ||
+                    IsReservedDeviceName(f.name) ||
+                    (!f.name.empty() && (f.name.back() == '.' || f.name.back() == ' '));
+        if (f.refused) {
+            it.disable_recursion_pending();
+        } else {
+            f.link = entry.is_symlink(ec);
+            f.folder = !f.link && entry.is_directory(ec);
+            if (f.link) {
+                const fs::path target = fs::weakly_canonical(entry.path(), ec);
+                f.linkTarget = Utf8Of(target.lexically_relative(canonicalRoot));
+                f.linkOut = ec || f.linkTarget.empty() || f.linkTarget.compare(0, 2, "..") == 0 ||
+                            !fs::exists(target, ec);
+            } else if (!f.folder) {
+                const uintmax_t size = entry.file_size(ec);
+                f.size = ec ? 0 : size;
+            }
+        }
+        found.push_back(std::move(f));
+    }
+    std::sort(found.begin(), found.end(),
+              [](const Found& a, const Found& b) { return a.relative < b.relative; });
+
+    std::map<std::u16string, std::string> byUpperPath;  // the system's uppercase -> as named
+    const std::u16string& upper = text.UpperTable();
+    std::vector<std::string> leftOut;  // folders, with everything in them
+    for (const Found& f : found) {
+        const std::string& relative = f.relative;
+        const std::string& name = f.name;
+        bool below = false;
+        for (const std::string& gone : leftOut)
+            below = below || relative.compare(0, gone.size() + 1, gone + "/") == 0;
+        if (below) continue;
         const auto leaveOut = [&](const std::string& why) {
-            Add(out.findings, Severity::kError, "medium-name", Forward(relative), 0, why);
-            if (made.folder) it.disable_recursion_pending();
+            Add(out.findings, Severity::kError, "medium-name", relative, 0,
+                why + ": left out of the check");
+            leftOut.push_back(relative);
         };
         if (!ValidUtf8(name)) {
-            leaveOut("a name that is no valid text: left out of the check, and no Windows "
-                     "file system can hold it as it is");
+            leaveOut("a name that is no valid text, which no Windows file system holds as it is");
             continue;
         }
         if (HasForbiddenCharacter(name)) {
-            leaveOut("\"" + name + "\" holds a character no Windows name may hold (< > : \" | ? * \\ "
-                     "/ or a control character): left out of the check");
+            leaveOut("\"" + name + "\" holds a character no Windows name may hold (< > : \" | ? * "
+                     "\\ / or a control character)");
             continue;
         }
         if (!name.empty() && (name.back() == '.' || name.back() == ' ')) {
-            Add(out.findings, Severity::kError, "medium-name", Forward(relative), 0,
-                "\"" + name + "\" ends in a dot or a blank, which Windows drops: the copy "
-                "would look for or make a file of another name");
+            leaveOut("\"" + name + "\" ends in a dot or a blank, which Windows drops: the copy "
+                     "would look for or make a file of another name");
+            continue;
         }
         if (IsReservedDeviceName(name)) {
-            Add(out.findings, Severity::kError, "medium-name", Forward(relative), 0,
-                "\"" + name + "\" is the name of a device on Windows: no file or folder can "
-                "have it");
+            leaveOut("\"" + name + "\" is the name of a device on Windows: no file or folder can "
+                     "have it");
+            continue;
         }
         if (!SpellsInCp932(text, name)) {
-            Add(out.findings, Severity::kWarning, "medium-cp932", Forward(relative), 0,
+            Add(out.findings, Severity::kWarning, "medium-cp932", relative, 0,
                 "\"" + name + "\" has a character code page 932 cannot spell: Setup.inf cannot "
                 "name it, and a Japanese Windows 9x cannot copy it");
         }
+        MediumEntry made;
+        made.path = relative;
+        std::replace(made.path.begin(), made.path.end(), '/', '\\');
+        made.hostPath = f.hostPath;
+        made.folder = f.folder;
+        made.size = f.size;
         std::u16string key = Utf8ToUtf16(made.path);
         for (char16_t& c : key) c = upper[c];
         const auto [known, added] = byUpperPath.emplace(key, relative);
         if (!added) {
             leaveOut("\"" + relative + "\" and \"" + known->second +
-                     "\" differ only in case: a Windows file system holds only one of them");
+                     "\" differ only in case, and a Windows file system holds only one of them");
             continue;
         }
-        if (isLink) {
-            const fs::path target = fs::weakly_canonical(entry.path(), ec);
-            const std::string inside = Utf8Of(target.lexically_relative(canonicalRoot));
-            if (ec || inside.empty() || inside.compare(0, 2, "..") == 0 || !fs::exists(target)) {
-                Add(out.findings, Severity::kWarning, "medium-link", Forward(relative), 0,
+        if (f.link) {
+            if (f.linkOut) {
+                Add(out.findings, Severity::kWarning, "medium-link", relative, 0,
                     "a symbolic link that leads out of the medium or nowhere: left out of the "
                     "check; a copied medium would not hold it");
                 continue;
             }
-            made.linkTarget = inside;
+            made.linkTarget = f.linkTarget;
             std::replace(made.linkTarget.begin(), made.linkTarget.end(), '/', '\\');
-        } else if (!made.folder) {
-            made.size = entry.file_size(ec);
         }
         out.entries.push_back(std::move(made));
     }

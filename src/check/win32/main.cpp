@@ -1,5 +1,7 @@
 // SetupCheck.exe: the author's checker as a Windows console program. The
 // simulated machine takes its rules of text from this Windows.
+#include <fcntl.h>
+#include <io.h>
 #include <windows.h>
 
 #include <cstdio>
@@ -41,7 +43,10 @@ void Put(FILE* stream, const std::string& text) {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
+    // UTF-8 bytes as they are: no code page and no CR added to a line end.
     ::SetConsoleOutputCP(CP_UTF8);
+    _setmode(_fileno(stdout), _O_BINARY);
+    _setmode(_fileno(stderr), _O_BINARY);
     std::vector<std::string> args;
     for (int i = 1; i < argc; ++i) {
         const std::wstring arg(argv[i]);
