@@ -21,12 +21,16 @@ public:
 
     int AppMessageBox(const std::string& text, unsigned style) override {
         Log(text);
-        return silent ? Answer(style) : screen_.AppMessageBox(text, style);
+        if (!silent) return screen_.AppMessageBox(text, style);
+        screen_.UnshownBox(text);
+        return Answer(style);
     }
     int DesktopMessageBox(const std::string& text, const std::string& caption,
                           unsigned style) override {
         Log(text);
-        return silent ? Answer(style) : screen_.DesktopMessageBox(text, caption, style);
+        if (!silent) return screen_.DesktopMessageBox(text, caption, style);
+        screen_.UnshownBox(text);
+        return Answer(style);
     }
     LauncherOutcome RunLauncher(const SetupContext& ctx,
                                 const InstallFolderReader& readInstallFolder) override {

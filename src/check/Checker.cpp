@@ -5,6 +5,8 @@
 #include <functional>
 #include <map>
 #include <set>
+#include <future>
+#include <thread>
 
 #include "app/ProgramActions.h"
 #include "app/SetupApp.h"
@@ -17,6 +19,7 @@
 #include "system/CopyPaths.h"
 #include "system/FileUtil.h"
 #include "system/MeasureTree.h"
+#include "system/SystemProbe.h"
 #include "system/TreeWalk.h"
 #include "ui/TitleBitmap.h"
 #include "ui/Wizard.h"
@@ -71,6 +74,7 @@ public:
     int RunInstallWizard(const SetupContext&, InstallFolderAccess&, WizardChoice&) override {
         return mb::IDCANCEL_;
     }
+    void UnshownBox(const std::string& text) override { boxes.push_back(text); }
     void PumpMessages() override {}
     std::unique_ptr<ProgressWindow> NewProgressWindow(int) override {
         return std::make_unique<Progress>();
@@ -587,64 +591,79 @@ struct Run {
 // The program started on the machine with `arguments`, as the player's
 // shell would start it.
 Run RunProgram(SimulatedOs& os, SetupContext& ctx, const std::string& arguments) {
-    const std::string log = std::string(1, kLogDrive) + ":\\setup.log";
     CheckUi screen;
     Run run;
     {
         SetupApp app(ctx, os, screen);
         ProgramActions actions(app);
         app.SetActions(&actions);
-        app.SetCommandLine(ParseCommandLine(arguments + " /LOG=" + log));
+        app.SetCommandLine(ParseCommandLine(arguments));
         run.exitCode = app.InitInstance();
         app.ExitInstance();
     }
-    const std::string trace = os.FileContent(log);
-    for (size_t at = 0; at < trace.size();) {
-        size_t end = trace.find('\n', at);
-        if (end == std::string::npos) end = trace.size();
-        if (trace.compare(at, 4, "BOX ") == 0) run.boxes.push_back(trace.substr(at + 4, end - at - 4));
-        at = end + 1;
-    }
-    os.DeleteFile(log);
+    run.boxes = screen.boxes;
     return run;
 }
 
 // Everything on drive C: and in the registry: "file C:\...", "folder C:\...",
 // "key HKEY_...\..." and "value HKEY_...\...\name".
-std::set<std::string> Snapshot(SimulatedOs& os) {
-    std::set<std::string> out;
+std::vector<std::string> Snapshot(SimulatedOs& os) {
+    std::vector<std::string> out;
     std::function<void(const std::string&)> files = [&](const std::string& folder) {
-        for (const std::string& name : os.List(folder)) {
-            const std::string path = folder + (folder.back() == '\\' ? "" : "\\") + name;
-            if (os.IsFolder(path)) {
-                out.insert("folder " + path);
-                files(path);
+        std::vector<FindData> found;
+        if (!os.FindFiles(folder + "\\*", found)) return;
+        for (const FindData& entry : found) {
+            if (entry.name == "." || entry.name == "..") continue;
+            const std::string path = folder + "\\" + entry.name;
+            if (entry.attributes & win::FILE_ATTRIBUTE_DIRECTORY_) {
+                out.push_back("folder " + path);
+                if (!(entry.attributes & win::FILE_ATTRIBUTE_REPARSE_POINT_)) files(path);
             } else {
-                out.insert((os.LinkAt(path) ? "shortcut " : "file ") + path);
+                const bool link = entry.name.size() > 4 &&
+                                  entry.name.compare(entry.name.size() - 4, 4, ".lnk") == 0 &&
+                                  os.LinkAt(path);
+                out.push_back((link ? "shortcut " : "file ") + path);
             }
         }
     };
-    files("C:\\");
+    files("C:");
     std::function<void(RegKey, const std::string&, const std::string&)> keys =
         [&](RegKey root, const std::string& rootName, const std::string& key) {
             for (const std::string& name : os.SubKeys(root, key)) {
                 const std::string path = key.empty() ? name : key + "\\" + name;
-                out.insert("key " + rootName + "\\" + path);
+                out.push_back("key " + rootName + "\\" + path);
                 for (const std::string& value : os.ValueNames(root, path))
-                    out.insert("value " + rootName + "\\" + path + "\\" + value);
+                    out.push_back("value " + rootName + "\\" + path + "\\" + value);
                 keys(root, rootName, path);
             }
         };
     keys(HKEY_CURRENT_USER_, "HKEY_CURRENT_USER", "");
     keys(HKEY_LOCAL_MACHINE_, "HKEY_LOCAL_MACHINE", "");
+    std::sort(out.begin(), out.end());
     return out;
 }
 
-std::vector<std::string> Minus(const std::set<std::string>& a, const std::set<std::string>& b) {
+std::vector<std::string> Minus(const std::vector<std::string>& a, const std::vector<std::string>& b) {
     std::vector<std::string> out;
     std::set_difference(a.begin(), a.end(), b.begin(), b.end(), std::back_inserter(out));
     return out;
 }
+
+// What one round trip found, kept in order until every trip has ended.
+class TripNotes {
+public:
+    struct Item {
+        Severity severity;
+        const char* code;
+        int line;
+        std::string message;
+        int type;
+    };
+    std::vector<Item> items;
+    void Note(Severity severity, const char* code, int line, const std::string& message, int type) {
+        items.push_back(Item{severity, code, line, message, type});
+    }
+};
 
 // One finding for the types it holds for.
 class ByType {
@@ -692,7 +711,7 @@ int InstallValueLine(const ScriptView& script) {
 // What the install of `type` made is the player's product: the game can be
 // started, the shortcuts lead to installed files, no path is too long.
 void CheckInstalled(SimulatedOs& os, SetupContext& ctx, const ScriptView& script,
-                    const std::vector<std::string>& made, int type, ByType& found) {
+                    const std::vector<std::string>& made, int type, TripNotes& found) {
     CheckUi ui;
     SetupEnv env{ctx, os, ui};
     std::string folder;
@@ -759,23 +778,25 @@ void CheckInstalled(SimulatedOs& os, SetupContext& ctx, const ScriptView& script
     }
 }
 
-void RoundTrip(const Medium& medium, const SimulatedText& text, const ScriptView& script, int type,
-               TypeCheck& check, ByType& found, CheckReport& report) {
-    SimulatedOs os(text);
-    MakePlayerMachine(medium, os);
+// `os`: a player's machine with the medium's script read in.
+// The places the product takes on the machine: install folder, menu folder
+// and product key.
+struct Places {
+    std::string installFolder, menuFolder, productKey;
+};
+
+void RoundTrip(SimulatedOs& os, const ScriptView& script, int type, TypeCheck& check,
+               TripNotes& found, Places& places) {
     const std::string scriptPath = std::string(kMediumDrive) + "\\" + kScript;
-    ReadMediumContent(medium, os, scriptPath);
     if (!script.missingLines.empty())
         os.AddFile(scriptPath, WithoutLines(os.FileContent(scriptPath), script.missingLines));
     SetupContext ctx;
-    const std::set<std::string> before = Snapshot(os);
+    const std::vector<std::string> before = Snapshot(os);
 
     const Run install = RunProgram(os, ctx, Format("/S /TYPE=%s", kTypeNames[type]));
-    if (type == kSetupStandard || report.installFolder.empty()) {
-        report.installFolder = Format("%s\\%s", ctx.ProgramDir.c_str(), ctx.INSTALL_DIR.c_str());
-        report.menuFolder = Format("%s\\%s", ctx.UserProgramFolderDir.c_str(), ctx.MENU_NAME.c_str());
-        report.productKey = "HKEY_CURRENT_USER\\SOFTWARE\\" + ctx.REG_ROOT_KEY_NAME;
-    }
+    places.installFolder = Format("%s\\%s", ctx.ProgramDir.c_str(), ctx.INSTALL_DIR.c_str());
+    places.menuFolder = Format("%s\\%s", ctx.UserProgramFolderDir.c_str(), ctx.MENU_NAME.c_str());
+    places.productKey = "HKEY_CURRENT_USER\\SOFTWARE\\" + ctx.REG_ROOT_KEY_NAME;
     check.files = ctx.FileCounts[type];
     check.bytes = ctx.RequiredBytes[type];
     if (install.exitCode != kActionDone) {
@@ -786,7 +807,7 @@ void RoundTrip(const Medium& medium, const SimulatedText& text, const ScriptView
         return;
     }
     check.installed = true;
-    const std::set<std::string> installed = Snapshot(os);
+    const std::vector<std::string> installed = Snapshot(os);
     const std::vector<std::string> made = Minus(installed, before);
     CheckInstalled(os, ctx, script, made, type, found);
 
@@ -845,10 +866,54 @@ void RoundTrip(const Medium& medium, const SimulatedText& text, const ScriptView
 
 }  // namespace
 
+// The round trips of the standard and full types, each on a machine of its
+// own made while the script is still being checked; they start once it has
+// been (Start) or are given up (the destructor, on every way out).
+class OtherTrips {
+public:
+    OtherTrips(const Medium& medium, const SimulatedText& text, CheckReport& report,
+               TripNotes (&notes)[3], Places (&places)[3])
+        : ready_(go_.get_future().share()) {
+        for (int type = 1; type < 3; ++type) {
+            threads_.emplace_back([&, type, ready = ready_] {
+                SimulatedOs machine(text);
+                MakePlayerMachine(medium, machine);
+                ReadMediumContent(medium, machine, std::string(kMediumDrive) + "\\" + kScript);
+                const ScriptView* script = ready.get();
+                if (script)
+                    RoundTrip(machine, *script, type, report.types[type], notes[type], places[type]);
+            });
+        }
+    }
+    ~OtherTrips() {
+        if (!started_) go_.set_value(nullptr);
+        Wait();
+    }
+    // `script` must stay until Wait.
+    void Start(const ScriptView& script) {
+        started_ = true;
+        go_.set_value(&script);
+    }
+    void Wait() {
+        for (std::thread& thread : threads_) thread.join();
+        threads_.clear();
+    }
+
+private:
+    bool started_ = false;
+
+    std::promise<const ScriptView*> go_;
+    std::shared_future<const ScriptView*> ready_;
+    std::vector<std::thread> threads_;
+};
+
 CheckReport CheckMedium(const Medium& medium, const SimulatedText& text) {
     CheckReport report;
     report.findings = medium.findings;
     Findings& out = report.findings;
+    TripNotes notes[3];
+    Places places[3];
+    OtherTrips others(medium, text, report, notes, places);
 
     SimulatedOs os(text);
     MakePlayerMachine(medium, os);
@@ -880,20 +945,32 @@ CheckReport CheckMedium(const Medium& medium, const SimulatedText& text) {
             Format("the round trips below run as if line%s %s were not there",
                    missingLines.size() == 1 ? "" : "s", numbers.c_str()));
     }
+    // The three round trips side by side; the machine of the checks so far
+    // is the first one's: they changed nothing on it but the medium's
+    // contents read in. Meanwhile the duplicates, judged where the round
+    // trips install.
     const ScriptView script{lists, lines, missingLines};
+    others.Start(script);
+    Findings duplicates;
+    SystemFolders folders;
+    std::vector<ProbeMessage> messages;
+    ProbeSystem(os, nullptr, folders, messages);
+    SetupContext probed;
+    probed.ProgramDir = folders.ProgramDir;
+    probed.INSTALL_DIR = ctx.INSTALL_DIR;
+    CheckDestinations(os, probed, lists, lines, duplicates);
+    RoundTrip(os, script, 0, report.types[0], notes[0], places[0]);
+    others.Wait();
     ByType found;
-    for (int type = 0; type < 3; ++type) {
-        RoundTrip(medium, text, script, type, report.types[type], found, report);
+    for (const TripNotes& trip : notes) {
+        for (const auto& item : trip.items)
+            found.Note(item.severity, item.code, item.line, item.message, item.type);
     }
-    // The duplicates are judged where the round trip installs.
-    {
-        SetupContext probed;
-        probed.INSTALL_DIR = ctx.INSTALL_DIR;
-        const size_t cut = report.installFolder.rfind("\\" + ctx.INSTALL_DIR);
-        probed.ProgramDir = cut == std::string::npos ? "C:\\Program Files"
-                                                     : report.installFolder.substr(0, cut);
-        CheckDestinations(os, probed, lists, lines, out);
-    }
+    const Places& shown = places[kSetupStandard];
+    report.installFolder = shown.installFolder;
+    report.menuFolder = shown.menuFolder;
+    report.productKey = shown.productKey;
+    out.insert(out.end(), duplicates.begin(), duplicates.end());
     found.Flush(out);
 
     SetupContext sizes;

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <unordered_map>
 #include <system_error>
 
 #include "core/Text.h"
@@ -58,6 +59,9 @@ bool ReadMediumFolder(const std::string& folder, const SimulatedText& text, Medi
         return false;
     }
     const fs::path canonicalRoot = fs::weakly_canonical(root, ec);
+    // Each entry's path below the medium: what follows the root's own path
+    // and its separator.
+    const size_t rootLength = Utf8Of(root / "x").size() - 1;
     // What the listing gives, in a fixed order, so that every machine reports
     // the same. A name no Windows can hold is not looked at further: on
     // Windows itself a device name or a trailing dot reaches something else.
@@ -74,18 +78,19 @@ bool ReadMediumFolder(const std::string& folder, const SimulatedText& text, Medi
         }
         const fs::directory_entry& entry = *it;
         Found f;
-        f.relative = Utf8Of(entry.path().lexically_relative(root));
-        std::replace(f.relative.begin(), f.relative.end(), '\\', '/');
-        f.name = Utf8Of(entry.path().filename());
         f.hostPath = Utf8Of(entry.path());
+        f.relative = f.hostPath.substr(std::min(rootLength, f.hostPath.size()));
+        std::replace(f.relative.begin(), f.relative.end(), '\\', '/');
+        f.name = f.relative.substr(f.relative.find_last_of('/') + 1);
         f.refused = !ValidUtf8(f.name) || HasForbiddenCharacter(f.name) ||
                     IsReservedDeviceName(f.name) ||
                     (!f.name.empty() && (f.name.back() == '.' || f.name.back() == ' '));
         if (f.refused) {
             it.disable_recursion_pending();
         } else {
-            f.link = entry.is_symlink(ec);
-            f.folder = !f.link && entry.is_directory(ec);
+            const fs::file_type type = entry.symlink_status(ec).type();
+            f.link = type == fs::file_type::symlink;
+            f.folder = type == fs::file_type::directory;
             if (f.link) {
                 const fs::path target = fs::weakly_canonical(entry.path(), ec);
                 f.linkTarget = Utf8Of(target.lexically_relative(canonicalRoot));
@@ -101,7 +106,7 @@ bool ReadMediumFolder(const std::string& folder, const SimulatedText& text, Medi
     std::sort(found.begin(), found.end(),
               [](const Found& a, const Found& b) { return a.relative < b.relative; });
 
-    std::map<std::u16string, std::string> byUpperPath;  // the system's uppercase -> as named
+    std::unordered_map<std::u16string, std::string> byUpperPath;  // the system's uppercase -> as named
     const std::u16string& upper = text.UpperTable();
     std::vector<std::string> leftOut;  // folders, with everything in them
     for (const Found& f : found) {
@@ -185,8 +190,7 @@ void LoadMedium(const Medium& medium, SimulatedOs& os) {
             } else if (entry.folder) {
                 os.AddFolder(path);
             } else {
-                os.AddFile(path);
-                os.SetFileSize(path, entry.size);
+                os.AddFile(path, entry.size);
             }
         } catch (const std::invalid_argument&) {
             // A name the machine cannot hold was reported when it was read.

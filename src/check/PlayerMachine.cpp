@@ -50,7 +50,6 @@ void MakePlayerMachine(const Medium& medium, SimulatedOs& os) {
     if (!os.Exists(program)) os.AddFile(program);  // the program the author will put there
     os.modulePath = program;
     os.SetCurrentDirectory(std::string(kMediumDrive) + "\\");
-    os.AddDrive(kLogDrive);
 }
 
 }  // namespace setup

@@ -8,9 +8,6 @@
 
 namespace setup {
 
-// The drive the checker's trace files go to, left out of every comparison.
-constexpr char kLogDrive = 'Z';
-
 void MakePlayerMachine(const Medium& medium, SimulatedOs& os);
 
 }  // namespace setup

@@ -21,10 +21,9 @@ std::string FormatV(const char* format, va_list args) {
 }
 
 namespace {
-
 constexpr char32_t kReplacement = 0xFFFD;
+}  // namespace
 
-// Decodes one UTF-8 sequence at text[i]; advances i past what it consumed.
 char32_t DecodeUtf8(std::string_view text, size_t& i) {
     const auto byte = [&](size_t k) { return static_cast<unsigned char>(text[k]); };
     const unsigned char b0 = byte(i);
@@ -61,6 +60,8 @@ char32_t DecodeUtf8(std::string_view text, size_t& i) {
     if (cp < minimum || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return kReplacement;
     return cp;
 }
+
+namespace {
 
 void AppendUtf8(std::string& out, char32_t cp) {
     if (cp < 0x80) {

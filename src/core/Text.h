@@ -24,6 +24,9 @@ std::string ReplaceAll(std::string text, std::string_view what, std::string_view
 // UTF-8 <-> UTF-16. Ill-formed input becomes U+FFFD; never reads past the
 // input.
 std::u16string Utf8ToUtf16(std::string_view text);
+// Decodes the UTF-8 sequence at text[i] and advances i past it; a broken
+// sequence gives U+FFFD, as Utf8ToUtf16 does.
+char32_t DecodeUtf8(std::string_view text, size_t& i);
 std::string Utf16ToUtf8(std::u16string_view text);
 
 // Number of UTF-16 code units the text takes (what Windows counts as the

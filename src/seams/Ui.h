@@ -110,6 +110,9 @@ public:
     // yet; and the preparing box.
     virtual std::unique_ptr<ProgressWindow> NewProgressWindow(int titleStringId) = 0;
     virtual std::unique_ptr<PreparingWindow> NewPreparingWindow() = 0;
+    // A box a silent run did not show: its text, for a screen that keeps
+    // them. Nothing by default.
+    virtual void UnshownBox(const std::string&) {}
 };
 
 }  // namespace setup

@@ -1,6 +1,8 @@
 #include "sim/SimulatedOs.h"
 
 #include <algorithm>
+#include <array>
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <list>
@@ -34,10 +36,10 @@ int32_t HresultFromWin32(uint32_t error) {
 // The file system's uppercase table of the machine's text rules. Every
 // simulated machine of a process runs on the one system it runs on, so the
 // table is the process's.
-const char16_t* g_upper = nullptr;
+std::atomic<const char16_t*> g_upper{nullptr};
 
 char16_t Upper(char16_t unit) {
-    return g_upper[unit];
+    return g_upper.load(std::memory_order_relaxed)[unit];
 }
 
 std::u16string Fold16(std::string_view text) {
@@ -55,6 +57,34 @@ bool IsAscii(std::string_view text) {
                        [](char c) { return static_cast<unsigned char>(c) < 0x80; });
 }
 
+// The UTF-16 units of a text, uppercase, one after the other: what Fold16
+// gives, without making it.
+class FoldedUnits {
+public:
+    explicit FoldedUnits(std::string_view text) : text_(text) {}
+    bool Next(char16_t& unit) {
+        if (low_ != 0) {
+            unit = low_;
+            low_ = 0;
+            return true;
+        }
+        if (at_ >= text_.size()) return false;
+        const char32_t cp = DecodeUtf8(text_, at_);
+        if (cp >= 0x10000) {
+            unit = Upper(static_cast<char16_t>(0xD800 + ((cp - 0x10000) >> 10)));
+            low_ = Upper(static_cast<char16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF)));
+        } else {
+            unit = Upper(static_cast<char16_t>(cp));
+        }
+        return true;
+    }
+
+private:
+    std::string_view text_;
+    size_t at_ = 0;
+    char16_t low_ = 0;  // a low surrogate still to give
+};
+
 bool SameName(std::string_view a, std::string_view b) {
     // The table keeps ASCII and the rest apart, so most names, all ASCII,
     // need no conversion.
@@ -64,20 +94,37 @@ bool SameName(std::string_view a, std::string_view b) {
                std::equal(a.begin(), a.end(), b.begin(),
                           [&](char x, char y) { return upper(x) == upper(y); });
     }
-    return Fold16(a) == Fold16(b);
+    FoldedUnits x(a), y(b);
+    for (char16_t u = 0, v = 0;;) {
+        const bool more = x.Next(u);
+        if (more != y.Next(v)) return false;
+        if (!more) return true;
+        if (u != v) return false;
+    }
 }
 
-// A name as the machine looks it up: its uppercase.
-std::string NameKey(std::string_view name) {
-    if (IsAscii(name)) {
-        std::string key(name);
-        for (char& c : key) {
-            if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+// Hash and equality of names by their uppercase: ASCII names (nearly all)
+// without a conversion. The table keeps ASCII and the rest apart, so an ASCII
+// name equals only ASCII names and the two hashes need not agree.
+struct NameHash {
+    size_t operator()(const std::string& name) const {
+        uint64_t hash = 14695981039346656037ull;
+        const auto mix = [&hash](uint32_t unit) {
+            hash ^= unit;
+            hash *= 1099511628211ull;
+        };
+        if (IsAscii(name)) {
+            for (const char c : name) mix(static_cast<uint8_t>(c >= 'a' && c <= 'z' ? c - 32 : c));
+        } else {
+            FoldedUnits units(name);
+            for (char16_t unit = 0; units.Next(unit);) mix(unit);
         }
-        return key;
+        return static_cast<size_t>(hash);
     }
-    return Fold(name);
-}
+};
+struct NameEqual {
+    bool operator()(const std::string& a, const std::string& b) const { return SameName(a, b); }
+};
 
 // The entries of a folder or key, in the order they were made, each found by
 // its name in constant time, so a folder of a hundred thousand files is
@@ -85,30 +132,42 @@ std::string NameKey(std::string_view name) {
 template <typename T>
 class Entries {
 public:
-    T* Named(std::string_view name) const {
-        const auto it = index_.find(NameKey(name));
-        return it == index_.end() ? nullptr : it->second->get();
+    T* Named(const std::string& name) const {
+        if (!store_) return nullptr;
+        const auto it = store_->index.find(name);
+        return it == store_->index.end() ? nullptr : it->second->get();
     }
     T* Add(std::unique_ptr<T> entry) {
+        if (!store_) store_ = std::make_unique<Store>();
         T* added = entry.get();
-        list_.push_back(std::move(entry));
-        index_[NameKey(added->name)] = std::prev(list_.end());
+        store_->list.push_back(std::move(entry));
+        store_->index[added->name] = std::prev(store_->list.end());
         return added;
     }
     void Erase(const T* entry) {
-        const auto it = index_.find(NameKey(entry->name));
-        if (it == index_.end() || it->second->get() != entry) return;
-        list_.erase(it->second);
-        index_.erase(it);
+        if (!store_) return;
+        const auto it = store_->index.find(entry->name);
+        if (it == store_->index.end() || it->second->get() != entry) return;
+        store_->list.erase(it->second);
+        store_->index.erase(it);
     }
-    bool empty() const { return list_.empty(); }
-    size_t size() const { return list_.size(); }
-    auto begin() const { return list_.begin(); }
-    auto end() const { return list_.end(); }
+    bool empty() const { return !store_ || store_->list.empty(); }
+    size_t size() const { return store_ ? store_->list.size() : 0; }
+    auto begin() const { return store_ ? store_->list.cbegin() : None().cbegin(); }
+    auto end() const { return store_ ? store_->list.cend() : None().cend(); }
 
 private:
-    std::list<std::unique_ptr<T>> list_;
-    std::unordered_map<std::string, typename std::list<std::unique_ptr<T>>::iterator> index_;
+    using List = std::list<std::unique_ptr<T>>;
+    // Made with the first entry: a file has none.
+    struct Store {
+        List list;
+        std::unordered_map<std::string, typename List::iterator, NameHash, NameEqual> index;
+    };
+    static const List& None() {
+        static const List none;
+        return none;
+    }
+    std::unique_ptr<Store> store_;
 };
 
 // '*' any run; '?' one UTF-16 unit other than '.', or none at a '.' or at
@@ -158,10 +217,14 @@ bool StartsWithDrive(std::string_view path) {
 
 // A name Windows accepts: no control character, none of <>:"|?* and no "/".
 bool ValidName(std::string_view name) {
-    return std::none_of(name.begin(), name.end(), [](char c) {
-        return static_cast<unsigned char>(c) < 0x20 ||
-               std::string_view("<>:\"|?*/").find(c) != std::string_view::npos;
-    });
+    static const auto forbidden = [] {
+        std::array<bool, 256> table{};
+        for (int c = 0; c < 0x20; ++c) table[c] = true;
+        for (const char c : std::string_view("<>:\"|?*/")) table[static_cast<unsigned char>(c)] = true;
+        return table;
+    }();
+    return std::none_of(name.begin(), name.end(),
+                        [](char c) { return forbidden[static_cast<unsigned char>(c)]; });
 }
 
 bool HasWildcard(std::string_view text) {
@@ -213,12 +276,12 @@ struct SimulatedOs::Node {
     Node* parent = nullptr;
     Entries<Node> children;
     std::string linkTarget;  // a junction or symbolic link: the absolute path it points to
-    std::optional<ShellLinkData> shortcut;  // saved by SaveShellLink; dropped when rewritten
+    std::unique_ptr<ShellLinkData> shortcut;  // saved by SaveShellLink; dropped when rewritten
     uint32_t volumeSerial = 0;              // the drive's
     uint64_t index = 0;                     // unique on the drive, kept for the node's life
     uint64_t indexesGiven = 0;              // a drive root: the last index it gave out
 
-    Node* Child(std::string_view childName) const { return children.Named(childName); }
+    Node* Child(const std::string& childName) const { return children.Named(childName); }
     Node* AddChild(const std::string& childName, bool isFolder, uint32_t attrs) {
         Node* child = children.Add(std::make_unique<Node>(childName, isFolder, attrs, this));
         Node* root = this;
@@ -235,7 +298,7 @@ struct SimulatedOs::Key {
     Entries<Key> subkeys;
     std::vector<std::pair<std::string, RegValue>> values;
 
-    Key* Sub(std::string_view subName) const { return subkeys.Named(subName); }
+    Key* Sub(const std::string& subName) const { return subkeys.Named(subName); }
     RegValue* Value(std::string_view valueName) {
         for (auto& value : values) {
             if (SameName(value.first, valueName)) return &value.second;
@@ -302,7 +365,7 @@ private:
 // --- construction ---
 
 SimulatedOs::SimulatedOs(const SimulatedText& text) : m_text(text) {
-    g_upper = text.UpperTable().data();
+    g_upper.store(text.UpperTable().data(), std::memory_order_relaxed);
     AddDrive('C');
     AddFolder(m_systemDirectory);
     for (RegKey root : {HKEY_CLASSES_ROOT_, HKEY_CURRENT_USER_, HKEY_LOCAL_MACHINE_, HKEY_USERS_}) {
@@ -332,34 +395,34 @@ bool SimulatedOs::Parse(const std::string& raw, Path& out) const {
     // The long form names exactly what it spells: "/" is no separator, "."
     // and ".." are no steps, a name keeps its trailing dots and blanks.
     if (raw.compare(0, 4, "\\\\?\\") == 0) {
-        const std::string rest = raw.substr(4);
+        const std::string_view rest = std::string_view(raw).substr(4);
         if (!StartsWithDrive(rest) || (rest.size() > 2 && rest[2] != '\\')) return false;
         Path path;
+        path.parts.reserve(12);
         path.longForm = true;
-        path.drive = rest.substr(0, 2);
+        path.drive = std::string(rest.substr(0, 2));
         for (size_t start = 3; start < rest.size();) {
             const size_t end = std::min(rest.find('\\', start), rest.size());
-            const std::string name = rest.substr(start, end - start);
+            const std::string_view name = rest.substr(start, end - start);
             if (name.empty() || name == "." || name == ".." || !ValidName(name)) return false;
-            path.parts.push_back(name);
+            path.parts.emplace_back(name);
             start = end + 1;
         }
-        out = path;
+        out = std::move(path);
         return true;
     }
 
-    std::string s = raw;
-    std::replace(s.begin(), s.end(), '/', '\\');
-    if (s.empty() || s.compare(0, 2, "\\\\") == 0) return false;
+    const auto separator = [](char c) { return c == '\\' || c == '/'; };
+    if (raw.empty() || (raw.size() >= 2 && separator(raw[0]) && separator(raw[1]))) return false;
 
-    const bool hasDrive = StartsWithDrive(s);
     Path base;
-    std::string rest;
-    if (hasDrive) {
-        base.drive = s.substr(0, 2);
-        rest = s.substr(2);
+    base.parts.reserve(12);
+    size_t from = 0;
+    if (StartsWithDrive(raw)) {
+        base.drive = raw.substr(0, 2);
+        from = 2;
         // "D:name" is relative to the current folder only on the current drive.
-        if (rest.empty() || rest[0] != '\\') {
+        if (raw.size() == 2 || !separator(raw[2])) {
             Path current;
             if (Parse(m_currentDirectory, current) && current.Letter() == base.Letter()) {
                 base.parts = current.parts;
@@ -367,12 +430,15 @@ bool SimulatedOs::Parse(const std::string& raw, Path& out) const {
         }
     } else {
         if (!Parse(m_currentDirectory, base)) return false;
-        rest = s;
-        if (rest[0] == '\\') base.parts.clear();
+        if (separator(raw[0])) base.parts.clear();
     }
 
-    for (std::string part : Split(rest)) {
-        if (part == ".") continue;
+    for (size_t start = from; start < raw.size();) {
+        size_t end = start;
+        while (end < raw.size() && !separator(raw[end])) ++end;
+        std::string part = raw.substr(start, end - start);
+        start = end + 1;
+        if (part.empty() || part == ".") continue;
         if (part == "..") {
             if (!base.parts.empty()) base.parts.pop_back();
             continue;
@@ -381,9 +447,9 @@ bool SimulatedOs::Parse(const std::string& raw, Path& out) const {
         while (!part.empty() && (part.back() == '.' || part.back() == ' ')) part.pop_back();
         if (part.empty()) continue;
         if (!ValidName(part)) return false;
-        base.parts.push_back(part);
+        base.parts.push_back(std::move(part));
     }
-    out = base;
+    out = std::move(base);
     return true;
 }
 
@@ -518,7 +584,9 @@ bool SimulatedOs::CopyFile(const std::string& from, const std::string& to, bool 
     node->attributes =
         (source.node->attributes & ~win::FILE_ATTRIBUTE_NORMAL_) | win::FILE_ATTRIBUTE_ARCHIVE_;
     node->content = source.node->content;
-    node->shortcut = source.node->shortcut;
+    node->shortcut = source.node->shortcut
+                         ? std::make_unique<ShellLinkData>(*source.node->shortcut)
+                         : nullptr;
     node->size = source.node->size;
     return true;
 }
@@ -932,7 +1000,7 @@ int32_t SimulatedOs::SaveShellLink(const std::string& linkPath, const ShellLinkD
     Lookup found;
     if (uint32_t error = Rewrite(linkPath, found)) return HresultFromWin32(error);
     found.node->content = LinkContent(link);
-    found.node->shortcut = link;
+    found.node->shortcut = std::make_unique<ShellLinkData>(link);
     return win::S_OK_;
 }
 
@@ -994,6 +1062,11 @@ void SimulatedOs::AddFolder(const std::string& path) {
 }
 
 void SimulatedOs::AddFile(const std::string& path, std::string_view content, uint32_t attributes) {
+    AddSizedFile(path, content, std::nullopt, attributes);
+}
+
+void SimulatedOs::AddSizedFile(const std::string& path, std::string_view content,
+                               std::optional<uint64_t> size, uint32_t attributes) {
     Path parsed;
     Node* folder = EnsureFolder(path, parsed, true);
     Node* node = folder->Child(parsed.parts.back());
@@ -1002,7 +1075,7 @@ void SimulatedOs::AddFile(const std::string& path, std::string_view content, uin
     node->attributes = attributes & ~win::FILE_ATTRIBUTE_DIRECTORY_;
     node->content.assign(content.data(), content.size());
     node->shortcut.reset();
-    node->size.reset();
+    node->size = size;
 }
 
 void SimulatedOs::AddLink(const std::string& path, const std::string& target) {
@@ -1054,7 +1127,8 @@ std::vector<std::string> SimulatedOs::List(const std::string& folder) const {
 
 std::optional<ShellLinkData> SimulatedOs::LinkAt(const std::string& path) const {
     const Node* node = FileNode(path);
-    return node ? node->shortcut : std::nullopt;
+    if (!node || !node->shortcut) return std::nullopt;
+    return *node->shortcut;
 }
 
 void SimulatedOs::AddKey(RegKey root, const std::string& keyPath) {

@@ -151,6 +151,10 @@ public:
     void AddLink(const std::string& path, const std::string& target);
     // The size FindFiles reports for a file, independent of its content.
     void SetFileSize(const std::string& path, uint64_t size);
+    // AddFile and SetFileSize in one.
+    void AddFile(const std::string& path, uint64_t size) {
+        AddSizedFile(path, {}, size, win::FILE_ATTRIBUTE_ARCHIVE_);
+    }
     bool Exists(const std::string& path) const;
     bool IsFolder(const std::string& path) const;
     // The file's bytes; empty for a missing file.
@@ -270,6 +274,8 @@ private:
         return true;
     }
     uint32_t Rewrite(const std::string& path, Lookup& found);
+    void AddSizedFile(const std::string& path, std::string_view content,
+                      std::optional<uint64_t> size, uint32_t attributes);
     bool Parse(const std::string& path, Path& out) const;
     Lookup Find(const std::string& path) const;
     Node* Resolve(Node* node, int depth = 0) const;
