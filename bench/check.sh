@@ -4,8 +4,8 @@
 # wall time and the peak memory of `setup-check`, median of the rounds.
 #
 #   bench/check.sh [host build dir]   (default: build/host-release, configured
-#                                      and built here with the host-release
-#                                      preset when missing)
+#                                      here as a Release build and built when
+#                                      it has no setup-check)
 #
 #   BENCH_CHECK_FILES   (100000)  files in the medium
 #   BENCH_ROUNDS        (3)       runs of the checker

@@ -24,6 +24,10 @@ out=$("${checker[@]}" samples/broken)
 status=$?
 [ "$status" -eq 1 ] || fail "samples/broken: exit $status, not 1"
 diff -u tests/check/broken.expected <(printf '%s\n' "$out") >&2 || fail "samples/broken: the report differs"
+# The guide shows the same report.
+awk '/`samples\/broken` holds one/ { found = 1 } found && /^```$/ { inside = !inside; if (!inside) exit; next }
+     inside' docs/setup-inf.md | diff -u tests/check/broken.expected - >&2 ||
+  fail "docs/setup-inf.md shows another report of samples/broken"
 
 json=$("${checker[@]}" --json samples/broken)
 codes=$(grep -o '"code":"[a-z0-9-]*"' <<<"$json" | sort -u | wc -l)
