@@ -153,7 +153,9 @@ size_t Utf8Sequence(const std::string& bytes, size_t i) {
     return length;
 }
 
-void CheckEncoding(const std::string& bytes, const SimulatedText& text, Findings& out) {
+void CheckEncoding(std::string bytes, const SimulatedText& text, Findings& out) {
+    // The program reads up to a Ctrl-Z, as text mode does.
+    bytes = bytes.substr(0, bytes.find('\x1A'));
     const char* hint = "save it as Shift_JIS (code page 932)";
     if (bytes.compare(0, 3, "\xEF\xBB\xBF") == 0) {
         Add(out, Severity::kError, "script-encoding", kScript, 1,
@@ -185,6 +187,16 @@ void CheckEncoding(const std::string& bytes, const SimulatedText& text, Findings
     for (size_t start = 0; start < bytes.size(); ++line) {
         size_t end = bytes.find('\n', start);
         if (end == std::string::npos) end = bytes.size();
+        // A line is read in pieces of 779 bytes: the rest of a longer one is
+        // a line of its own.
+        size_t length = end - start;
+        if (length > 0 && bytes[end - 1] == '\r') --length;
+        if (length >= 779) {
+            Add(out, Severity::kWarning, "script-long-line", kScript, line,
+                Format("the line has %u bytes: Setup.exe reads it in pieces of 778 bytes and its "
+                       "line end, each piece a line of its own",
+                       static_cast<unsigned>(length)));
+        }
         bool lineMultiByte = false, lineUtf8 = true;
         for (size_t i = start; i < end; ++i) {
             if (static_cast<uint8_t>(bytes[i]) < 0x80) continue;
@@ -454,13 +466,6 @@ void CheckEmptySetupValues(const SetupContext& ctx, const std::vector<ScriptLine
     }
 }
 
-int LineOf(const std::vector<ScriptLine>& lines, int section, int entry) {
-    for (const ScriptLine& line : lines) {
-        if (line.kind == ScriptLineKind::kData && line.section == section && line.entry == entry)
-            return line.number;
-    }
-    return 0;
-}
 
 int SetupKeyLine(const std::vector<ScriptLine>& lines, const char* key) {
     int last = 0;
@@ -476,8 +481,7 @@ int SetupKeyLine(const std::vector<ScriptLine>& lines, const char* key) {
 // Each source measured as the preparation measures it, once for the types it
 // belongs to.
 // The lines whose sources are missing.
-std::set<int> CheckSources(Os& os, const ScriptLists& lists, const std::vector<ScriptLine>& lines,
-                           Findings& out) {
+std::set<int> CheckSources(Os& os, const ScriptLists& lists, Findings& out) {
     std::set<int> missingLines;
     const std::string base = kMediumDrive;
     for (size_t i = 0; i < lists.Files.size(); ++i) {
@@ -488,7 +492,7 @@ std::set<int> CheckSources(Os& os, const ScriptLists& lists, const std::vector<S
         std::string missing;
         if (MeasureTree(os, nullptr, CopySource(base, entry.Source), size, missing, {})) continue;
         const bool wildcard = entry.Source.find_first_of("*?") != std::string::npos;
-        const int line = LineOf(lines, kSectionFiles, static_cast<int>(i));
+        const int line = entry.Line;
         missingLines.insert(line);
         Add(out, Severity::kError, wildcard ? "medium-wildcard" : "medium-missing", kScript, line,
             Format("%s for %s: Setup.exe stops every install with %s",
@@ -528,7 +532,7 @@ void CheckTitleBitmap(Os& os, const SetupContext& ctx, const std::vector<ScriptL
 // Two entries of one type that put a file in the same place: the later one's
 // copy stands.
 void CheckDestinations(Os& os, const SetupContext& ctx, const ScriptLists& lists,
-                       const std::vector<ScriptLine>& lines, Findings& out) {
+                       Findings& out) {
     class Plan : public CopyWalk {
     public:
         Plan(const std::string& base, const std::string& relative, const std::string& destRoot,
@@ -573,9 +577,9 @@ void CheckDestinations(Os& os, const SetupContext& ctx, const ScriptLists& lists
         }
     }
     for (const auto& [both, mask] : pairs) {
-        const int first = LineOf(lines, kSectionFiles, both.first);
+        const int first = lists.Files[both.first].Line;
         Add(out, Severity::kWarning, "product-duplicate", kScript,
-            LineOf(lines, kSectionFiles, both.second),
+            lists.Files[both.second].Line,
             Format("this line and line %d both write %s for %s: this line's copy stands", first,
                    example[both].c_str(), TypesText(mask).c_str()));
     }
@@ -703,7 +707,7 @@ int InstallValueLine(const ScriptView& script) {
         const RegistryEntry& e = script.lists.Registry[i];
         const std::string name = e.KeyPath.substr(e.KeyPath.find_last_of('\\') + 1);
         if (e.Kind == EntryAction::kCreateReg && EqualsIgnoringAsciiCase(name, "INSTALL"))
-            return LineOf(script.lines, kSectionRegistory, static_cast<int>(i));
+            return e.Line;
     }
     return 0;
 }
@@ -743,6 +747,22 @@ void CheckInstalled(SimulatedOs& os, SetupContext& ctx, const ScriptView& script
                           Quoted(Format("%s\nを実行できませんでした。", game.c_str())).c_str()),
                    type);
     }
+    // Every shortcut the type's lines name, made where the menu folder is.
+    const std::string menuFolder =
+        Format("%s\\%s", ctx.UserProgramFolderDir.c_str(), ctx.MENU_NAME.c_str());
+    for (const FileEntry& entry : script.lists.Files) {
+        if (entry.TypeFlags[type] == 0 || entry.LinkName.empty() ||
+            script.missingLines.count(entry.Line)) {
+            continue;
+        }
+        const std::string link = menuFolder + "\\" + entry.LinkName + ".lnk";
+        if (!os.LinkAt(link)) {
+            found.Note(Severity::kError, "product-shortcut", entry.Line,
+                       Format("the shortcut \"%s\" is not made: %s could not be written",
+                              entry.LinkName.c_str(), link.c_str()),
+                       type);
+        }
+    }
     size_t longPaths = 0;
     for (const std::string& item : made) {
         const size_t space = item.find(' ');
@@ -757,7 +777,7 @@ void CheckInstalled(SimulatedOs& os, SetupContext& ctx, const ScriptView& script
                 int line = 0;
                 for (size_t i = 0; i < script.lists.Files.size() && line == 0; ++i) {
                     if (script.lists.Files[i].LinkName == name)
-                        line = LineOf(script.lines, kSectionFiles, static_cast<int>(i));
+                        line = script.lists.Files[i].Line;
                 }
                 found.Note(Severity::kError, "product-shortcut", line,
                            Format("the shortcut \"%s\" leads to %s, which is not installed: write "
@@ -835,7 +855,7 @@ void RoundTrip(SimulatedOs& os, const ScriptView& script, int type, TypeCheck& c
             entry.Kind == EntryAction::kDeleteReg ? "HKEY_CURRENT_USER\\" + target : target;
         check.neverMade.push_back(shown);
         found.Note(Severity::kWarning, "round-trip-never-made",
-                   LineOf(script.lines, kSectionUninstall, static_cast<int>(i)),
+                   entry.Line,
                    Format("the uninstall names %s, which the install never made", shown.c_str()),
                    type);
     }
@@ -937,7 +957,7 @@ CheckReport CheckMedium(const Medium& medium, const SimulatedText& text) {
         ReadMediumContent(medium, os, std::string(kMediumDrive) + "\\" + ctx.TITLE_BMP);
         CheckTitleBitmap(os, ctx, lines, out);
     }
-    const std::set<int> missingLines = CheckSources(os, lists, lines, out);
+    const std::set<int> missingLines = CheckSources(os, lists, out);
     if (!missingLines.empty()) {
         std::string numbers;
         for (const int line : missingLines) numbers += (numbers.empty() ? "" : ", ") + std::to_string(line);
@@ -958,7 +978,7 @@ CheckReport CheckMedium(const Medium& medium, const SimulatedText& text) {
     SetupContext probed;
     probed.ProgramDir = folders.ProgramDir;
     probed.INSTALL_DIR = ctx.INSTALL_DIR;
-    CheckDestinations(os, probed, lists, lines, duplicates);
+    CheckDestinations(os, probed, lists, duplicates);
     RoundTrip(os, script, 0, report.types[0], notes[0], places[0]);
     others.Wait();
     ByType found;

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <stdexcept>
 #include <unordered_map>
 #include <system_error>
 
@@ -14,6 +15,8 @@ namespace fs = std::filesystem;
 namespace setup {
 
 namespace {
+
+constexpr uint64_t kMaxReadBytes = 64ull << 20;
 
 std::string Utf8Of(const fs::path& path) {
     const auto text = path.u8string();
@@ -67,21 +70,21 @@ bool ReadMediumFolder(const std::string& folder, const SimulatedText& text, Medi
     // Windows itself a device name or a trailing dot reaches something else.
     struct Found {
         std::string relative, name, hostPath, linkTarget;
-        bool refused = false, link = false, folder = false, linkOut = false;
+        bool refused = false, link = false, folder = false, linkOut = false, special = false;
         uint64_t size = 0;
     };
     std::vector<Found> found;
+    std::string lastFolder = folder;  // the folder the listing was about to enter
     for (; it != fs::recursive_directory_iterator(); it.increment(ec)) {
-        if (ec) {
-            error = "cannot read " + folder + ": " + ec.message();
-            return false;
-        }
         const fs::directory_entry& entry = *it;
         Found f;
         f.hostPath = Utf8Of(entry.path());
         f.relative = f.hostPath.substr(std::min(rootLength, f.hostPath.size()));
-        std::replace(f.relative.begin(), f.relative.end(), '\\', '/');
-        f.name = f.relative.substr(f.relative.find_last_of('/') + 1);
+        // "\" separates names only where the system says so; elsewhere it
+        // is a character of a name, and no Windows name may hold it.
+        if (fs::path::preferred_separator == '\\')
+            std::replace(f.relative.begin(), f.relative.end(), '\\', '/');
+        f.name = Utf8Of(entry.path().filename());
         f.refused = !ValidUtf8(f.name) || HasForbiddenCharacter(f.name) ||
                     IsReservedDeviceName(f.name) ||
                     (!f.name.empty() && (f.name.back() == '.' || f.name.back() == ' '));
@@ -91,17 +94,27 @@ bool ReadMediumFolder(const std::string& folder, const SimulatedText& text, Medi
             const fs::file_type type = entry.symlink_status(ec).type();
             f.link = type == fs::file_type::symlink;
             f.folder = type == fs::file_type::directory;
+            // A pipe or a device is no file a medium can hold.
+            f.special = !f.link && !f.folder && type != fs::file_type::regular;
             if (f.link) {
                 const fs::path target = fs::weakly_canonical(entry.path(), ec);
                 f.linkTarget = Utf8Of(target.lexically_relative(canonicalRoot));
-                f.linkOut = ec || f.linkTarget.empty() || f.linkTarget.compare(0, 2, "..") == 0 ||
+                f.linkOut = ec || f.linkTarget.empty() || f.linkTarget == "." ||
+                            f.linkTarget.compare(0, 2, "..") == 0 ||
                             !fs::exists(target, ec);
             } else if (!f.folder) {
                 const uintmax_t size = entry.file_size(ec);
                 f.size = ec ? 0 : size;
             }
         }
+        if (f.folder) lastFolder = f.hostPath;
         found.push_back(std::move(f));
+    }
+    // A folder that cannot be listed ends the listing: what it holds would
+    // be missing from every finding.
+    if (ec) {
+        error = "cannot read " + lastFolder + ": " + ec.message();
+        return false;
     }
     std::sort(found.begin(), found.end(),
               [](const Found& a, const Found& b) { return a.relative < b.relative; });
@@ -140,6 +153,10 @@ bool ReadMediumFolder(const std::string& folder, const SimulatedText& text, Medi
                      "have it");
             continue;
         }
+        if (f.special) {
+            leaveOut("\"" + name + "\" is no file or folder (a pipe, socket or device)");
+            continue;
+        }
         if (!SpellsInCp932(text, name)) {
             Add(out.findings, Severity::kWarning, "medium-cp932", relative, 0,
                 "\"" + name + "\" has a character code page 932 cannot spell: Setup.inf cannot "
@@ -171,6 +188,21 @@ bool ReadMediumFolder(const std::string& folder, const SimulatedText& text, Medi
         }
         out.entries.push_back(std::move(made));
     }
+    // A link to what was left out is left out too.
+    std::unordered_map<std::string, bool> kept;
+    for (const MediumEntry& entry : out.entries) kept[entry.path] = entry.linkTarget.empty();
+    const auto dangling = [&](const MediumEntry& entry) {
+        if (entry.linkTarget.empty()) return false;
+        const auto target = kept.find(entry.linkTarget);
+        if (target != kept.end() && target->second) return false;
+        std::string shown = entry.path;
+        std::replace(shown.begin(), shown.end(), '\\', '/');
+        Add(out.findings, Severity::kWarning, "medium-link", shown, 0,
+            "a symbolic link to something left out of the check, or to another link: left out too");
+        return true;
+    };
+    out.entries.erase(std::remove_if(out.entries.begin(), out.entries.end(), dangling),
+                      out.entries.end());
     // Links last: their targets exist on the machine before they do.
     std::stable_partition(out.entries.begin(), out.entries.end(),
                           [](const MediumEntry& e) { return e.linkTarget.empty(); });
@@ -206,8 +238,20 @@ bool ReadMediumContent(const Medium& medium, SimulatedOs& os, const std::string&
     const std::string relative = final.substr(prefix.size());
     for (const MediumEntry& entry : medium.entries) {
         if (entry.folder || !entry.linkTarget.empty() || entry.path != relative) continue;
+        // The program reads these files whole; a file larger than any script
+        // or title bitmap is a mistake the check stops at.
+        if (entry.size > kMaxReadBytes) {
+            throw std::runtime_error(Format("%s is %llu bytes; the checker reads files of at most "
+                                            "%llu bytes",
+                                            entry.hostPath.c_str(),
+                                            static_cast<unsigned long long>(entry.size),
+                                            static_cast<unsigned long long>(kMaxReadBytes)));
+        }
         std::ifstream in(fs::u8path(entry.hostPath), std::ios::binary);
         std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        if (!in.good() && !in.eof()) throw std::runtime_error("cannot read " + entry.hostPath);
+        if (!in.is_open() || bytes.size() != entry.size)
+            throw std::runtime_error("cannot read " + entry.hostPath);
         os.AddFile(final, bytes);
         return true;
     }

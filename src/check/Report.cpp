@@ -21,7 +21,9 @@ std::string Joined(const std::string& medium, const std::string& file) {
     return medium + (medium.empty() || medium.back() == '/' ? "" : "/") + file;
 }
 
-std::string Json(const std::string& text) {
+std::string Json(const std::string& raw) {
+    // A name that is no valid UTF-8 is shown with U+FFFD where it breaks.
+    const std::string text = Utf16ToUtf8(Utf8ToUtf16(raw));
     std::string out = "\"";
     for (const char c : text) {
         switch (c) {

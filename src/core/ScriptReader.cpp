@@ -222,6 +222,7 @@ int ReadSetupScript(SetupEnv& env, ScriptLists& lists, int section,
                       e.TypeFlags[0], e.TypeFlags[1], e.TypeFlags[2], e.Target.c_str(),
                       e.LinkName.c_str());
             e.Kind = ParseEntryAction(kSectionFiles, e.Action);
+            e.Line = lineNumber;
             lists.Files.push_back(std::move(e));
             break;
         }
@@ -235,6 +236,7 @@ int ReadSetupScript(SetupEnv& env, ScriptLists& lists, int section,
             ctx.Trace("REG : %s:%s:%d:%d:%d:%d:%s\n", e.Action.c_str(), e.KeyPath.c_str(),
                       e.TypeFlags[0], e.TypeFlags[1], e.TypeFlags[2], e.Number, e.Text.c_str());
             e.Kind = ParseEntryAction(kSectionRegistory, e.Action);
+            e.Line = lineNumber;
             lists.Registry.push_back(std::move(e));
             break;
         }
@@ -244,6 +246,7 @@ int ReadSetupScript(SetupEnv& env, ScriptLists& lists, int section,
             if (note) note->entry = static_cast<int>(lists.Uninstall.size());
             ctx.Trace("UNINST : %s:%s\n", e.Action.c_str(), e.Target.c_str());
             e.Kind = ParseEntryAction(kSectionUninstall, e.Action);
+            e.Line = lineNumber;
             lists.Uninstall.push_back(std::move(e));
             break;
         }

@@ -51,6 +51,7 @@ struct FileEntry {
     std::string Target;
     std::string LinkName;
     EntryAction Kind = EntryAction::kCopy;  // what Action means
+    int32_t Line = 0;                       // its line in the script, from 1
 };
 
 struct RegistryEntry {
@@ -60,12 +61,14 @@ struct RegistryEntry {
     std::string Text;
     int32_t Number = 0;
     EntryAction Kind = EntryAction::kUnknown;
+    int32_t Line = 0;
 };
 
 struct UninstallEntry {
     std::string Action;
     std::string Target;
     EntryAction Kind = EntryAction::kUnknown;
+    int32_t Line = 0;
 };
 
 // The three entry lists, each in file order.

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <stdlib.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <fstream>
@@ -73,7 +74,8 @@ protected:
             if (at != std::string::npos) script.replace(at, from.size(), to);
         }
         Put("Setup.inf", row.raw ? std::string(row.raw) : ToCp932(script));
-        Put("title.bmp", MakeBmp(BmpLayout{}));
+        // What a test put there first stays.
+        if (!fs::exists(fs::symlink_status(root_ + "/title.bmp"))) Put("title.bmp", MakeBmp(BmpLayout{}));
         Put("Game.exe", "game");
         Put("Data/a.dat", "aaaa");
         for (const auto& [path, bytes] : row.files) Put(path, bytes);
@@ -132,6 +134,12 @@ TEST_F(SetupCheck, EachMistakeIsFoundAtItsLine) {
          {"medium-name:0", "medium-cp932:0"}},
         {"long path", {}, {{"Data/" + std::string(250, 'x') + ".dat", ""}},
          {"medium-path-length:0"}},
+        {"a backslash in a name", {}, {{"Data/a\\b.dat", ""}}, {"medium-name:0"}},
+        {"a line read in two pieces", {{"[Files]\n", "[Files]\n;" + std::string(800, 'x') + "\n"}},
+         {}, {"script-long-line:10"}},
+        {"a shortcut that cannot be made",
+         {{"<INSTALL DIR>:試験", "<INSTALL DIR>:" + std::string(250, 's')}}, {},
+         {"product-shortcut:10"}},
         {"broken bitmap", {}, {{"title.bmp", "BM"}}, {"title-bitmap:2"}},
         {"INSTALL elsewhere", {{"0:<INSTALL DIR>\n[Uninstall]", "0:<CURRENT DIR>\n[Uninstall]"}},
          {}, {"product-install-value:13"}},
@@ -158,6 +166,14 @@ TEST_F(SetupCheck, EachMistakeIsFoundAtItsLine) {
                 << code << " not in " << ::testing::PrintToString(codes);
         }
     }
+}
+
+// A pipe would block the reading of the medium for ever.
+TEST_F(SetupCheck, WhatIsNoFileIsLeftOut) {
+    ASSERT_EQ(0, mkfifo((root_ + "/title.bmp").c_str(), 0600));
+    const std::vector<std::string> codes = Codes(Check(Row{}));
+    EXPECT_NE(codes.end(), std::find(codes.begin(), codes.end(), "medium-name:0"));
+    EXPECT_NE(codes.end(), std::find(codes.begin(), codes.end(), "title-bitmap:2"));
 }
 
 TEST_F(SetupCheck, RoundTripListsWhatIsLeftAndWhatWasNeverMade) {

@@ -28,7 +28,14 @@ HostText::HostText() : upper_(0x10000, u'\0') {
 
 char16_t HostText::DoubleByte(uint8_t lead, uint8_t trail) const {
     // One converter per thread: opening it costs more than most scripts do.
-    thread_local const iconv_t cd = iconv_open("UTF-16LE", "CP932");
+    struct Converter {
+        iconv_t cd = iconv_open("UTF-16LE", "CP932");
+        ~Converter() {
+            if (cd != reinterpret_cast<iconv_t>(-1)) iconv_close(cd);
+        }
+    };
+    thread_local const Converter converter;
+    const iconv_t cd = converter.cd;
     if (cd == reinterpret_cast<iconv_t>(-1)) return 0;
     char in[2] = {static_cast<char>(lead), static_cast<char>(trail)};
     unsigned char out[4];
