@@ -14,6 +14,26 @@ namespace setup {
 
 class CommandUi final : public Ui {
 public:
+    // The windows of a run that shows none.
+    class HiddenProgress final : public ProgressWindow {
+    public:
+        int Create() override { return 1; }
+        void Show() override {}
+        void SetRange(int32_t, int32_t) override {}
+        void SetStep(int32_t) override {}
+        int32_t SetPos(int32_t) override { return 0; }
+        int32_t StepIt() override { return 0; }
+        void SetStatusText(const std::string&) override {}
+        void DestroyWindow() override {}
+    };
+    class HiddenPreparing final : public PreparingWindow {
+    public:
+        int Create() override { return 1; }
+        void Show() override {}
+        void DestroyWindow() override {}
+    };
+
+
     CommandUi(Ui& screen, SetupContext& ctx) : screen_(screen), ctx_(ctx) {}
 
     bool silent = false;
@@ -53,24 +73,6 @@ public:
     }
 
 private:
-    class HiddenProgress final : public ProgressWindow {
-    public:
-        int Create() override { return 1; }
-        void Show() override {}
-        void SetRange(int32_t, int32_t) override {}
-        void SetStep(int32_t) override {}
-        int32_t SetPos(int32_t) override { return 0; }
-        int32_t StepIt() override { return 0; }
-        void SetStatusText(const std::string&) override {}
-        void DestroyWindow() override {}
-    };
-    class HiddenPreparing final : public PreparingWindow {
-    public:
-        int Create() override { return 1; }
-        void Show() override {}
-        void DestroyWindow() override {}
-    };
-
     static int Answer(unsigned style) {
         return (style & 0x0F) == mb::YESNO ? mb::IDYES_ : mb::IDOK_;
     }

@@ -8,6 +8,7 @@
 #include <future>
 #include <thread>
 
+#include "app/CommandUi.h"
 #include "app/ProgramActions.h"
 #include "app/SetupApp.h"
 #include "check/PlayerMachine.h"
@@ -77,30 +78,11 @@ public:
     void UnshownBox(const std::string& text) override { boxes.push_back(text); }
     void PumpMessages() override {}
     std::unique_ptr<ProgressWindow> NewProgressWindow(int) override {
-        return std::make_unique<Progress>();
+        return std::make_unique<CommandUi::HiddenProgress>();
     }
     std::unique_ptr<PreparingWindow> NewPreparingWindow() override {
-        return std::make_unique<Preparing>();
+        return std::make_unique<CommandUi::HiddenPreparing>();
     }
-
-private:
-    class Progress final : public ProgressWindow {
-    public:
-        int Create() override { return 1; }
-        void Show() override {}
-        void SetRange(int32_t, int32_t) override {}
-        void SetStep(int32_t) override {}
-        int32_t SetPos(int32_t) override { return 0; }
-        int32_t StepIt() override { return 0; }
-        void SetStatusText(const std::string&) override {}
-        void DestroyWindow() override {}
-    };
-    class Preparing final : public PreparingWindow {
-    public:
-        int Create() override { return 1; }
-        void Show() override {}
-        void DestroyWindow() override {}
-    };
 };
 
 // A box's text on one line, in the brackets a Japanese text quotes with.
