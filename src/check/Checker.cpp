@@ -142,6 +142,29 @@ std::set<int> CheckSources(Os& os, const ScriptLists& lists, Findings& out) {
     return missingLines;
 }
 
+// A folder source keeps its path below the target: "Data\script" copied to
+// "<INSTALL DIR>\Data" lands in "<INSTALL DIR>\Data\Data\script".
+void CheckFolderTargets(Os& os, const ScriptLists& lists, Findings& out) {
+    const std::string base = kMediumDrive;
+    for (const FileEntry& entry : lists.Files) {
+        if (TypeMask(entry.TypeFlags) == 0) continue;
+        const uint32_t attributes = os.GetFileAttributes(CopySource(base, entry.Source));
+        if (attributes == win::INVALID_FILE_ATTRIBUTES_ ||
+            !(attributes & win::FILE_ATTRIBUTE_DIRECTORY_)) {
+            continue;
+        }
+        const std::string first = entry.Source.substr(0, entry.Source.find('\\'));
+        const std::string target = WithoutTrailingBackslashes(entry.Target);
+        const size_t cut = target.find_last_of('\\');
+        const std::string last = cut == std::string::npos ? target : target.substr(cut + 1);
+        if (first.empty() || os.CompareStringOrdinal(first, last, true) != 0) continue;
+        Add(out, Severity::kWarning, "medium-folder-target", kScript, entry.Line,
+            Format("the folder lands in %s\\%s, its name twice: a folder keeps its path below "
+                   "the target; write the target without \"\\%s\"",
+                   target.c_str(), entry.Source.c_str(), last.c_str()));
+    }
+}
+
 // The script with `lines` made comments: the round trip of a medium with a
 // missing source goes on as if its lines were not there.
 std::string WithoutLines(const std::string& bytes, const std::set<int>& lines) {
@@ -597,6 +620,7 @@ CheckReport CheckMedium(const Medium& medium, const SimulatedText& text) {
         CheckTitleBitmap(os, ctx, lines, out);
     }
     const std::set<int> missingLines = CheckSources(os, lists, out);
+    CheckFolderTargets(os, lists, out);
     if (!missingLines.empty()) {
         std::string numbers;
         for (const int line : missingLines) numbers += (numbers.empty() ? "" : ", ") + std::to_string(line);
