@@ -104,6 +104,9 @@ if(NOT SETUP_NO_TESTS)
   add_test(NAME e2e_launcher
     COMMAND bash ${CMAKE_SOURCE_DIR}/tests/e2e/run.sh ${CMAKE_BINARY_DIR})
   set_tests_properties(e2e_launcher PROPERTIES TIMEOUT 900)
+  # scripts/try-medium.sh, as an author runs it, under its own Xvfb.
+  add_test(NAME try_medium COMMAND bash ${CMAKE_SOURCE_DIR}/tests/e2e/try.sh ${CMAKE_BINARY_DIR})
+  set_tests_properties(try_medium PROPERTIES TIMEOUT 900)
 endif()
 
 # ---- Benchmarks: not tests; bench/run.sh builds the trees and runs them ------

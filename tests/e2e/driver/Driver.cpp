@@ -364,8 +364,13 @@ void Answer(Session& s, const Words& w) {
         Fail(missing + "; found one with caption " + Quote(WindowCaption(other)) + " and text " +
              Quote(ControlText(::GetDlgItem(other, kMessageBoxText))));
     }
-    s.ExpectText("message box text is", Unescape(w[2]), false,
-                 [&] { return ControlText(::GetDlgItem(box, kMessageBoxText)); });
+    // "*" takes any text, and shows it.
+    if (w[2] == "*") {
+        Print("box " + Quote(caption) + ": " + Quote(ControlText(::GetDlgItem(box, kMessageBoxText))));
+    } else {
+        s.ExpectText("message box text is", Unescape(w[2]), false,
+                     [&] { return ControlText(::GetDlgItem(box, kMessageBoxText)); });
+    }
     HWND control = ::GetDlgItem(box, button);
     if (control == nullptr) Fail("the message box has no button " + w[3]);
     Post(control, BM_CLICK, 0, 0);
@@ -577,6 +582,40 @@ void ExpectLink(Session& s, const Words& w) {
     if (target != w[3]) Fail("the link leads to " + Quote(target) + ", expected " + Quote(w[3]));
 }
 
+// Every shortcut below FOLDER, read back by the shell: one line each, the
+// link's path, a tab and its target, into FILE (UTF-8).
+void ListLinks(Session&, const Words& w) {
+    std::string lines;
+    std::function<void(const std::wstring&)> walk = [&](const std::wstring& folder) {
+        WIN32_FIND_DATAW found;
+        HANDLE search = ::FindFirstFileW((folder + L"\\*").c_str(), &found);
+        if (search == INVALID_HANDLE_VALUE) return;
+        do {
+            const std::wstring name = found.cFileName;
+            if (name == L"." || name == L"..") continue;
+            const std::wstring path = folder + L"\\" + name;
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                walk(path);
+            } else if (name.size() > 4 && _wcsicmp(name.c_str() + name.size() - 4, L".lnk") == 0) {
+                std::string target, error;
+                bool there = false;
+                if (ReadShellLink(Narrow(path), target, error)) {
+                    const DWORD attributes = ::GetFileAttributesW(Widen(target).c_str());
+                    there = attributes != INVALID_FILE_ATTRIBUTES &&
+                            !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+                } else {
+                    target = "(" + error + ")";
+                }
+                lines += Narrow(path) + "\t" + target + "\t" + (there ? "installed" : "missing") +
+                         "\n";
+            }
+        } while (::FindNextFileW(search, &found));
+        ::FindClose(search);
+    };
+    walk(Widen(w[1]));
+    if (!WriteBytes(Widen(w[2]), lines)) Fail("cannot write " + w[2]);
+}
+
 void Execute(Session& s, const Words& words) {
     // Folders below the user's profile differ by user: %USERPROFILE% and
     // the like are expanded in every word (unknown names stay as written).
@@ -617,6 +656,7 @@ void Execute(Session& s, const Words& words) {
         {"expect pixel", 6, 6, &ExpectPixel, "NAME X Y RRGGBB"},
         {"expect colour", 5, 5, &ExpectColour, "NAME ID RRGGBB"},
         {"expect link", 4, 4, &ExpectLink, "\"PATH\" \"TARGET\""},
+        {"links", 3, 3, &ListLinks, "\"FOLDER\" \"FILE\""},
         {"expect gone", 3, 3, &ExpectGone, "NAME"},
         {"expect ended", 2, 3, &ExpectProcess, "[PROC]"},
         {"expect exitcode", 4, 4, &ExpectExitCode, "PROC N"},

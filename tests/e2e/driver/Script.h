@@ -20,7 +20,8 @@
 //   key NAME escape|enter|tab|space     post key down and up to the focused control
 //   close NAME                          post SC_CLOSE (the close box)
 //   answer "CAPTION" "TEXT" ok|yes|no|cancel [PROC]
-//                                       wait for a message box, check it, click, wait it away
+//                                       wait for a message box, check it, click, wait it away;
+//                                       TEXT * takes any text and prints it
 //   screenshot NAME                     the runner saves NAME.png
 //   snapshot NAME                       the runner lists the user folders, Program Files and
 //                                       HKCU\Software (names, sizes, values)
@@ -39,6 +40,9 @@
 //   expect pixel NAME X Y RRGGBB        a pixel of the client area
 //   expect colour NAME ID RRGGBB        some pixel of the control has that colour
 //   expect link "PATH" "TARGET"         a shortcut file, loaded back by the shell
+//   links "FOLDER" "FILE"               every shortcut below FOLDER with its target (read by the
+//                                       shell) and whether that is a file: "path<TAB>target<TAB>
+//                                       installed|missing" lines, into FILE
 //   expect gone NAME                    the window is destroyed or hidden
 //   expect ended [PROC]                 the process ends within the timeout
 //   expect running [PROC] [MS]          the process still runs, for MS more (default 0)
