@@ -182,7 +182,6 @@ std::string WithoutLines(const std::string& bytes, const std::set<int>& lines) {
 
 void CheckTitleBitmap(Os& os, const SetupContext& ctx, const std::vector<ScriptLine>& lines,
                       Findings& out) {
-    if (ctx.TITLE_BMP.empty()) return;
     CheckUi ui;
     TitleBitmap bitmap;
     if (LoadTitleBitmap(os, ui, ctx.TITLE_BMP, bitmap)) return;
@@ -615,10 +614,10 @@ CheckReport CheckMedium(const Medium& medium, const SimulatedText& text) {
     ReadSetupScript(env, lists, kSectionAll, &lines);
     CheckLines(lines, lists, out);
     CheckEmptySetupValues(ctx, lines, out);
-    if (!ctx.TITLE_BMP.empty()) {
+    // The launcher loads the bitmap whatever the script names, nothing too.
+    if (!ctx.TITLE_BMP.empty())
         ReadMediumContent(medium, os, std::string(kMediumDrive) + "\\" + ctx.TITLE_BMP);
-        CheckTitleBitmap(os, ctx, lines, out);
-    }
+    CheckTitleBitmap(os, ctx, lines, out);
     const std::set<int> missingLines = CheckSources(os, lists, out);
     CheckFolderTargets(os, lists, out);
     if (!missingLines.empty()) {

@@ -201,6 +201,15 @@ TEST_F(InstallationTest, EveryFilesFormInstallsWhereItsPathsLead) {
         {"COPY DIR:Save:1:1:1:\"C:\\Shared\\\":", {"C:\\Shared\\Save\\save.dat"}},
         {"COPY:Game.exe:1:1:1:<INSTALL DIR>\\..\\Evil:", {"C:\\Games\\Evil\\Game.exe"}},
         {"COPY DIR:Save:1:1:1:<INSTALL DIR>\\..:", {"C:\\Games\\Save\\save.dat"}},
+        // The guide's table: a folder keeps its whole path below the target,
+        // with COPY as with COPY DIR; a file named by COPY keeps only its name.
+        {"COPY:Game.exe:1:1:1:<INSTALL DIR>:", {dir + "\\Game.exe"}},
+        {"COPY:Save:1:1:1:<INSTALL DIR>:", {dir + "\\Save\\save.dat"}},
+        {"COPY:Data\\stage1.dat:1:1:1:<INSTALL DIR>:", {dir + "\\stage1.dat"}},
+        {"COPY DIR:Data\\Sub:1:1:1:<INSTALL DIR>\\Data:", {dir + "\\Data\\Data\\Sub\\deep.dat"}},
+        {"COPY:Data\\Sub:1:1:1:<INSTALL DIR>\\Data:", {dir + "\\Data\\Data\\Sub\\deep.dat"}},
+        {"COPY DIR:Data\\Sub:1:1:1:<INSTALL DIR>:", {dir + "\\Data\\Sub\\deep.dat"}},
+        {"COPY DIR:Game.exe:1:1:1:<INSTALL DIR>:", {dir + "Game.exe\\Game.exe"}},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.line);
@@ -210,11 +219,31 @@ TEST_F(InstallationTest, EveryFilesFormInstallsWhereItsPathsLead) {
         m.AddMediumFile("Data\\stage1.dat", "1");
         m.AddMediumFile("Data\\stage2.dat", "2");
         m.AddMediumFile("Save\\save.dat", "s");
+        m.AddMediumFile("Data\\Sub\\deep.dat", "d");
         PlaceDemoProduct(m.ctx);
         m.ReadScript(std::string("[Files]\n") + row.line + "\n");
         EXPECT_EQ(RunInstallation(m.env, m.lists, {1, dir}), 1);
         EXPECT_EQ(m.ui.boxes, (std::vector<ShownBox>{kInstallDone}));
         for (const std::string& file : row.landed) EXPECT_TRUE(m.os.Exists(file)) << file;
+    }
+}
+
+// A shortcut leads to "<target>\<source>": to a file in a subfolder only when
+// another line installs the folder, and never from a line whose target
+// names that subfolder.
+TEST_F(InstallationTest, AShortcutToAFileInASubfolder) {
+    for (const bool right : {true, false}) {
+        BasicSetupMachine<FakeOs> m;
+        m.OpenMedium();
+        m.AddMediumFile("Manual\\index.html", "m");
+        PlaceDemoProduct(m.ctx);
+        m.ReadScript(right ? "[Files]\nCOPY DIR:Manual:1:1:1:<INSTALL DIR>\\:\n"
+                             "COPY:Manual\\index.html:1:1:1:<INSTALL DIR>:マニュアル\n"
+                           : "[Files]\nCOPY:Manual\\index.html:1:1:1:<INSTALL DIR>\\Manual:マニュアル\n");
+        ASSERT_EQ(RunInstallation(m.env, m.lists, {1, "C:\\Games"}), 1);
+        const auto link = m.os.LinkAt(kDemoMenu + "\\マニュアル.lnk");
+        ASSERT_TRUE(link);
+        EXPECT_EQ(right, m.os.Exists(link->target)) << link->target;
     }
 }
 

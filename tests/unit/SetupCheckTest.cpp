@@ -108,7 +108,7 @@ TEST_F(SetupCheck, CleanProductRoundTripsEveryType) {
 TEST_F(SetupCheck, EachMistakeIsFoundAtItsLine) {
     const Row rows[] = {
         {"UTF-8 without BOM", {}, {}, {"script-encoding:1"}, "[Setup]\nGAME_NAME=試験\n"},
-        {"UTF-8 with BOM", {}, {}, {"script-encoding:1"}, "\xEF\xBB\xBF[Setup]\n"},
+        {"UTF-8 with BOM", {}, {}, {"script-encoding:1", "title-bitmap:0"}, "\xEF\xBB\xBF[Setup]\n"},
         {"a byte no character has", {}, {}, {"script-encoding:2"}, "[Setup]\n;\xFD\n"},
         {"misspelt section", {{"[Registory]", "[Registry]"}}, {},
          {"script-section:12", "script-ignored:13", "product-install-value:0"}},

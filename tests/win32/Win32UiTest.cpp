@@ -566,6 +566,10 @@ TEST_F(WindowTest, WizardPagesAsCreatedAndTheirButtons) {
     EXPECT_EQ("テスト ｾｯﾄｱｯﾌﾟﾌﾟﾛｸﾞﾗﾑへようこそ。\nこのﾌﾟﾛｸﾞﾗﾑはｺﾝﾋﾟｭｰﾀに テスト をｲﾝｽﾄｰﾙします。",
               welcome.texts[IDC_WELCOME_TEXT]);
     EXPECT_EQ("約 2 KB の空き容量が必要です。", type.texts[IDC_TYPE_STANDARD_SIZE]);
+    // The types' descriptions are the program's, whatever the script installs.
+    EXPECT_EQ("ｾｰﾌﾞﾌｧｲﾙや一部の画像、音楽などをｺﾋﾟｰします。", type.texts[IDC_TYPE_STANDARD_NOTE]);
+    EXPECT_EQ("ｾｰﾌﾞﾌｧｲﾙのみをｺﾋﾟｰします。", type.texts[IDC_TYPE_MINIMUM_NOTE]);
+    EXPECT_EQ("全てのﾌｧｲﾙをｺﾋﾟｰします。", type.texts[IDC_TYPE_FULL_NOTE]);
     EXPECT_EQ("ｾｯﾄｱｯﾌﾟは次のﾌｫﾙﾀﾞに テスト をｲﾝｽﾄｰﾙします。", path.texts[IDC_PATH_HEADING]);
     EXPECT_EQ("約 1 MB の空き容量があります。", path.texts[IDC_PATH_FREE]);
     EXPECT_EQ("約 2 KB がｲﾝｽﾄｰﾙには必要です。", path.texts[IDC_PATH_REQUIRED]);
