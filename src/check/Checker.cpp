@@ -38,6 +38,11 @@ int CheckReport::Count(Severity severity) const {
 namespace {
 
 constexpr size_t kListed = 20;  // leftovers and long paths listed for each type
+// The launcher's area for the title bitmap at 100 %: its client area left of
+// the buttons, 165 x 139 dialog units of the template's font (as measured by
+// the window test).
+constexpr int32_t kTitleAreaWidth = 289;
+constexpr int32_t kTitleAreaHeight = 226;
 
 // The program's string table, as the resources hold it.
 const struct {
@@ -184,7 +189,20 @@ void CheckTitleBitmap(Os& os, const SetupContext& ctx, const std::vector<ScriptL
                       Findings& out) {
     CheckUi ui;
     TitleBitmap bitmap;
-    if (LoadTitleBitmap(os, ui, ctx.TITLE_BMP, bitmap)) return;
+    if (LoadTitleBitmap(os, ui, ctx.TITLE_BMP, bitmap)) {
+        // The launcher draws the picture at its own size in the client area
+        // left of its buttons, and keeps its own size.
+        if (bitmap.DrawWidth() > kTitleAreaWidth || bitmap.DrawHeight() > kTitleAreaHeight) {
+            Add(out, Severity::kWarning, "title-bitmap-size", kScript,
+                SetupKeyLine(lines, "TITLE_BMP"),
+                Format("the title bitmap is %d x %d pixels, larger than the launcher's area of "
+                       "%d x %d at 100 %%: its right part runs under the buttons and its bottom "
+                       "is cut",
+                       bitmap.DrawWidth(), bitmap.DrawHeight(), kTitleAreaWidth,
+                       kTitleAreaHeight));
+        }
+        return;
+    }
     Add(out, Severity::kError, "title-bitmap", kScript, SetupKeyLine(lines, "TITLE_BMP"),
         Format("the launcher refuses the title bitmap \"%s\" with %s", ctx.TITLE_BMP.c_str(),
                ui.boxes.empty() ? "no message" : Quoted(ui.boxes.back()).c_str()));

@@ -144,6 +144,12 @@ TEST_F(SetupCheck, EachMistakeIsFoundAtItsLine) {
          {{"<INSTALL DIR>:試験", "<INSTALL DIR>:" + std::string(250, 's')}}, {},
          {"product-shortcut:10"}},
         {"broken bitmap", {}, {{"title.bmp", "BM"}}, {"title-bitmap:2"}},
+        {"bitmap wider than the launcher's area", {}, {{"title.bmp", [] {
+                                                           BmpLayout wide;
+                                                           wide.width = 290;
+                                                           return MakeBmp(wide);
+                                                       }()}},
+         {"title-bitmap-size:2"}},
         {"INSTALL elsewhere", {{"0:<INSTALL DIR>\n[Uninstall]", "0:<CURRENT DIR>\n[Uninstall]"}},
          {}, {"product-install-value:13"}},
         {"game of one type", {{"COPY:Game.exe:1:1:1", "COPY:Game.exe:0:1:1"}}, {},

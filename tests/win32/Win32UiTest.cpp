@@ -342,6 +342,36 @@ TEST_F(LauncherTest, OpensCentredAndDrawsTheTitleBitmapAtItsSize) {
     }
 }
 
+// The picture's area is the client area left of the buttons, at 100 % with
+// the template's font: 289 x 226 pixels here (the guide gives the figure).
+// A larger picture keeps the window's size: it is cut at the bottom and the
+// buttons stand over it.
+TEST_F(LauncherTest, ALargerBitmapKeepsTheWindowAndRunsUnderTheButtons) {
+    RECT client{}, button{};
+    COLORREF underButton = 0, pastBottom = 0;
+    const Driver::Step look = OnLauncher([&](HWND launcher) {
+        ::UpdateWindow(launcher);
+        ::GetClientRect(launcher, &client);
+        HWND install = ::GetDlgItem(launcher, IDC_INSTALL);
+        ::GetWindowRect(install, &button);
+        ::MapWindowPoints(nullptr, launcher, reinterpret_cast<POINT*>(&button), 2);
+        ::UpdateWindow(install);
+        HDC dc = ::GetDC(launcher);
+        underButton = ::GetPixel(dc, (button.left + button.right) / 2, (button.top + button.bottom) / 2);
+        pastBottom = ::GetPixel(dc, 5, client.bottom - 1);
+        ::ReleaseDC(launcher, dc);
+    });
+    ASSERT_NO_FATAL_FAILURE(WriteTitle(PictureBmp(600, 500, false)));
+    EXPECT_EQ(0, Run({Observe(), look, Click(IDC_EXIT)}));
+    std::printf("launcher client %ld x %ld, buttons from x = %ld\n", client.right, client.bottom,
+                button.left);
+    EXPECT_EQ(401, client.right);
+    EXPECT_EQ(226, client.bottom);
+    EXPECT_EQ(289, button.left);
+    EXPECT_NE(kRed, underButton);   // the button, not the picture
+    EXPECT_EQ(kRed, pastBottom);    // the picture's top half reaches the bottom: cut there
+}
+
 TEST_F(LauncherTest, ABitmapThatCannotBeLoadedClosesItAtOnce) {
     const struct {
         const char* titleBmp;
