@@ -3,8 +3,8 @@
 #
 #   bash scripts/try-medium.sh DIR [--type minimum|standard|full|all] [--out FOLDER]
 #
-# Builds Setup.exe (and the end-to-end driver), copies DIR into the prefix's
-# C:\try-medium with the built Setup.exe beside its files, and then:
+# Builds Setup.exe (and the end-to-end driver), copies DIR into a fresh
+# prefix's C:\try-medium with the built Setup.exe beside its files, and then:
 # - with a $DISPLAY: opens the launcher there for you to use, and waits;
 # - without one (or with SETUP_TRY_HEADLESS=1): under a private Xvfb, for each
 #   chosen setup type (default all), walks the launcher, the wizard, the
@@ -64,19 +64,24 @@ if [ "$headless" = 1 ]; then
   # Wine's desktop process keeps the display it first saw: start X first.
   eval "$(bash scripts/xvfb.sh start)"
 fi
-# shellcheck source=scripts/wine-env.sh
-source scripts/wine-env.sh try || { echo "try: the Wine prefix could not be set up" >&2; exit 1; }
-# A Setup.exe of an earlier try that was stopped holds the program's mutex.
-"$WINESERVER" -k 2>/dev/null || true
-"$WINESERVER" -p 2>/dev/null || true
-
-medium="$WINEPREFIX/drive_c/try-medium"
-rm -rf "$medium"
-mkdir -p "$medium"
-cp -r "$medium_source/." "$medium/"
-cp "$build/Setup.exe" "$medium/Setup.exe"
+# Every walk starts on a fresh machine: a copy of a prefix made once
+# (try-template), with the medium on its drive C:.
+bash scripts/wine-env.sh try-template -- true >/dev/null ||
+  { echo "try: the Wine prefix could not be set up" >&2; exit 1; }
+bash scripts/wine-env.sh stop try-template
+fresh_machine() {
+  bash scripts/wine-env.sh stop try
+  bash scripts/wine-env.sh copy try-template try || return 1
+  # shellcheck source=scripts/wine-env.sh
+  source scripts/wine-env.sh try || return 1
+  medium="$WINEPREFIX/drive_c/try-medium"
+  mkdir -p "$medium" &&
+    cp -r "$medium_source/." "$medium/" &&
+    cp "$build/Setup.exe" "$medium/Setup.exe"
+}
 
 if [ "$headless" = 0 ]; then
+  fresh_machine || { echo "try: the medium could not be staged" >&2; exit 1; }
   echo "try: running Setup.exe on $medium (display $DISPLAY)"
   (cd "$medium" && "$WINE" Setup.exe)
   exit 0
@@ -92,6 +97,7 @@ for type in $types; do
   standard) radio=1010 ;;
   full) radio=1014 ;;
   esac
+  fresh_machine || { echo "try: the medium could not be staged" >&2; exit 1; }
   dir="$out/$type"
   requests="$dir/requests"
   rm -rf "$dir"
@@ -151,8 +157,7 @@ EOF
   e2e_serve_driver $! "$requests" "$dir" "$medium" 300 || status=$?
   rm -rf "$requests"
   # Whatever the walk started (the game included) ends here.
-  "$WINESERVER" -k 2>/dev/null || true
-  "$WINESERVER" -p 2>/dev/null || true
+  bash scripts/wine-env.sh stop try
 
   if [ "$status" -ne 0 ]; then
     verdict=1

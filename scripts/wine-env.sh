@@ -4,6 +4,7 @@
 #   source scripts/wine-env.sh [NAME]          set up (once) and export the environment
 #   scripts/wine-env.sh [NAME] -- CMD [ARG...]  run CMD in that environment
 #   scripts/wine-env.sh stop [NAME]            stop this prefix's wineserver only
+#   scripts/wine-env.sh copy FROM TO           make prefix TO afresh as a copy of FROM
 #
 # NAME picks the prefix, $SETUP_WINE_ROOT/NAME (default root build/wine,
 # default name "default"; a path is reduced to its last component), so each
@@ -21,6 +22,9 @@ _setup_wine_main() {
     if [ "${1:-}" = stop ]; then
         command=stop
         shift
+    elif [ "${1:-}" = copy ]; then
+        _setup_wine_copy "$root/$(basename -- "$2")" "$root/$(basename -- "$3")"
+        return $?
     fi
     name="default"
     if [ $# -gt 0 ] && [ "$1" != "--" ]; then
@@ -63,6 +67,34 @@ _setup_wine_main() {
         return $?
     fi
     return 0
+}
+
+# A prefix made afresh from another (stopped) one. system32 (most of the
+# prefix's size) is never written once the prefix is made, so it is
+# hard-linked; everything Wine writes (registry, user folders, drive C:) is a
+# real copy.
+_setup_wine_copy() {  # from, to
+    local from="$1" to="$2" entry
+    [ -f "$from/.setup-ready" ] || return 1
+    # A run that was stopped half-way may have left the target's server.
+    [ -d "$to" ] && WINEPREFIX="$to" /usr/lib/wine/wineserver64 -k 2>/dev/null
+    rm -rf "$to" "$to.home"
+    mkdir -p "$to/drive_c/windows" "$to.home" || return 1
+    shopt -s dotglob nullglob
+    for entry in "$from"/*; do
+        [ "$(basename "$entry")" = drive_c ] || cp -a "$entry" "$to/" || return 1
+    done
+    for entry in "$from"/drive_c/*; do
+        [ "$(basename "$entry")" = windows ] || cp -a "$entry" "$to/drive_c/" || return 1
+    done
+    for entry in "$from"/drive_c/windows/*; do
+        if [ "$(basename "$entry")" = system32 ]; then
+            cp -al "$entry" "$to/drive_c/windows/" || return 1
+        else
+            cp -a "$entry" "$to/drive_c/windows/" || return 1
+        fi
+    done
+    shopt -u dotglob nullglob
 }
 
 _setup_wine_create() {

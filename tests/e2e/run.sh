@@ -82,31 +82,9 @@ make_template() {
     [ -f "$wine_root/template/.setup-ready" ]
 }
 
-# system32 (most of the prefix's size) is never written once the prefix is
-# made, so it is hard-linked; everything Wine writes (registry, user folders,
-# drive C:) is a real copy.
 copy_prefix() {  # target
-    local from="$wine_root/template" to="$1" entry
-    # A run that was stopped half-way may have left this prefix's server.
-    SETUP_WINE_ROOT="$wine_root" bash "$root/scripts/wine-env.sh" stop "$(basename "$to")"
-    rm -rf "$to" "$to.home"
-    mkdir -p "$to/drive_c/windows" || return 1
-    shopt -s dotglob nullglob
-    for entry in "$from"/*; do
-        [ "$(basename "$entry")" = drive_c ] || cp -a "$entry" "$to/" || return 1
-    done
-    for entry in "$from"/drive_c/*; do
-        [ "$(basename "$entry")" = windows ] || cp -a "$entry" "$to/drive_c/" || return 1
-    done
-    for entry in "$from"/drive_c/windows/*; do
-        if [ "$(basename "$entry")" = system32 ]; then
-            cp -al "$entry" "$to/drive_c/windows/" || return 1
-        else
-            cp -a "$entry" "$to/drive_c/windows/" || return 1
-        fi
-    done
-    shopt -u dotglob nullglob
-    seal_prefix "$to"
+    SETUP_WINE_ROOT="$wine_root" bash "$root/scripts/wine-env.sh" copy template "$(basename "$1")" &&
+        seal_prefix "$1"
 }
 
 # Nothing a scenario deletes may reach the host: drive C: only (Wine's Z: is
