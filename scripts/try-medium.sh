@@ -60,6 +60,8 @@ if [ -z "${DISPLAY:-}" ] || [ "${SETUP_TRY_HEADLESS:-0}" = 1 ]; then
 fi
 # Whatever runs in the prefix ends with this script.
 trap 'bash "$root/scripts/wine-env.sh" stop try || true; [ "$headless" = 0 ] || bash "$root/scripts/xvfb.sh" stop || true' EXIT
+trap 'exit 130' INT
+trap 'exit 143' TERM
 if [ "$headless" = 1 ]; then
   # Wine's desktop process keeps the display it first saw: start X first.
   eval "$(bash scripts/xvfb.sh start)"
