@@ -111,20 +111,10 @@ std::string TypesText(unsigned mask) {
     return text + (names.size() == 1 ? " type" : " types");
 }
 
-int SetupKeyLine(const std::vector<ScriptLine>& lines, const char* key) {
-    int last = 0;
-    for (const ScriptLine& line : lines) {
-        if (line.kind == ScriptLineKind::kData && line.section == kSectionSetup && line.name == key)
-            last = line.number;
-    }
-    return last;
-}
-
 // --- the medium -----------------------------------------------------------
 
 // Each source measured as the preparation measures it, once for the types it
-// belongs to.
-// The lines whose sources are missing.
+// belongs to; gives the lines whose sources are missing.
 std::set<int> CheckSources(Os& os, const ScriptLists& lists, Findings& out) {
     std::set<int> missingLines;
     const std::string base = kMediumDrive;
@@ -212,21 +202,6 @@ void CheckTitleBitmap(Os& os, const SetupContext& ctx, const std::vector<ScriptL
 // copy stands.
 void CheckDestinations(Os& os, const SetupContext& ctx, const ScriptLists& lists,
                        Findings& out) {
-    class Plan : public CopyWalk {
-    public:
-        Plan(const std::string& base, const std::string& relative, const std::string& destRoot,
-             const std::string& installFolder, std::vector<std::string>& out)
-            : CopyWalk(base, relative, destRoot), installFolder_(installFolder), out_(out) {}
-        bool Missing(const std::string&) override { return true; }
-        bool File(const FindData& match) override {
-            out_.push_back(DestinationFile(match.name, installFolder_));
-            return true;
-        }
-
-    private:
-        const std::string& installFolder_;
-        std::vector<std::string>& out_;
-    };
     const std::string base = kMediumDrive;
     const std::string installFolder = Format("%s\\%s", ctx.ProgramDir.c_str(), ctx.INSTALL_DIR.c_str());
     std::map<std::pair<int, int>, unsigned> pairs;  // (first line, second line) -> types
@@ -237,10 +212,8 @@ void CheckDestinations(Os& os, const SetupContext& ctx, const ScriptLists& lists
             const FileEntry& entry = lists.Files[i];
             if (entry.TypeFlags[t] == 0) continue;
             std::vector<std::string> places;
-            const std::string relative =
-                entry.Kind == EntryAction::kCopyDir ? entry.Source : std::string();
-            Plan plan(base, relative, entry.Target, installFolder, places);
-            WalkTree(os, CopySource(base, entry.Source), plan);
+            PlanCopy(os, base, entry, installFolder,
+                     [&places](const std::string& path, const FindData&) { places.push_back(path); });
             std::set<std::string> own;
             for (const std::string& place : places) {
                 std::string key = place;
@@ -393,7 +366,8 @@ int InstallValueLine(const ScriptView& script) {
 
 // What the install of `type` made is the player's product: the game can be
 // started, the shortcuts lead to installed files, no path is too long.
-void CheckInstalled(SimulatedOs& os, SetupContext& ctx, const ScriptView& script,
+// Gives the install folder INSTALL holds (empty without it).
+std::string CheckInstalled(SimulatedOs& os, SetupContext& ctx, const ScriptView& script,
                     const std::vector<std::string>& made, int type, TripNotes& found) {
     CheckUi ui;
     SetupEnv env{ctx, os, ui};
@@ -475,15 +449,16 @@ void CheckInstalled(SimulatedOs& os, SetupContext& ctx, const ScriptView& script
                        type);
         }
     }
+    return folder;
 }
 
-// `os`: a player's machine with the medium's script read in.
 // The places the product takes on the machine: install folder, menu folder
 // and product key.
 struct Places {
     std::string installFolder, menuFolder, productKey;
 };
 
+// `os`: a player's machine with the medium's script read in.
 void RoundTrip(SimulatedOs& os, const ScriptView& script, int type, TypeCheck& check,
                TripNotes& found, Places& places) {
     const std::string scriptPath = std::string(kMediumDrive) + "\\" + kScript;
@@ -508,15 +483,9 @@ void RoundTrip(SimulatedOs& os, const ScriptView& script, int type, TypeCheck& c
     check.installed = true;
     const std::vector<std::string> installed = Snapshot(os);
     const std::vector<std::string> made = Minus(installed, before);
-    CheckInstalled(os, ctx, script, made, type, found);
+    const std::string folder = CheckInstalled(os, ctx, script, made, type, found);
 
     // Each uninstall target the install made, by what it is now.
-    std::string folder;
-    {
-        CheckUi ui;
-        SetupEnv env{ctx, os, ui};
-        ReadInstallFolder(env, folder);
-    }
     SetupContext targets = SetupContext();
     targets.TargetDir = folder;
     targets.UserProgramFolderDir = ctx.UserProgramFolderDir;

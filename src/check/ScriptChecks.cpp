@@ -321,6 +321,15 @@ void CheckLines(const std::vector<ScriptLine>& lines, const ScriptLists& lists, 
     }
 }
 
+int SetupKeyLine(const std::vector<ScriptLine>& lines, const char* key) {
+    int last = 0;
+    for (const ScriptLine& line : lines) {
+        if (line.kind == ScriptLineKind::kData && line.section == kSectionSetup && line.name == key)
+            last = line.number;
+    }
+    return last;
+}
+
 void CheckEmptySetupValues(const SetupContext& ctx, const std::vector<ScriptLine>& lines,
                            Findings& out) {
     const std::pair<const char*, const std::string*> values[] = {
@@ -329,16 +338,12 @@ void CheckEmptySetupValues(const SetupContext& ctx, const std::vector<ScriptLine
         {"REG_ROOT_KEY_NAME", &ctx.REG_ROOT_KEY_NAME}, {"GAME_EXE_NAME", &ctx.GAME_EXE_NAME},
     };
     for (const auto& [key, value] : values) {
-        int last = 0;
-        for (const ScriptLine& line : lines) {
-            if (line.section == kSectionSetup && line.name == key) last = line.number;
-        }
+        const int last = SetupKeyLine(lines, key);
         if (last > 0 && (value->empty() || *value == "\n")) {
             Add(out, Severity::kError, "script-setup-key", kScript, last,
                 Format("%s is empty", key));
         }
     }
 }
-
 
 }  // namespace setup

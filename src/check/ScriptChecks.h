@@ -40,6 +40,9 @@ void CheckEncoding(std::string bytes, const SimulatedText& text, Findings& out);
 // [Setup] keys, fields, flags and placeholders.
 void CheckLines(const std::vector<ScriptLine>& lines, const ScriptLists& lists, Findings& out);
 
+// The line of the [Setup] key's last occurrence; 0 when there is none.
+int SetupKeyLine(const std::vector<ScriptLine>& lines, const char* key);
+
 // The [Setup] values written but empty.
 void CheckEmptySetupValues(const SetupContext& ctx, const std::vector<ScriptLine>& lines,
                            Findings& out);

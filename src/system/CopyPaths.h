@@ -2,6 +2,7 @@
 // and the uninstallation's recognition of an installed product use.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -58,5 +59,15 @@ private:
     const std::string& destRoot_;
     std::vector<std::string> relatives_;
 };
+
+struct FileEntry;
+
+// Where each medium file of one [Files] entry would land, as the copy puts
+// it, without copying: `planned(destination, match)` for each file, in the
+// walk's order. A missing source plans nothing.
+void PlanCopy(Os& os, const std::string& base, const FileEntry& entry,
+              const std::string& installFolder,
+              const std::function<void(const std::string& destination, const FindData& match)>&
+                  planned);
 
 }  // namespace setup

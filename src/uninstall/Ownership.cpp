@@ -184,23 +184,6 @@ void Ownership::RecogniseByMedium(const std::string& installFolder, const std::s
         std::string path;
         uint64_t size;
     };
-    // Where each medium file of one entry would land, as the copy puts it.
-    class Plan : public CopyWalk {
-    public:
-        Plan(const std::string& base, const std::string& relative, const std::string& destRoot,
-             const std::string& installFolder, std::vector<Planned>& out)
-            : CopyWalk(base, relative, destRoot), installFolder_(installFolder), out_(out) {}
-        bool Missing(const std::string&) override { return true; }
-        bool File(const FindData& match) override {
-            out_.push_back(Planned{DestinationFile(match.name, installFolder_), match.size});
-            return true;
-        }
-
-    private:
-        const std::string& installFolder_;
-        std::vector<Planned>& out_;
-    };
-
     bool recognised = false;
     std::vector<Planned> all;
     // Each place is looked at once, whichever types put a file there: its
@@ -210,10 +193,10 @@ void Ownership::RecogniseByMedium(const std::string& installFolder, const std::s
         std::vector<Planned> planned;
         for (const FileEntry& entry : lists.Files) {
             if (entry.TypeFlags[type] == 0) continue;
-            const std::string relative =
-                entry.Kind == EntryAction::kCopyDir ? entry.Source : std::string();
-            Plan plan(base, relative, entry.Target, installFolder, planned);
-            WalkTree(os, CopySource(base, entry.Source), plan);
+            PlanCopy(os, base, entry, installFolder,
+                     [&planned](const std::string& path, const FindData& match) {
+                         planned.push_back(Planned{path, match.size});
+                     });
         }
         bool complete = folderThere;
         int inside = 0;
