@@ -20,6 +20,7 @@
 #include "seams/Ui.h"
 #include "system/MeasureTree.h"
 #include "win32/os/Win32Os.h"
+#include "win32/ui/PumpPace.h"
 #include "win32/os/Win32Text.h"
 #include "win32/os/Win32Undef.h"
 
@@ -44,8 +45,8 @@ double PeakWorkingSetMiB() {
     return static_cast<double>(counters.PeakWorkingSetSize) / 1048576.0;
 }
 
-// Counts the steps; like the program's progress window, it pumps the
-// windows before each step.
+// Counts the steps; like the program's progress window, it asks for a pump
+// before each step (the pump itself drains as often as the program's does).
 class CountingProgress final : public ProgressWindow {
 public:
     explicit CountingProgress(Ui& ui) : ui_(ui) {}
@@ -95,6 +96,7 @@ public:
         return mb::IDCANCEL_;
     }
     void PumpMessages() override {
+        if (!PumpDue()) return;
         MSG msg;
         while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
             ::TranslateMessage(&msg);

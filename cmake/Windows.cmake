@@ -76,6 +76,8 @@ if(NOT SETUP_NO_TESTS)
     target_link_libraries(win32_tests PRIVATE setup_win32 ${SETUP_WIN32_LIBS} gtest gtest_main)
     target_compile_options(win32_tests PRIVATE ${SETUP_WARNINGS})
     add_test(NAME win32_tests COMMAND win32_tests)
+    # The window tests that measure the display's scale, at 100, 150 and 200 %.
+    add_test(NAME win32_scale COMMAND bash ${CMAKE_SOURCE_DIR}/tests/win32/scale.sh ${CMAKE_BINARY_DIR})
   endif()
 endif()
 

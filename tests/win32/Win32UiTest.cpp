@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cstdlib>
 #include <cstdint>
 #include <functional>
 #include <iterator>
@@ -159,6 +160,18 @@ std::string PictureBmp(int width, int height, bool topDown) {
         }
     }
     return bmp;
+}
+
+// The width of `window`'s big or small icon; 0 when it has none.
+int IconWidth(HWND window, WPARAM which) {
+    const auto icon = reinterpret_cast<HICON>(::SendMessageW(window, WM_GETICON, which, 0));
+    ICONINFO info{};
+    if (icon == nullptr || !::GetIconInfo(icon, &info)) return 0;
+    BITMAP mask{};
+    ::GetObjectW(info.hbmMask, sizeof(mask), &mask);
+    if (info.hbmColor != nullptr) ::DeleteObject(info.hbmColor);
+    ::DeleteObject(info.hbmMask);
+    return mask.bmWidth;
 }
 
 constexpr char kProductKey[] = "SOFTWARE\\SetupWin32Test\\Launcher";
@@ -331,7 +344,8 @@ TEST_F(LauncherTest, OpensCentredAndDrawsTheTitleBitmapAtItsSize) {
 
         ExpectCentred(launcher, WorkArea(), 1);
 
-        EXPECT_EQ(icon, reinterpret_cast<HICON>(::SendMessageW(launcher, WM_GETICON, ICON_BIG, 0)));
+        EXPECT_EQ(::GetSystemMetrics(SM_CXICON), IconWidth(launcher, ICON_BIG));
+        EXPECT_EQ(::GetSystemMetrics(SM_CXSMICON), IconWidth(launcher, ICON_SMALL));
         EXPECT_EQ(icon, reinterpret_cast<HICON>(::SendMessageW(launcher, WM_QUERYDRAGICON, 0, 0)));
     });
     for (bool topDown : {false, true}) {
@@ -370,6 +384,130 @@ TEST_F(LauncherTest, ALargerBitmapKeepsTheWindowAndRunsUnderTheButtons) {
     EXPECT_EQ(289, button.left);
     EXPECT_NE(kRed, underButton);   // the button, not the picture
     EXPECT_EQ(kRed, pastBottom);    // the picture's top half reaches the bottom: cut there
+}
+
+// --- the display's scale ----------------------------------------------------
+// tests/win32/scale.sh runs the "AtThisScale" tests at 96, 144 and 192 DPI,
+// naming the DPI in SETUP_EXPECT_DPI; the plain run checks 96.
+
+int ScreenDpi() {
+    HDC screen = ::GetDC(nullptr);
+    const int dpi = ::GetDeviceCaps(screen, LOGPIXELSY);
+    ::ReleaseDC(nullptr, screen);
+    return dpi;
+}
+
+::testing::AssertionResult AtTheExpectedScale() {
+    const char* expected = std::getenv("SETUP_EXPECT_DPI");
+    const int dpi = ScreenDpi();
+    if (expected != nullptr && std::atoi(expected) != dpi) {
+        return ::testing::AssertionFailure() << "the display is at " << dpi << " DPI, not " << expected;
+    }
+    std::printf("display at %d DPI\n", dpi);
+    return ::testing::AssertionSuccess();
+}
+
+// The texts of `window`'s controls that need more room than their control
+// gives, measured as the controls draw them: a static's wrapped in its
+// width, a push button's on one line.
+std::vector<std::string> CutTexts(HWND window) {
+    std::vector<std::string> cut;
+    for (HWND c = ::GetWindow(window, GW_CHILD); c != nullptr; c = ::GetWindow(c, GW_HWNDNEXT)) {
+        wchar_t kind[32]{};
+        ::GetClassNameW(c, kind, 32);
+        const LONG_PTR style = ::GetWindowLongPtrW(c, GWL_STYLE);
+        const bool isStatic = _wcsicmp(kind, L"Static") == 0 &&
+                              (style & SS_TYPEMASK) <= SS_RIGHT;  // SS_LEFT, SS_CENTER, SS_RIGHT
+        const bool isButton = _wcsicmp(kind, L"Button") == 0 &&
+                              (style & BS_TYPEMASK) == BS_PUSHBUTTON;
+        const std::wstring text = Widen(TextOf(c));
+        if ((!isStatic && !isButton) || (style & WS_VISIBLE) == 0 || text.empty()) continue;
+        RECT room{};
+        ::GetClientRect(c, &room);
+        if (isButton) ::InflateRect(&room, -2 * ::GetSystemMetrics(SM_CXEDGE), 0);
+        RECT need{0, 0, room.right - room.left, 0};
+        HDC dc = ::GetDC(c);
+        const HGDIOBJ before =
+            ::SelectObject(dc, reinterpret_cast<HFONT>(::SendMessageW(c, WM_GETFONT, 0, 0)));
+        ::DrawTextW(dc, text.c_str(), -1, &need,
+                    DT_CALCRECT | DT_EXPANDTABS | (isButton ? DT_SINGLELINE : DT_WORDBREAK));
+        ::SelectObject(dc, before);
+        ::ReleaseDC(c, dc);
+        if (need.right > room.right - room.left || need.bottom > room.bottom - room.top) {
+            cut.push_back(TextOf(c) + " needs " + std::to_string(need.right) + "x" +
+                          std::to_string(need.bottom) + ", has " +
+                          std::to_string(room.right - room.left) + "x" +
+                          std::to_string(room.bottom - room.top));
+        }
+    }
+    return cut;
+}
+
+// The title bitmap is drawn at the display's scale, from the top left.
+TEST_F(LauncherTest, TheTitleBitmapScalesAtThisScale) {
+    ASSERT_TRUE(AtTheExpectedScale());
+    const int dpi = ScreenDpi();
+    const int w = ::MulDiv(40, dpi, 96), h = ::MulDiv(30, dpi, 96);
+    // Inside each colour, then past the right and the bottom of the drawn picture.
+    const POINT points[] = {{w / 4, h / 4}, {3 * w / 4, h / 4}, {w / 2, 3 * h / 4},
+                            {w + 2, h / 4}, {w / 4, h + 2}};
+    const COLORREF expected[] = {kRed, kGreen, kBlue};
+    std::vector<std::string> cut;
+    const Driver::Step look = OnLauncher([&](HWND launcher) {
+        ::UpdateWindow(launcher);
+        HDC dc = ::GetDC(launcher);
+        for (size_t i = 0; i < std::size(points); ++i) {
+            const COLORREF got = ::GetPixel(dc, points[i].x, points[i].y);
+            if (i < std::size(expected)) {
+                EXPECT_EQ(expected[i], got) << "at " << points[i].x << "," << points[i].y;
+            } else {
+                for (COLORREF c : {kRed, kGreen, kBlue}) EXPECT_NE(c, got) << "at " << points[i].x;
+            }
+        }
+        ::ReleaseDC(launcher, dc);
+        cut = CutTexts(launcher);
+    });
+    EXPECT_EQ(0, Run({Observe(), look, Click(IDC_EXIT)}));
+    EXPECT_EQ(std::vector<std::string>(), cut);
+}
+
+// A move to a monitor at twice the scale: the window, its buttons, their
+// font, the picture and the icons all follow.
+TEST_F(LauncherTest, FollowsAChangeOfScale) {
+    const int twice = 2 * ScreenDpi();
+    RECT client{}, button{}, clientAfter{}, buttonAfter{};
+    LOGFONTW font{}, fontAfter{};
+    const auto measure = [](HWND launcher, RECT& c, RECT& b, LOGFONTW& f) {
+        ::GetClientRect(launcher, &c);
+        HWND install = ::GetDlgItem(launcher, IDC_INSTALL);
+        ::GetWindowRect(install, &b);
+        ::MapWindowPoints(nullptr, launcher, reinterpret_cast<POINT*>(&b), 2);
+        ::GetObjectW(reinterpret_cast<HFONT>(::SendMessageW(install, WM_GETFONT, 0, 0)), sizeof(f), &f);
+    };
+    COLORREF red = 0, green = 0;
+    int bigIcon = 0;
+    const Driver::Step move = OnLauncher([&](HWND launcher) {
+        measure(launcher, client, button, font);
+        RECT suggested = WindowRect(launcher);
+        ::SendMessageW(launcher, WM_DPICHANGED, MAKEWPARAM(twice, twice),
+                       reinterpret_cast<LPARAM>(&suggested));
+        measure(launcher, clientAfter, buttonAfter, fontAfter);
+        ::UpdateWindow(launcher);
+        HDC dc = ::GetDC(launcher);
+        red = ::GetPixel(dc, ::MulDiv(20, twice, 96) / 2, ::MulDiv(15, twice, 96) / 2);
+        green = ::GetPixel(dc, ::MulDiv(60, twice, 96) / 2, ::MulDiv(15, twice, 96) / 2);
+        ::ReleaseDC(launcher, dc);
+        bigIcon = IconWidth(launcher, ICON_BIG);
+    });
+    EXPECT_EQ(0, Run({Observe(), move, Click(IDC_EXIT)}));
+    EXPECT_NEAR(2 * client.right, clientAfter.right, 2);
+    EXPECT_NEAR(2 * client.bottom, clientAfter.bottom, 2);
+    EXPECT_NEAR(2 * button.left, buttonAfter.left, 2);
+    EXPECT_NEAR(2 * (button.bottom - button.top), buttonAfter.bottom - buttonAfter.top, 2);
+    EXPECT_NEAR(2 * font.lfHeight, fontAfter.lfHeight, 1);
+    EXPECT_EQ(kRed, red);
+    EXPECT_EQ(kGreen, green);
+    EXPECT_EQ(2 * ::GetSystemMetrics(SM_CXICON), bigIcon);
 }
 
 TEST_F(LauncherTest, ABitmapThatCannotBeLoadedClosesItAtOnce) {
@@ -625,6 +763,119 @@ TEST_F(WindowTest, WizardPagesAsCreatedAndTheirButtons) {
     ASSERT_EQ(4u, ready.styles.size());
     EXPECT_EQ(BS_GROUPBOX, ready.styles[3] & BS_TYPEMASK);
     EXPECT_EQ(0, ready.styles[3] & WS_VISIBLE);
+}
+
+// Every text of every wizard page and of the progress and preparing windows
+// fits its control, with the demo's product and large figures.
+TEST_F(WindowTest, EveryTextFitsAtThisScale) {
+    ASSERT_TRUE(AtTheExpectedScale());
+    TempTree programs("setup_scale_test_" + std::to_string(::GetCurrentProcessId()));
+    programs.Folder("ﾃﾞﾓｿﾌﾄ");
+    SetupContext ctx;
+    ctx.BRAND_NAME = "ﾃﾞﾓｿﾌﾄ";
+    ctx.GAME_NAME = "星の旅路 デモ";
+    ctx.ProgramDir = programs.Path();
+    ctx.INSTALL_DIR = "ﾃﾞﾓｿﾌﾄ";
+    ctx.RequiredBytes[0] = int64_t{812} << 20;
+    ctx.RequiredBytes[1] = int64_t{99250} << 20;
+    ctx.RequiredBytes[2] = int64_t{123456} << 20;
+    ctx.FreeBytes = int64_t{76250} << 20;  // too little for the standard type: all three lines
+    WizardFolders folders(os);
+    WizardChoice choice;
+    std::map<int, std::vector<std::string>> cut;  // by a control of the page
+    const auto measure = [&cut](int control) -> Driver::Step {
+        return [&cut, control] {
+            HWND sheet = FindThreadDialog(kWizardNextButton);
+            HWND page = reinterpret_cast<HWND>(::SendMessageW(sheet, PSM_GETCURRENTPAGEHWND, 0, 0));
+            if (page == nullptr || ::GetDlgItem(page, control) == nullptr) return false;
+            cut[control] = CutTexts(page);
+            return true;
+        };
+    };
+    Driver driver({measure(IDC_WELCOME_TEXT), PressWizard(PSBTN_NEXT), measure(IDC_TYPE_PROMPT),
+                   PressWizard(PSBTN_NEXT), measure(IDC_PATH_BROWSE), PressWizard(PSBTN_BACK),
+                   PressWizard(PSBTN_CANCEL)});
+    ui.RunInstallWizard(ctx, folders, choice);
+    ASSERT_TRUE(driver.Finished());
+    for (const auto& page : cut) EXPECT_EQ(std::vector<std::string>(), page.second) << page.first;
+
+    auto progress = ui.NewProgressWindow(IDS_INSTALLING);
+    ASSERT_EQ(1, progress->Create());
+    progress->Show();
+    progress->SetRange(0, 10);
+    progress->SetPos(10);  // "100 %", the widest
+    HWND progressWindow = FindThreadDialog(IDC_PROGRESS_PERCENT);
+    EXPECT_EQ(std::vector<std::string>(), CutTexts(progressWindow));
+    progress->DestroyWindow();
+    auto preparing = ui.NewPreparingWindow();
+    ASSERT_EQ(1, preparing->Create());
+    preparing->Show();
+    HWND preparingWindow = nullptr;
+    ::EnumThreadWindows(
+        ::GetCurrentThreadId(),
+        [](HWND h, LPARAM found) {
+            if (!::IsWindowVisible(h)) return TRUE;
+            *reinterpret_cast<HWND*>(found) = h;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&preparingWindow));
+    ASSERT_NE(nullptr, preparingWindow);
+    EXPECT_EQ(std::vector<std::string>(), CutTexts(preparingWindow));
+    preparing->DestroyWindow();
+}
+
+// A wizard moved to a monitor at twice the scale on its first page: the
+// sheet and that page follow, and a page made after the move opens at the
+// new scale, in the same place, with its texts fitting.
+TEST_F(WindowTest, TheWizardFollowsAChangeOfScale) {
+    SetupContext ctx;
+    ctx.GAME_NAME = "星の旅路 デモ";
+    ctx.ProgramDir = "C:\\";
+    ctx.INSTALL_DIR = "ﾃﾞﾓｿﾌﾄ";
+    WizardFolders folders(os);
+    WizardChoice choice;
+    const auto currentPage = [] {
+        HWND sheet = FindThreadDialog(kWizardNextButton);
+        return reinterpret_cast<HWND>(::SendMessageW(sheet, PSM_GETCURRENTPAGEHWND, 0, 0));
+    };
+    RECT sheetBefore{}, sheetAfter{}, welcome{}, type{};
+    LOGFONTW fontBefore{}, fontAfter{};
+    std::vector<std::string> cut{"not measured"};
+    const auto fontOf = [](HWND w, LOGFONTW& f) {
+        ::GetObjectW(reinterpret_cast<HFONT>(::SendMessageW(w, WM_GETFONT, 0, 0)), sizeof(f), &f);
+    };
+    const Driver::Step move = [&] {
+        HWND page = currentPage();
+        if (page == nullptr || ::GetDlgItem(page, IDC_WELCOME_TEXT) == nullptr) return false;
+        HWND sheet = ::GetParent(page);
+        ::GetClientRect(sheet, &sheetBefore);
+        fontOf(::GetDlgItem(page, IDC_WELCOME_TEXT), fontBefore);
+        RECT suggested = WindowRect(sheet);
+        const int twice = 2 * ScreenDpi();
+        ::SendMessageW(sheet, WM_DPICHANGED, MAKEWPARAM(twice, twice),
+                       reinterpret_cast<LPARAM>(&suggested));
+        ::GetClientRect(sheet, &sheetAfter);
+        welcome = WindowRect(page);
+        return true;
+    };
+    const Driver::Step look = [&] {
+        HWND page = currentPage();
+        if (page == nullptr || ::GetDlgItem(page, IDC_TYPE_PROMPT) == nullptr) return false;
+        type = WindowRect(page);
+        fontOf(::GetDlgItem(page, IDC_TYPE_PROMPT), fontAfter);
+        cut = CutTexts(page);
+        return true;
+    };
+    Driver driver({move, PressWizard(PSBTN_NEXT), look, PressWizard(PSBTN_CANCEL)});
+    ui.RunInstallWizard(ctx, folders, choice);
+    ASSERT_TRUE(driver.Finished());
+    EXPECT_NEAR(2 * sheetBefore.right, sheetAfter.right, 2);
+    EXPECT_NEAR(2 * sheetBefore.bottom, sheetAfter.bottom, 2);
+    EXPECT_EQ(welcome.left, type.left);
+    EXPECT_EQ(welcome.top, type.top);
+    EXPECT_NEAR(welcome.right - welcome.left, type.right - type.left, 2);
+    EXPECT_NEAR(2 * fontBefore.lfHeight, fontAfter.lfHeight, 1);
+    EXPECT_EQ(std::vector<std::string>(), cut);
 }
 
 }  // namespace

@@ -4,6 +4,8 @@
 #include <vector>
 
 #include "win32/os/Win32Text.h"
+#include "resource.h"
+#include "win32/ui/PumpPace.h"
 
 namespace setup {
 
@@ -18,6 +20,49 @@ std::vector<Dialog*>& ModelessDialogs() {
 void ForgetModeless(Dialog* dialog) {
     auto& dialogs = ModelessDialogs();
     dialogs.erase(std::remove(dialogs.begin(), dialogs.end(), dialog), dialogs.end());
+}
+
+// Newer than the headers this program is built against.
+constexpr UINT kDpiChanged = 0x02E0;             // WM_DPICHANGED
+constexpr UINT kDpiChangedAfterParent = 0x02E3;  // WM_DPICHANGED_AFTERPARENT
+
+// A wizard's sheet window belongs to the system's property sheet: it
+// follows a change of scale here, with the fonts and icons it gets for it.
+struct SheetScale {
+    ScaledFonts fonts;
+    WindowIcons icons;
+    HINSTANCE resources;
+    // Where the pages stand after a change of scale, in the sheet; empty
+    // before one. The sheet places a page it makes later where pages stood
+    // before the change.
+    RECT pages{};
+};
+constexpr UINT_PTR kSheetSubclass = 1;
+constexpr wchar_t kSheetScaleProperty[] = L"SetupSheetScale";
+
+LRESULT CALLBACK SheetProc(HWND sheet, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                           DWORD_PTR data) {
+    auto* scale = reinterpret_cast<SheetScale*>(data);
+    switch (message) {
+    case kDpiChanged:
+        FollowDpiChange(sheet, LOWORD(wParam), reinterpret_cast<const RECT*>(lParam),
+                        scale->fonts);
+        scale->icons.Set(sheet, scale->resources, IDI_SETUP);
+        if (HWND page = PropSheet_GetCurrentPageHwnd(sheet)) {
+            ::GetWindowRect(page, &scale->pages);
+            ::MapWindowPoints(nullptr, sheet, reinterpret_cast<POINT*>(&scale->pages), 2);
+        }
+        return 0;
+    case WM_NCDESTROY:
+        ::RemoveWindowSubclass(sheet, &SheetProc, id);
+        ::RemovePropW(sheet, kSheetScaleProperty);
+        ForgetDpiChange(sheet);
+        delete scale;
+        break;
+    default:
+        break;
+    }
+    return ::DefSubclassProc(sheet, message, wParam, lParam);
 }
 
 bool BelongsTo(HWND dialog, HWND target) {
@@ -44,6 +89,7 @@ HWND Dialog::Create(HINSTANCE resources, int templateId, HWND parent) {
     resources_ = resources;
     modal_ = false;
     ModelessDialogs().push_back(this);
+    PumpSoon();  // so the new window paints at the next pump
     HWND hwnd = ::CreateDialogParamW(resources, MAKEINTRESOURCEW(templateId), parent,
                                      &Dialog::DialogProc, reinterpret_cast<LPARAM>(this));
     if (hwnd == nullptr) ForgetModeless(this);
@@ -83,6 +129,7 @@ std::string Dialog::ItemText(int id) const {
 
 void Dialog::SetItemText(int id, const std::string& text) {
     ::SetDlgItemTextW(hwnd_, id, Widen(text).c_str());
+    FitText(Item(id));
 }
 
 void Dialog::EnableItem(int id, bool enable) {
@@ -129,6 +176,12 @@ void Dialog::DefaultPaint() {
     ::DefWindowProcW(hwnd_, WM_PAINT, 0, 0);
 }
 
+void Dialog::AfterDpiChange() {
+    FitTexts(hwnd_);
+    OnDpiChanged();
+    ::InvalidateRect(hwnd_, nullptr, TRUE);
+}
+
 void Dialog::EndDialog(INT_PTR result) {
     if (hwnd_ == nullptr) return;
     if (modal_) {
@@ -140,10 +193,16 @@ void Dialog::EndDialog(INT_PTR result) {
 
 BOOL Dialog::InitDialog() {
     HWND hwnd = hwnd_;
+    TakeOverDpiScaling(hwnd);
+    // A page made after its wizard changed scale follows it at once.
+    if ((::GetWindowLongPtrW(hwnd, GWL_STYLE) & WS_CHILD) != 0) {
+        FollowDpiChange(hwnd, WindowDpi(hwnd), nullptr, fonts_);
+    }
     RECT before{};
     ::GetWindowRect(hwnd, &before);
     const BOOL result = OnInitDialog();
     if (!::IsWindow(hwnd)) return result;
+    FitTexts(hwnd);
 
     // A top-level dialog that its initialisation did not move opens centred,
     // over its owner when that is waiting on it, else on the work area (the
@@ -179,6 +238,7 @@ INT_PTR Dialog::Dispatch(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) 
     if (self == nullptr) return FALSE;  // messages before WM_INITDIALOG
     switch (message) {
     case WM_NCDESTROY:
+        ForgetDpiChange(hwnd);
         ::SetWindowLongPtrW(hwnd, DWLP_USER, 0);
         self->hwnd_ = nullptr;
         if (!self->modal_) ForgetModeless(self);
@@ -189,6 +249,14 @@ INT_PTR Dialog::Dispatch(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) 
                    : FALSE;
     case WM_PAINT:
         return self->OnPaint() ? TRUE : FALSE;
+    case kDpiChanged:
+        FollowDpiChange(hwnd, LOWORD(wParam), reinterpret_cast<const RECT*>(lParam),
+                        self->fonts_);
+        self->AfterDpiChange();
+        return TRUE;
+    case kDpiChangedAfterParent:
+        self->AfterDpiChange();
+        return TRUE;
     case WM_CLOSE:
         // Handled here, the close box does not become the IDCANCEL that
         // Escape and a Cancel button give.
@@ -221,10 +289,33 @@ HPROPSHEETPAGE PropertyPage::CreatePage(HINSTANCE resources, int templateId,
 }
 
 INT_PTR CALLBACK PropertyPage::PageProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_SHOWWINDOW && wParam != FALSE) {
+        // A page made after a change of scale stands where the others do.
+        const auto* scale = static_cast<const SheetScale*>(::GetPropW(::GetParent(hwnd), kSheetScaleProperty));
+        if (scale != nullptr && !::IsRectEmpty(&scale->pages)) {
+            const RECT& r = scale->pages;
+            ::SetWindowPos(hwnd, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                           SWP_NOZORDER | SWP_NOACTIVATE);
+        }
+    }
     if (message == WM_INITDIALOG && lParam != 0) {
-        lParam = reinterpret_cast<const PROPSHEETPAGEW*>(lParam)->lParam;
+        const auto* page = reinterpret_cast<const PROPSHEETPAGEW*>(lParam);
+        FollowSheetScale(::GetParent(hwnd), page->hInstance);
+        lParam = page->lParam;
     }
     return DialogProc(hwnd, message, wParam, lParam);
+}
+
+void PropertyPage::FollowSheetScale(HWND sheet, HINSTANCE resources) {
+    if (sheet == nullptr || ::GetPropW(sheet, kSheetScaleProperty) != nullptr) return;
+    auto* scale = new SheetScale{{}, {}, resources};
+    if (!::SetWindowSubclass(sheet, &SheetProc, kSheetSubclass, reinterpret_cast<DWORD_PTR>(scale))) {
+        delete scale;
+        return;
+    }
+    ::SetPropW(sheet, kSheetScaleProperty, scale);
+    TakeOverDpiScaling(sheet);
+    scale->icons.Set(sheet, resources, IDI_SETUP);
 }
 
 void PropertyPage::PostWizardButtons(int buttons) {

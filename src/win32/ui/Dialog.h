@@ -8,6 +8,7 @@
 
 #include "seams/Ui.h"
 #include "win32/os/Win32Undef.h"
+#include "win32/ui/Scale.h"
 
 namespace setup {
 
@@ -73,6 +74,11 @@ protected:
     // The close box (WM_CLOSE); by default what Cancel does.
     virtual void OnClose() { OnCancel(); }
 
+    // After the dialog followed a change of the display's scale (its size,
+    // its controls' places and fonts, its texts' room): what else depends
+    // on the scale. It has been invalidated.
+    virtual void OnDpiChanged() {}
+
     // The dialog's own WM_PAINT handling (background and nothing else), for
     // an OnPaint that draws on top of it.
     void DefaultPaint();
@@ -83,10 +89,12 @@ protected:
 private:
     static INT_PTR Dispatch(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     BOOL InitDialog();
+    void AfterDpiChange();
 
     HWND hwnd_ = nullptr;
     HINSTANCE resources_ = nullptr;
     bool modal_ = false;
+    ScaledFonts fonts_;  // made for the scale the dialog follows
 };
 
 // A page of a property sheet (here: of a wizard). The sheet makes its window
@@ -124,6 +132,8 @@ private:
     // The sheet calls the page's procedure with the PROPSHEETPAGE itself as
     // WM_INITDIALOG's lParam; its lParam is the object.
     static INT_PTR CALLBACK PageProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    // The first page to open makes its sheet follow changes of scale.
+    static void FollowSheetScale(HWND sheet, HINSTANCE resources);
 
     std::wstring title_;  // the sheet keeps a pointer to it while it runs
 };

@@ -12,11 +12,11 @@ LauncherWindow::LauncherWindow(const SetupContext& ctx, Os& os, Ui& ui,
       os_(os),
       ui_(ui),
       readInstallFolder_(readInstallFolder),
+      resources_(resources),
       icon_(::LoadIconW(resources, MAKEINTRESOURCEW(IDI_SETUP))) {}
 
 BOOL LauncherWindow::OnInitDialog() {
-    ::SendMessageW(Window(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
-    ::SendMessageW(Window(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon_));
+    icons_.Set(Window(), resources_, IDI_SETUP);
 
     const bool opened = OpenLauncher(os_, ui_, ctx_, state_, readInstallFolder_);
     SetCaption(state_.caption);
@@ -42,6 +42,10 @@ bool LauncherWindow::OnCommand(int id, int notifyCode, HWND control) {
     default:
         return Dialog::OnCommand(id, notifyCode, control);
     }
+}
+
+void LauncherWindow::OnDpiChanged() {
+    icons_.Set(Window(), resources_, IDI_SETUP);
 }
 
 // Escape does nothing here (OnCancel): only Exit and the close box leave.
@@ -84,8 +88,9 @@ void LauncherWindow::PaintIconic() {
     ::DrawIcon(paint.Get(), x, y, icon_);
 }
 
-// The title bitmap at the top left at its own pixel size, converted from
-// the file's pixels at every paint.
+// The title bitmap at the top left, converted from the file's pixels at
+// every paint: at its own pixel size at 100 %, else scaled to the display's
+// scale and smoothed, so it keeps its place beside the buttons.
 void LauncherWindow::DrawTitleBitmap() {
     const TitleBitmap& bitmap = state_.bitmap;
     const auto* info = reinterpret_cast<const BITMAPINFO*>(bitmap.info.data());
@@ -101,7 +106,19 @@ void LauncherWindow::DrawTitleBitmap() {
     Selection selected(memory.Get(), picture.Get());
     if (!selected.Selected()) return;
     // A top-down bitmap stores a negative height; it is drawn the same size.
-    ::BitBlt(dc.Get(), 0, 0, bitmap.DrawWidth(), bitmap.DrawHeight(), memory.Get(), 0, 0, SRCCOPY);
+    const int width = bitmap.DrawWidth(), height = bitmap.DrawHeight();
+    const int dpi = WindowDpi(Window());
+    if (dpi == kDefaultDpi) {
+        ::BitBlt(dc.Get(), 0, 0, width, height, memory.Get(), 0, 0, SRCCOPY);
+    } else {
+        const int before = ::SetStretchBltMode(dc.Get(), HALFTONE);
+        POINT origin{};
+        ::SetBrushOrgEx(dc.Get(), 0, 0, &origin);
+        ::StretchBlt(dc.Get(), 0, 0, ScaleToDpi(width, dpi), ScaleToDpi(height, dpi), memory.Get(),
+                     0, 0, width, height, SRCCOPY);
+        ::SetBrushOrgEx(dc.Get(), origin.x, origin.y, nullptr);
+        if (before != 0) ::SetStretchBltMode(dc.Get(), before);
+    }
     paint.End();
 }
 

@@ -24,6 +24,7 @@ protected:
     INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
     void OnCancel() override {}
     void OnClose() override;
+    void OnDpiChanged() override;
 
 private:
     void Command(int id);
@@ -34,7 +35,9 @@ private:
     Os& os_;
     Ui& ui_;
     const InstallFolderReader& readInstallFolder_;
+    HINSTANCE resources_;
     HICON icon_ = nullptr;  // shared resource icon: never destroyed
+    WindowIcons icons_;     // the caption's and the task bar's, at the window's scale
     LauncherState state_;
 };
 

@@ -7,6 +7,7 @@
 #include "win32/ui/InstallWizard.h"
 #include "win32/ui/LauncherWindow.h"
 #include "win32/ui/ProgressWindows.h"
+#include "win32/ui/PumpPace.h"
 
 namespace setup {
 
@@ -74,6 +75,7 @@ int Win32Ui::RunInstallWizard(const SetupContext& ctx, InstallFolderAccess& fold
 }
 
 void Win32Ui::PumpMessages() {
+    if (!PumpDue()) return;
     MSG msg;
     while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
         // Keyboard navigation for whichever modeless dialog has the message.
