@@ -4,7 +4,8 @@
 #   eval "$(scripts/xvfb.sh start)"   starts Xvfb on a free display, prints `export DISPLAY=:<n>`
 #   scripts/xvfb.sh stop              stops the Xvfb this script started (by its PID only)
 #
-# The PID and display are kept in $SETUP_XVFB_DIR (default build/xvfb).
+# The PID and display are kept in $SETUP_XVFB_DIR (default build/xvfb); the
+# screen is $SETUP_XVFB_SCREEN (default 1024x768x24).
 set -euo pipefail
 
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
@@ -34,7 +35,7 @@ display_free() { [ ! -e "/tmp/.X11-unix/X$1" ] && [ ! -e "/tmp/.X$1-lock" ]; }
 # failed, 3 when it ended at once because another server took :N first.
 start_on() {  # display number
     local n=$1 pid waited=0
-    Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >"$state/xvfb.log" 2>&1 &
+    Xvfb ":$n" -screen 0 "${SETUP_XVFB_SCREEN:-1024x768x24}" -nolisten tcp >"$state/xvfb.log" 2>&1 &
     pid=$!
     echo "$pid" >"$pid_file"
     echo "$n" >"$display_file"

@@ -10,7 +10,8 @@
 # Each scenario gets a fresh copy of a template Wine prefix and its own Xvfb;
 # the medium is staged on C:\medium and Setup.exe is started there when the
 # driver asks for it; SCENARIO.stage.sh beside a scenario, when there is one,
-# is run with the medium folder first. Screenshots and logs go to BUILD_DIR/e2e-out/<scenario>/.
+# is run with the medium folder first; SCENARIO.scale, when there is one, names
+# the DPI the scenario runs at (Wine's LogPixels). Screenshots and logs go to BUILD_DIR/e2e-out/<scenario>/.
 # SETUP_E2E_KEEP=1 keeps each scenario's prefix for a look afterwards.
 set -uo pipefail
 
@@ -121,7 +122,11 @@ run_scenario() {  # scenario file
     rm -rf "$out"
     mkdir -p "$out/requests"
 
-    if ! display="$(start_xvfb "$out/xvfb")"; then
+    # A scenario with NAME.scale beside it runs at the DPI that file names,
+    # on a screen that holds its larger windows.
+    local scale="${file%.txt}.scale" screen=1024x768x24
+    [ -f "$scale" ] && screen=2048x1536x24
+    if ! display="$(SETUP_XVFB_SCREEN=$screen start_xvfb "$out/xvfb")"; then
         echo "e2e: Xvfb did not start" >"$out/driver.log"
         return 1
     fi
@@ -139,6 +144,14 @@ run_scenario() {  # scenario file
     export SETUP_WINE_ROOT="$wine_root"
     # shellcheck source=scripts/wine-env.sh
     source "$root/scripts/wine-env.sh" "run-$name" >>"$out/wine.log" 2>&1
+
+    if [ -f "$scale" ]; then
+        "$WINE" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD \
+            /d "$(tr -dc 0-9 <"$scale")" /f >>"$out/wine.log" 2>&1
+        # Wine reads the scale when its server starts.
+        "$WINESERVER" -k 2>/dev/null
+        "$WINESERVER" -w 2>/dev/null
+    fi
 
     medium="$WINEPREFIX/drive_c/medium"
     mkdir -p "$medium"
