@@ -63,7 +63,10 @@ bool RefuseReadOnlyTarget(const std::wstring& source, const std::wstring& target
 // by time rather than per chunk; a chunk takes well under a millisecond.
 constexpr uint64_t kChunk = 256u << 10;
 // Files from this size on are closed on a thread of their own (CloseWritten).
-constexpr uint64_t kCloseAside = 4u << 20;
+// Below it a close blocks at most about 20 ms (a 63 MiB file, measured), and
+// a thread for it costs more than it saves: 16 files of 16 MiB copied in
+// 0.105 s closed here against 0.123 s closed aside.
+constexpr uint64_t kCloseAside = 64u << 20;
 
 // Opens a copy's target for writing. Most copies make a new file, so the
 // target is looked at only when it exists already.

@@ -194,9 +194,11 @@ void Dialog::EndDialog(INT_PTR result) {
 BOOL Dialog::InitDialog() {
     HWND hwnd = hwnd_;
     TakeOverDpiScaling(hwnd);
-    // A page made after its wizard changed scale follows it at once.
     if ((::GetWindowLongPtrW(hwnd, GWL_STYLE) & WS_CHILD) != 0) {
+        // A page made after its wizard changed scale follows it at once.
         FollowDpiChange(hwnd, WindowDpi(hwnd), nullptr, fonts_);
+    } else {
+        NoteDpi(hwnd);
     }
     RECT before{};
     ::GetWindowRect(hwnd, &before);
@@ -314,6 +316,7 @@ void PropertyPage::FollowSheetScale(HWND sheet, HINSTANCE resources) {
         return;
     }
     ::SetPropW(sheet, kSheetScaleProperty, scale);
+    NoteDpi(sheet);
     TakeOverDpiScaling(sheet);
     scale->icons.Set(sheet, resources, IDI_SETUP);
 }

@@ -112,6 +112,11 @@ int WindowDpi(HWND window) {
     return SystemDpi(window);
 }
 
+void NoteDpi(HWND top) {
+    if (top == nullptr || ::GetPropW(top, kDpiProperty) != nullptr) return;
+    ::SetPropW(top, kDpiProperty, reinterpret_cast<HANDLE>(intptr_t{SystemDpi(top)}));
+}
+
 void FollowDpiChange(HWND window, int dpi, const RECT* suggested, ScaledFonts& fonts) {
     if (window == nullptr || dpi <= 0) return;
     const bool child = (::GetWindowLongPtrW(window, GWL_STYLE) & WS_CHILD) != 0;

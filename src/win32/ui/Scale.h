@@ -16,9 +16,14 @@ namespace setup {
 
 constexpr int kDefaultDpi = 96;
 
-// The dots per inch `window` is drawn at: the last change of scale its
-// top-level window followed, else the system's for that window.
+// The dots per inch `window` is drawn at: the scale its top-level window
+// was noted at or followed last, else the system's for that window.
 int WindowDpi(HWND window);
+
+// Notes the scale `top`, a top-level window, is laid out at as it opens:
+// by the time a change of scale is announced, the system already gives the
+// new one.
+void NoteDpi(HWND top);
 
 // `value` at `dpi`, for a value given at 96 DPI.
 inline int ScaleToDpi(int value, int dpi) {
