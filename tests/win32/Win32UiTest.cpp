@@ -443,6 +443,36 @@ std::vector<std::string> CutTexts(HWND window) {
     return cut;
 }
 
+// Pairs of `window`'s visible controls that overlap, a group box and what
+// stands in it aside: a control grown for its text must not cover another.
+std::vector<std::string> Overlaps(HWND window) {
+    std::vector<std::pair<HWND, RECT>> shown;
+    for (HWND c = ::GetWindow(window, GW_CHILD); c != nullptr; c = ::GetWindow(c, GW_HWNDNEXT)) {
+        // Controls that touch in the template may share a pixel at some
+        // scales: each of a control's place and size is rounded on its own.
+        RECT r = WindowRect(c);
+        ::InflateRect(&r, -1, -1);
+        if (::IsWindowVisible(c)) shown.emplace_back(c, r);
+    }
+    const auto isBox = [](HWND c) {
+        wchar_t kind[16]{};
+        ::GetClassNameW(c, kind, 16);
+        return _wcsicmp(kind, L"Button") == 0 &&
+               (::GetWindowLongPtrW(c, GWL_STYLE) & BS_TYPEMASK) == BS_GROUPBOX;
+    };
+    std::vector<std::string> found;
+    for (size_t i = 0; i < shown.size(); ++i) {
+        for (size_t j = i + 1; j < shown.size(); ++j) {
+            RECT both{};
+            if (!isBox(shown[i].first) && !isBox(shown[j].first) &&
+                ::IntersectRect(&both, &shown[i].second, &shown[j].second)) {
+                found.push_back(TextOf(shown[i].first) + " / " + TextOf(shown[j].first));
+            }
+        }
+    }
+    return found;
+}
+
 // The title bitmap is drawn at the display's scale, from the top left.
 TEST_F(LauncherTest, TheTitleBitmapScalesAtThisScale) {
     ASSERT_TRUE(AtTheExpectedScale());
@@ -789,6 +819,7 @@ TEST_F(WindowTest, EveryTextFitsAtThisScale) {
             HWND page = reinterpret_cast<HWND>(::SendMessageW(sheet, PSM_GETCURRENTPAGEHWND, 0, 0));
             if (page == nullptr || ::GetDlgItem(page, control) == nullptr) return false;
             cut[control] = CutTexts(page);
+            for (const std::string& pair : Overlaps(page)) cut[control].push_back("overlap: " + pair);
             return true;
         };
     };

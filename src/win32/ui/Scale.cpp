@@ -96,6 +96,19 @@ SIZE TextNeeds(HWND control, const std::wstring& text, int width) {
     return {need.right - need.left, need.bottom - need.top};
 }
 
+// The height of a line of text in `control`'s font.
+LONG LineHeight(HWND control) {
+    TEXTMETRICW metrics{};
+    HDC dc = ::GetDC(control);
+    if (dc == nullptr) return 0;
+    const HGDIOBJ before =
+        ::SelectObject(dc, reinterpret_cast<HFONT>(::SendMessageW(control, WM_GETFONT, 0, 0)));
+    const BOOL got = ::GetTextMetricsW(dc, &metrics);
+    ::SelectObject(dc, before);
+    ::ReleaseDC(control, dc);
+    return got ? metrics.tmHeight : 0;
+}
+
 bool Overlap(LONG a1, LONG a2, LONG b1, LONG b2) {
     return a1 < b2 && b1 < a2;
 }
@@ -283,7 +296,15 @@ void FitText(HWND control) {
         newWidth = std::max(width, std::min<LONG>(wide.cx, right - self.left));
         need = TextNeeds(control, text, newWidth);
     }
-    const LONG newHeight = std::max(height, std::min<LONG>(need.cy, bottomFor(newWidth) - self.top));
+    // Where the room below ends first, only whole lines: half a line shown
+    // is worse than none.
+    const LONG room = bottomFor(newWidth) - self.top;
+    LONG newHeight = need.cy;
+    if (newHeight > room) {
+        const LONG line = LineHeight(control);
+        newHeight = line > 0 ? room / line * line : room;
+    }
+    newHeight = std::max(height, newHeight);
     if (newWidth == width && newHeight == height) return;
     ::SetWindowPos(control, nullptr, 0, 0, newWidth, newHeight,
                    SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
