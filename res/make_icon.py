@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Writes the program's 16-colour icons.
 
-Setup.ico (32x32 and 16x16): a tray with a down arrow. WizardWelcome.ico
+Setup.ico (32x32 and 16x16, and 24x24, 48x48 and 64x64 for the window's
+icons at 150 % and 200 %): a tray with a down arrow. WizardWelcome.ico
 (32x32): a disc over a box. WizardReady.ico (32x32): a screen with a tick.
 make_icon.py [FOLDER] writes all three into FOLDER (default: beside this file).
 """
@@ -97,7 +98,7 @@ def image(pixel, n):
 
 
 ICONS = [
-    ('Setup.ico', setup_pixel, [32, 16]),
+    ('Setup.ico', setup_pixel, [32, 16, 24, 48, 64]),
     ('WizardWelcome.ico', welcome_pixel, [32]),
     ('WizardReady.ico', ready_pixel, [32]),
 ]

@@ -841,15 +841,7 @@ TEST_F(WindowTest, EveryTextFitsAtThisScale) {
     auto preparing = ui.NewPreparingWindow();
     ASSERT_EQ(1, preparing->Create());
     preparing->Show();
-    HWND preparingWindow = nullptr;
-    ::EnumThreadWindows(
-        ::GetCurrentThreadId(),
-        [](HWND h, LPARAM found) {
-            if (!::IsWindowVisible(h)) return TRUE;
-            *reinterpret_cast<HWND*>(found) = h;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&preparingWindow));
+    HWND preparingWindow = FindThreadDialog(-1);  // its one control has no id
     ASSERT_NE(nullptr, preparingWindow);
     EXPECT_EQ(std::vector<std::string>(), CutTexts(preparingWindow));
     preparing->DestroyWindow();

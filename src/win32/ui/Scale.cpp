@@ -57,15 +57,14 @@ bool IsDialog(HWND window) {
     return ::GetClassNameW(window, kind, 16) > 0 && std::wstring(kind) == L"#32770";
 }
 
+BOOL CALLBACK CollectWindow(HWND child, LPARAM list) {
+    reinterpret_cast<std::vector<HWND>*>(list)->push_back(child);
+    return TRUE;
+}
+
 std::vector<HWND> Descendants(HWND window) {
     std::vector<HWND> found;
-    ::EnumChildWindows(
-        window,
-        [](HWND child, LPARAM list) {
-            reinterpret_cast<std::vector<HWND>*>(list)->push_back(child);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&found));
+    ::EnumChildWindows(window, &CollectWindow, reinterpret_cast<LPARAM>(&found));
     return found;
 }
 
