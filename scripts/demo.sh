@@ -2,7 +2,8 @@
 # Builds Setup.exe and runs it on the bundled demo medium in a private Wine
 # prefix. With a $DISPLAY the program opens there and this script waits for it
 # to end; without one it runs under a private Xvfb, where the end-to-end
-# driver walks through the launcher and saves screenshots in out/demo/.
+# driver walks through the launcher and saves screenshots in out/demo/ (and
+# the launcher and the wizard at 200 % in out/demo/200/).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -55,18 +56,35 @@ rm -f "$out"/*.png "$out/driver.log" "$out/setup.log" "$out/runner.log" "$reques
 echo "demo: no display; walking through the launcher under Xvfb $DISPLAY"
 # shellcheck source=tests/e2e/serve.sh
 source tests/e2e/serve.sh
-scenario=tests/e2e/scenarios/demo-walkthrough.txt
-"$WINE" "$build/e2e_driver.exe" --requests "$(e2e_windows_path "$requests")" \
-  "$(e2e_windows_path "$root/$scenario")" >"$out/driver.log" 2>&1 &
+# Wine reads the display's scale (LogPixels) when its server starts.
+at_scale() {  # DPI
+  "$WINE" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null 2>&1
+  "$WINESERVER" -k 2>/dev/null
+  "$WINESERVER" -w 2>/dev/null
+}
+walk() {  # scenario name, output folder
+  mkdir -p "$2"
+  rm -f "$2"/*.png "$requests"/request.*
+  "$WINE" "$build/e2e_driver.exe" --requests "$(e2e_windows_path "$requests")" \
+    "$(e2e_windows_path "$root/tests/e2e/scenarios/$1.txt")" >"$2/driver.log" 2>&1 &
+  e2e_serve_driver $! "$requests" "$2" "$medium" 120
+}
+# At 100 %, then the launcher and the wizard at 200 % into out/demo/200/; the
+# prefix is left at 100 % for the next run with a display.
 status=0
-e2e_serve_driver $! "$requests" "$out" "$medium" 120 || status=$?
+walk demo-walkthrough "$out" || status=$?
+if [ "$status" -eq 0 ]; then
+  at_scale 192
+  walk demo-walkthrough-200 "$out/200" || status=$?
+  at_scale 96
+fi
 bash scripts/wine-env.sh stop demo || true
 if [ "$status" -ne 0 ]; then
   echo "demo: the walk-through stopped early:" >&2
-  grep -A3 -e 'step failed' -e '^e2e:' "$out/driver.log" >&2 || cat "$out/driver.log" >&2
+  cat "$out/driver.log" "$out/200/driver.log" 2>/dev/null | grep -A3 -e 'step failed' -e '^e2e:' >&2
 fi
 echo "demo: screenshots in $out:"
-for shot in "$out"/*.png; do
+for shot in "$out"/*.png "$out"/200/*.png; do
   [ -e "$shot" ] && echo "  $shot"
 done
 exit "$status"
