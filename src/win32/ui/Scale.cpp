@@ -179,9 +179,7 @@ void FollowDpiChange(HWND window, int dpi, const RECT* suggested, ScaledFonts& f
             ::SendMessageW(below[i], WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
         }
     }
-    if (HFONT font = scaled(window)) {
-        ::SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-    }
+    // The dialog's own font stays: the dialog manager made it and deletes it.
 
     if (child) {
         const RECT r = ScaleRect(RectIn(window, ::GetParent(window)), dpi, from);
