@@ -10,6 +10,7 @@
 #include "WindowTestSupport.h"
 #include "resource.h"
 #include "win32/ui/ProgressWindows.h"
+#include "win32/ui/PumpPace.h"
 
 namespace setup {
 namespace {
@@ -195,6 +196,7 @@ TEST_F(ProgressTest, PreparingWindowShowsItsLineAndDisablesNothing) {
 
     // Escape does not take it down either; only the program does.
     ::PostMessageW(box, WM_KEYDOWN, VK_ESCAPE, 0x00010001);
+    PumpSoon();  // drained now, not at the pump's next 15 ms
     ui.PumpMessages();
     EXPECT_TRUE(::IsWindow(box));
     preparing->DestroyWindow();

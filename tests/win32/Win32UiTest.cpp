@@ -25,6 +25,7 @@
 #include "support/TempTree.h"
 #include "core/Utf16.h"
 #include "win32/ui/Dialog.h"
+#include "win32/ui/PumpPace.h"
 
 namespace setup {
 namespace {
@@ -690,8 +691,11 @@ TEST_F(WindowTest, PumpMessagesDispatchesWhatIsQueuedAndReturns) {
     ASSERT_NE(nullptr, target);
     ::PostMessageW(target, WM_APP, 0, 0);
     ::PostMessageW(target, WM_APP, 0, 0);
+    // The pump drains at most every 15 ms; a pump due now drains it all.
+    PumpSoon();
     ui.PumpMessages();
     EXPECT_EQ(2, g_received);
+    PumpSoon();
     ui.PumpMessages();  // an empty queue: returns at once
     EXPECT_EQ(2, g_received);
     ::DestroyWindow(target);
