@@ -816,22 +816,33 @@ TEST_F(WindowTest, EveryTextFitsAtThisScale) {
     ctx.FreeBytes = int64_t{76250} << 20;  // too little for the standard type: all three lines
     WizardFolders folders(os);
     WizardChoice choice;
-    std::map<int, std::vector<std::string>> cut;  // by a control of the page
-    const auto measure = [&cut](int control) -> Driver::Step {
-        return [&cut, control] {
+    std::map<int, std::vector<std::string>> cut;  // by the page's place in the wizard
+    const auto measure = [&cut](int index) -> Driver::Step {
+        return [&cut, index] {
             HWND sheet = FindThreadDialog(kWizardNextButton);
             HWND page = reinterpret_cast<HWND>(::SendMessageW(sheet, PSM_GETCURRENTPAGEHWND, 0, 0));
-            if (page == nullptr || ::GetDlgItem(page, control) == nullptr) return false;
-            cut[control] = CutTexts(page);
-            for (const std::string& pair : Overlaps(page)) cut[control].push_back("overlap: " + pair);
+            if (page == nullptr || ::SendMessageW(sheet, PSM_HWNDTOINDEX, reinterpret_cast<WPARAM>(page), 0) != index) {
+                return false;
+            }
+            cut[index] = CutTexts(page);
+            for (const std::string& pair : Overlaps(page)) cut[index].push_back("overlap: " + pair);
             return true;
         };
     };
-    Driver driver({measure(IDC_WELCOME_TEXT), PressWizard(PSBTN_NEXT), measure(IDC_TYPE_PROMPT),
-                   PressWizard(PSBTN_NEXT), measure(IDC_PATH_BROWSE), PressWizard(PSBTN_BACK),
-                   PressWizard(PSBTN_CANCEL)});
+    // The destination page with all three lines; then the minimum type, which
+    // fits, on to the ready page.
+    const Driver::Step minimum = [] {
+        HWND sheet = FindThreadDialog(kWizardNextButton);
+        HWND page = reinterpret_cast<HWND>(::SendMessageW(sheet, PSM_GETCURRENTPAGEHWND, 0, 0));
+        HWND radio = page != nullptr ? ::GetDlgItem(page, IDC_TYPE_MINIMUM) : nullptr;
+        return radio != nullptr && ::PostMessageW(radio, BM_CLICK, 0, 0);
+    };
+    Driver driver({measure(0), PressWizard(PSBTN_NEXT), measure(1), PressWizard(PSBTN_NEXT),
+                   measure(2), PressWizard(PSBTN_BACK), minimum, PressWizard(PSBTN_NEXT),
+                   PressWizard(PSBTN_NEXT), measure(3), PressWizard(PSBTN_CANCEL)});
     ui.RunInstallWizard(ctx, folders, choice);
     ASSERT_TRUE(driver.Finished());
+    ASSERT_EQ(4u, cut.size());
     for (const auto& page : cut) EXPECT_EQ(std::vector<std::string>(), page.second) << page.first;
 
     auto progress = ui.NewProgressWindow(IDS_INSTALLING);
