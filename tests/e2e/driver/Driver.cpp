@@ -141,6 +141,25 @@ bool Exists(const std::wstring& path) {
     return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
+// What a folder holds, its subfolders' entries after their folder, for a
+// failure's message; empty for a file.
+std::string Listing(const std::wstring& folder, int depth = 0) {
+    WIN32_FIND_DATAW found{};
+    HANDLE search = ::FindFirstFileW((folder + L"\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return std::string();
+    std::string listing;
+    do {
+        const std::wstring name = found.cFileName;
+        if (name == L"." || name == L"..") continue;
+        listing += "\n    " + std::string(2 * static_cast<size_t>(depth), ' ') + Narrow(name);
+        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 && depth < 2) {
+            listing += Listing(folder + L"\\" + name, depth + 1);
+        }
+    } while (::FindNextFileW(search, &found));
+    ::FindClose(search);
+    return listing;
+}
+
 struct Process {
     DWORD pid = 0;
     HANDLE handle = nullptr;
@@ -550,7 +569,8 @@ void ExpectFile(Session& s, const Words& w) {
 }
 
 void ExpectNoFile(Session& s, const Words& w) {
-    if (!s.Poll([&] { return !Exists(Widen(w[2])); })) Fail("the file still exists");
+    const std::wstring path = Widen(w[2]);
+    if (!s.Poll([&] { return !Exists(path); })) Fail("the file still exists" + Listing(path));
 }
 
 void ExpectPixel(Session& s, const Words& w) {
