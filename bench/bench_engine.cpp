@@ -20,9 +20,9 @@
 #include "seams/Ui.h"
 #include "system/MeasureTree.h"
 #include "win32/os/Win32Os.h"
-#include "win32/ui/PumpPace.h"
 #include "win32/os/Win32Text.h"
 #include "win32/os/Win32Undef.h"
+#include "win32/ui/PumpPace.h"
 
 // After the Windows headers: GetProcessMemoryInfo.
 #include <psapi.h>

@@ -56,12 +56,6 @@ rm -f "$out"/*.png "$out/driver.log" "$out/setup.log" "$out/runner.log" "$reques
 echo "demo: no display; walking through the launcher under Xvfb $DISPLAY"
 # shellcheck source=tests/e2e/serve.sh
 source tests/e2e/serve.sh
-# Wine reads the display's scale (LogPixels) when its server starts.
-at_scale() {  # DPI
-  "$WINE" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null 2>&1
-  "$WINESERVER" -k 2>/dev/null
-  "$WINESERVER" -w 2>/dev/null
-}
 walk() {  # scenario name, output folder
   mkdir -p "$2"
   rm -f "$2"/*.png "$requests"/request.*
@@ -74,9 +68,9 @@ walk() {  # scenario name, output folder
 status=0
 walk demo-walkthrough "$out" || status=$?
 if [ "$status" -eq 0 ]; then
-  at_scale 192
+  bash scripts/wine-env.sh scale demo 192
   walk demo-walkthrough-200 "$out/200" || status=$?
-  at_scale 96
+  bash scripts/wine-env.sh scale demo 96
 fi
 bash scripts/wine-env.sh stop demo || true
 if [ "$status" -ne 0 ]; then

@@ -5,6 +5,9 @@
 #   scripts/wine-env.sh [NAME] -- CMD [ARG...]  run CMD in that environment
 #   scripts/wine-env.sh stop [NAME]            stop this prefix's wineserver only
 #   scripts/wine-env.sh copy FROM TO           make prefix TO afresh as a copy of FROM
+#   scripts/wine-env.sh scale NAME DPI         set the prefix's display scale (LogPixels)
+#                                              and stop its server: Wine reads it when
+#                                              its server starts
 #
 # NAME picks the prefix, $SETUP_WINE_ROOT/NAME (default root build/wine,
 # default name "default"; a path is reduced to its last component), so each
@@ -21,6 +24,9 @@ _setup_wine_main() {
     local command=setup
     if [ "${1:-}" = stop ]; then
         command=stop
+        shift
+    elif [ "${1:-}" = scale ]; then
+        command=scale
         shift
     elif [ "${1:-}" = copy ]; then
         _setup_wine_copy "$root/$(basename -- "$2")" "$root/$(basename -- "$3")"
@@ -46,6 +52,13 @@ _setup_wine_main() {
 
     if [ "$command" = stop ]; then
         [ -d "$prefix" ] && "$WINESERVER" -k 2>/dev/null
+        return 0
+    fi
+    if [ "$command" = scale ]; then
+        "$WINE" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD \
+            /d "${1:?the DPI}" /f >/dev/null 2>&1 || return 1
+        "$WINESERVER" -k 2>/dev/null
+        "$WINESERVER" -w 2>/dev/null
         return 0
     fi
 

@@ -145,12 +145,10 @@ run_scenario() {  # scenario file
     # shellcheck source=scripts/wine-env.sh
     source "$root/scripts/wine-env.sh" "run-$name" >>"$out/wine.log" 2>&1
 
-    if [ -f "$scale" ]; then
-        "$WINE" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD \
-            /d "$(tr -dc 0-9 <"$scale")" /f >>"$out/wine.log" 2>&1
-        # Wine reads the scale when its server starts.
-        "$WINESERVER" -k 2>/dev/null
-        "$WINESERVER" -w 2>/dev/null
+    if [ -f "$scale" ] && ! bash "$root/scripts/wine-env.sh" scale "run-$name" \
+        "$(tr -dc 0-9 <"$scale")" >>"$out/wine.log" 2>&1; then
+        echo "e2e: the display scale could not be set" >"$out/driver.log"
+        return 1
     fi
 
     medium="$WINEPREFIX/drive_c/medium"

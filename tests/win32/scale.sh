@@ -14,16 +14,14 @@ build=$(cd "${1:?build folder}" && pwd)
 # The prefix the caller's tests run in is copied when it is ready; else one is made.
 from=$(basename -- "${WINEPREFIX:-default}")
 export SETUP_WINE_ROOT="${SETUP_WINE_ROOT:-$root/build/wine}"
-bash scripts/wine-env.sh copy "$from" scale 2>/dev/null || true
+bash scripts/wine-env.sh copy "$from" dpi 2>/dev/null || true
 # shellcheck source=scripts/wine-env.sh
-source scripts/wine-env.sh scale >/dev/null || { echo "scale: no Wine prefix" >&2; exit 1; }
-trap 'bash "$root/scripts/wine-env.sh" stop scale || true' EXIT
+source scripts/wine-env.sh dpi >/dev/null || { echo "scale: no Wine prefix" >&2; exit 1; }
+trap 'bash "$root/scripts/wine-env.sh" stop dpi || true' EXIT
 
 failed=0
 for dpi in 96 144 192; do
-  "$WINE" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
-  "$WINESERVER" -k 2>/dev/null
-  "$WINESERVER" -w 2>/dev/null
+  bash scripts/wine-env.sh scale dpi "$dpi" || failed=1
   echo "== $dpi DPI"
   SETUP_EXPECT_DPI=$dpi WINEDEBUG=-all "$WINE" "$build/win32_tests.exe" \
     --gtest_filter='*AtThisScale*' --gtest_color=no 2>&1 | tr -d '\r' | tee "$build/scale-$dpi.log"

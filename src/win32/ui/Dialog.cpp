@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <vector>
 
-#include "win32/os/Win32Text.h"
 #include "resource.h"
+#include "win32/os/Win32Text.h"
 #include "win32/ui/PumpPace.h"
 
 namespace setup {
@@ -21,10 +21,6 @@ void ForgetModeless(Dialog* dialog) {
     auto& dialogs = ModelessDialogs();
     dialogs.erase(std::remove(dialogs.begin(), dialogs.end(), dialog), dialogs.end());
 }
-
-// Newer than the headers this program is built against.
-constexpr UINT kDpiChanged = 0x02E0;             // WM_DPICHANGED
-constexpr UINT kDpiChangedAfterParent = 0x02E3;  // WM_DPICHANGED_AFTERPARENT
 
 // A wizard's sheet window belongs to the system's property sheet: it
 // follows a change of scale here, with the fonts and icons it gets for it.
@@ -44,7 +40,7 @@ LRESULT CALLBACK SheetProc(HWND sheet, UINT message, WPARAM wParam, LPARAM lPara
                            DWORD_PTR data) {
     auto* scale = reinterpret_cast<SheetScale*>(data);
     switch (message) {
-    case kDpiChanged:
+    case WM_DPICHANGED:
         FollowDpiChange(sheet, LOWORD(wParam), reinterpret_cast<const RECT*>(lParam),
                         scale->fonts);
         scale->icons.Set(sheet, scale->resources, IDI_SETUP);
@@ -179,7 +175,6 @@ void Dialog::DefaultPaint() {
 void Dialog::AfterDpiChange() {
     FitTexts(hwnd_);
     OnDpiChanged();
-    ::InvalidateRect(hwnd_, nullptr, TRUE);
 }
 
 void Dialog::EndDialog(INT_PTR result) {
@@ -251,7 +246,7 @@ INT_PTR Dialog::Dispatch(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) 
                    : FALSE;
     case WM_PAINT:
         return self->OnPaint() ? TRUE : FALSE;
-    case kDpiChanged:
+    case WM_DPICHANGED:
         FollowDpiChange(hwnd, LOWORD(wParam), reinterpret_cast<const RECT*>(lParam),
                         self->fonts_);
         self->AfterDpiChange();
@@ -293,7 +288,8 @@ HPROPSHEETPAGE PropertyPage::CreatePage(HINSTANCE resources, int templateId,
 INT_PTR CALLBACK PropertyPage::PageProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_SHOWWINDOW && wParam != FALSE) {
         // A page made after a change of scale stands where the others do.
-        const auto* scale = static_cast<const SheetScale*>(::GetPropW(::GetParent(hwnd), kSheetScaleProperty));
+        const auto* scale =
+            static_cast<const SheetScale*>(::GetPropW(::GetParent(hwnd), kSheetScaleProperty));
         if (scale != nullptr && !::IsRectEmpty(&scale->pages)) {
             const RECT& r = scale->pages;
             ::SetWindowPos(hwnd, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
@@ -311,7 +307,8 @@ INT_PTR CALLBACK PropertyPage::PageProc(HWND hwnd, UINT message, WPARAM wParam, 
 void PropertyPage::FollowSheetScale(HWND sheet, HINSTANCE resources) {
     if (sheet == nullptr || ::GetPropW(sheet, kSheetScaleProperty) != nullptr) return;
     auto* scale = new SheetScale{{}, {}, resources};
-    if (!::SetWindowSubclass(sheet, &SheetProc, kSheetSubclass, reinterpret_cast<DWORD_PTR>(scale))) {
+    if (!::SetWindowSubclass(sheet, &SheetProc, kSheetSubclass,
+                             reinterpret_cast<DWORD_PTR>(scale))) {
         delete scale;
         return;
     }

@@ -4,13 +4,14 @@
 #include <map>
 #include <string>
 
+#include "win32/ui/Gdi.h"
+
 namespace setup {
 
 namespace {
 
-// Newer than the headers this program is built against.
-constexpr UINT kDpiChangedAfterParent = 0x02E3;  // WM_DPICHANGED_AFTERPARENT
-constexpr int kDialogScalingOff = 1;             // DDC_DISABLE_ALL
+// DDC_DISABLE_ALL, newer than the headers this program is built against.
+constexpr int kDialogScalingOff = 1;
 
 // The scale a top-level window followed last, kept on the window.
 constexpr wchar_t kDpiProperty[] = L"SetupDpi";
@@ -19,8 +20,9 @@ constexpr wchar_t kDpiProperty[] = L"SetupDpi";
 template <typename Function>
 Function UserFunction(const char* name) {
     HMODULE user = ::GetModuleHandleW(L"user32.dll");
-    return user == nullptr ? nullptr : reinterpret_cast<Function>(
-                                           reinterpret_cast<void*>(::GetProcAddress(user, name)));
+    return user == nullptr
+               ? nullptr
+               : reinterpret_cast<Function>(reinterpret_cast<void*>(::GetProcAddress(user, name)));
 }
 
 using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
@@ -34,9 +36,8 @@ int SystemDpi(HWND window) {
     if (forWindow != nullptr && window != nullptr) {
         if (const UINT dpi = forWindow(window)) return static_cast<int>(dpi);
     }
-    HDC screen = ::GetDC(nullptr);
-    const int dpi = screen != nullptr ? ::GetDeviceCaps(screen, LOGPIXELSY) : 0;
-    if (screen != nullptr) ::ReleaseDC(nullptr, screen);
+    WindowDc screen(nullptr);
+    const int dpi = screen.Get() != nullptr ? ::GetDeviceCaps(screen.Get(), LOGPIXELSY) : 0;
     return dpi > 0 ? dpi : kDefaultDpi;
 }
 
@@ -82,30 +83,33 @@ bool IsGroupBox(HWND control) {
            (::GetWindowLongPtrW(control, GWL_STYLE) & BS_TYPEMASK) == BS_GROUPBOX;
 }
 
+// A device context of `control` with its font selected.
+class ControlFontDc {
+public:
+    explicit ControlFontDc(HWND control)
+        : dc_(control),
+          font_(dc_.Get(), reinterpret_cast<HFONT>(::SendMessageW(control, WM_GETFONT, 0, 0))) {}
+    HDC Get() const { return dc_.Get(); }
+
+private:
+    WindowDc dc_;
+    Selection font_;
+};
+
 // The room `text` needs drawn in `control`'s font, wrapped at `width`.
 SIZE TextNeeds(HWND control, const std::wstring& text, int width) {
     RECT need{0, 0, width, 0};
-    HDC dc = ::GetDC(control);
-    if (dc == nullptr) return {0, 0};
-    const HGDIOBJ before =
-        ::SelectObject(dc, reinterpret_cast<HFONT>(::SendMessageW(control, WM_GETFONT, 0, 0)));
-    ::DrawTextW(dc, text.c_str(), -1, &need, DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS);
-    ::SelectObject(dc, before);
-    ::ReleaseDC(control, dc);
+    ControlFontDc dc(control);
+    if (dc.Get() == nullptr) return {0, 0};
+    ::DrawTextW(dc.Get(), text.c_str(), -1, &need, DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS);
     return {need.right - need.left, need.bottom - need.top};
 }
 
 // The height of a line of text in `control`'s font.
 LONG LineHeight(HWND control) {
     TEXTMETRICW metrics{};
-    HDC dc = ::GetDC(control);
-    if (dc == nullptr) return 0;
-    const HGDIOBJ before =
-        ::SelectObject(dc, reinterpret_cast<HFONT>(::SendMessageW(control, WM_GETFONT, 0, 0)));
-    const BOOL got = ::GetTextMetricsW(dc, &metrics);
-    ::SelectObject(dc, before);
-    ::ReleaseDC(control, dc);
-    return got ? metrics.tmHeight : 0;
+    ControlFontDc dc(control);
+    return dc.Get() != nullptr && ::GetTextMetricsW(dc.Get(), &metrics) ? metrics.tmHeight : 0;
 }
 
 bool Overlap(LONG a1, LONG a2, LONG b1, LONG b2) {
@@ -226,7 +230,7 @@ void FollowDpiChange(HWND window, int dpi, const RECT* suggested, ScaledFonts& f
             if (IsDialog(w)) ::SendMessageW(w, kDpiChangedAfterParent, 0, 0);
         }
     }
-    ::InvalidateRect(window, nullptr, TRUE);
+    ::RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 void ForgetDpiChange(HWND top) {

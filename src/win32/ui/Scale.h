@@ -16,6 +16,10 @@ namespace setup {
 
 constexpr int kDefaultDpi = 96;
 
+// WM_DPICHANGED_AFTERPARENT, newer than the headers this program is built
+// against: what a dialog below a window that changed scale gets.
+constexpr UINT kDpiChangedAfterParent = 0x02E3;
+
 // The dots per inch `window` is drawn at: the scale its top-level window
 // was noted at or followed last, else the system's for that window.
 int WindowDpi(HWND window);
@@ -37,7 +41,8 @@ using ScaledFonts = std::vector<std::shared_ptr<void>>;
 // below it takes its place and size times the change, every font in use is
 // made again at the new size (kept in `fonts`), and `top` moves to
 // `suggested` (when given) with its client area grown by the same factor.
-// The dialogs below it then get WM_DPICHANGED_AFTERPARENT.
+// The dialogs below it then get kDpiChangedAfterParent, and it is
+// invalidated with everything below it.
 void FollowDpiChange(HWND top, int dpi, const RECT* suggested, ScaledFonts& fonts);
 
 // Forgets the scale `top` followed, as it is destroyed (WM_NCDESTROY).
